@@ -1,0 +1,76 @@
+#include "app/MessageBoxPrompts.h"
+
+#include <QMessageBox>
+#include <QString>
+
+namespace vorlune {
+namespace {
+
+QMessageBox::Icon IconOf(PromptIcon icon) {
+    switch (icon) {
+        case PromptIcon::Information:
+            return QMessageBox::Information;
+        case PromptIcon::Question:
+            return QMessageBox::Question;
+        case PromptIcon::Warning:
+            return QMessageBox::Warning;
+        case PromptIcon::Error:
+            return QMessageBox::Critical;
+        case PromptIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons ButtonsOf(PromptButtons buttons) {
+    switch (buttons) {
+        case PromptButtons::OkCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case PromptButtons::YesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        case PromptButtons::YesNoCancel:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case PromptButtons::Ok:
+            break;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::StandardButton ButtonOf(PromptAnswer answer) {
+    switch (answer) {
+        case PromptAnswer::Cancel:
+            return QMessageBox::Cancel;
+        case PromptAnswer::Yes:
+            return QMessageBox::Yes;
+        case PromptAnswer::No:
+            return QMessageBox::No;
+        case PromptAnswer::Ok:
+            break;
+    }
+    return QMessageBox::Ok;
+}
+
+PromptAnswer AnswerOf(int button) {
+    switch (button) {
+        case QMessageBox::Yes:
+            return PromptAnswer::Yes;
+        case QMessageBox::No:
+            return PromptAnswer::No;
+        case QMessageBox::Cancel:
+            return PromptAnswer::Cancel;
+        default:
+            return PromptAnswer::Ok;
+    }
+}
+
+}  // namespace
+
+PromptAnswer MessageBoxPrompts::Show(const Prompt& prompt) {
+    QMessageBox box(IconOf(prompt.icon), QString::fromStdString(prompt.caption),
+                    QString::fromStdString(prompt.text), ButtonsOf(prompt.buttons));
+    box.setDefaultButton(ButtonOf(prompt.defaultButton));
+    box.setWindowModality(Qt::ApplicationModal);
+    return AnswerOf(box.exec());
+}
+
+}  // namespace vorlune

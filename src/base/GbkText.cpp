@@ -1,0 +1,299 @@
+#include "base/GbkText.h"
+
+#include <iconv.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace vorlune {
+namespace {
+
+constexpr char32_t kEscapeBase = 0x10FF00;
+constexpr unsigned kLeadFirst = 0x81;
+constexpr unsigned kLeadLast = 0xFE;
+constexpr unsigned kTrailFirst = 0x40;
+constexpr unsigned kTrailLast = 0xFE;
+constexpr unsigned kTrailCount = kTrailLast - kTrailFirst + 1;
+
+bool IsEscape(char32_t cp) { return cp >= kEscapeBase + 0x80 && cp <= kEscapeBase + 0xFF; }
+
+// Both directions of the two-byte part of GBK, built once from the C library's converter.
+// A code whose character another code already produces counts as invalid, so that every
+// decoded character encodes back to the bytes it came from.
+class GbkTables {
+public:
+    GbkTables() : decode_((kLeadLast - kLeadFirst + 1) * kTrailCount, 0), encode_(0x10000, 0) {
+        iconv_t cd = iconv_open("UTF-32LE", "GBK");
+        if (cd == reinterpret_cast<iconv_t>(-1)) {
+            return;
+        }
+        for (unsigned lead = kLeadFirst; lead <= kLeadLast; ++lead) {
+            for (unsigned trail = kTrailFirst; trail <= kTrailLast; ++trail) {
+                if (trail == 0x7F) {
+                    continue;
+                }
+                std::array<char, 2> in{static_cast<char>(lead), static_cast<char>(trail)};
+                std::array<char, 16> out{};
+                char* inPtr = in.data();
+                char* outPtr = out.data();
+                std::size_t inLeft = in.size();
+                std::size_t outLeft = out.size();
+                iconv(cd, nullptr, nullptr, nullptr, nullptr);
+                if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) ||
+                    inLeft != 0 || out.size() - outLeft != 4) {
+                    continue;
+                }
+                const auto* u = reinterpret_cast<const unsigned char*>(out.data());
+                const char32_t cp = u[0] | (u[1] << 8) | (u[2] << 16) | (static_cast<char32_t>(u[3]) << 24);
+                if (cp < 0x80 || cp > 0xFFFF || encode_[cp] != 0) {
+                    continue;
+                }
+                encode_[cp] = static_cast<std::uint16_t>((lead << 8) | trail);
+                decode_[Index(lead, trail)] = cp;
+            }
+        }
+        iconv_close(cd);
+    }
+
+    char32_t Decode(unsigned lead, unsigned trail) const {
+        if (lead < kLeadFirst || lead > kLeadLast || trail < kTrailFirst || trail > kTrailLast) {
+            return 0;
+        }
+        return decode_[Index(lead, trail)];
+    }
+
+    // 0 when GBK has no such character.
+    std::uint16_t Encode(char32_t cp) const { return cp <= 0xFFFF ? encode_[cp] : 0; }
+
+private:
+    static std::size_t Index(unsigned lead, unsigned trail) {
+        return (lead - kLeadFirst) * kTrailCount + (trail - kTrailFirst);
+    }
+    std::vector<char32_t> decode_;
+    std::vector<std::uint16_t> encode_;
+};
+
+const GbkTables& Tables() {
+    static const GbkTables tables;
+    return tables;
+}
+
+// GBK length of one code point: 1 for ASCII and escaped bytes, 2 for GBK characters, 1 for "?".
+std::size_t GbkLength(const GbkTables& t, char32_t cp) {
+    if (cp < 0x80 || IsEscape(cp)) {
+        return 1;
+    }
+    return t.Encode(cp) != 0 ? 2 : 1;
+}
+
+}  // namespace
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+CodePoint NextCodePoint(std::string_view s, std::size_t pos) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned b0 = byte(pos);
+    if (b0 < 0x80) {
+        return {b0, 1};
+    }
+    std::size_t len = 0;
+    char32_t cp = 0;
+    char32_t min = 0;
+    if ((b0 & 0xE0) == 0xC0) {
+        len = 2, cp = b0 & 0x1F, min = 0x80;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        len = 3, cp = b0 & 0x0F, min = 0x800;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        len = 4, cp = b0 & 0x07, min = 0x10000;
+    } else {
+        return {0xFFFD, 1};
+    }
+    if (pos + len > s.size()) {
+        return {0xFFFD, 1};
+    }
+    for (std::size_t i = 1; i < len; ++i) {
+        const unsigned b = byte(pos + i);
+        if ((b & 0xC0) != 0x80) {
+            return {0xFFFD, 1};
+        }
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        return {0xFFFD, 1};
+    }
+    return {cp, len};
+}
+
+std::string GbkToUtf8(std::string_view gbk) {
+    const GbkTables& t = Tables();
+    std::string out;
+    out.reserve(gbk.size() + gbk.size() / 2);
+    for (std::size_t i = 0; i < gbk.size();) {
+        const auto b = static_cast<unsigned char>(gbk[i]);
+        if (b < 0x80) {
+            out += static_cast<char>(b);
+            ++i;
+            continue;
+        }
+        if (i + 1 < gbk.size()) {
+            const char32_t cp = t.Decode(b, static_cast<unsigned char>(gbk[i + 1]));
+            if (cp != 0) {
+                AppendUtf8(out, cp);
+                i += 2;
+                continue;
+            }
+        }
+        AppendUtf8(out, kEscapeBase + b);
+        ++i;
+    }
+    return out;
+}
+
+std::string Utf8ToGbk(std::string_view utf8) {
+    const GbkTables& t = Tables();
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const CodePoint c = NextCodePoint(utf8, i);
+        i += c.length;
+        if (c.value < 0x80) {
+            out += static_cast<char>(c.value);
+        } else if (IsEscape(c.value)) {
+            out += static_cast<char>(c.value - kEscapeBase);
+        } else if (const std::uint16_t code = t.Encode(c.value); code != 0) {
+            out += static_cast<char>(code >> 8);
+            out += static_cast<char>(code & 0xFF);
+        } else {
+            out += '?';
+        }
+    }
+    return out;
+}
+
+std::size_t GbkByteLength(std::string_view utf8) {
+    const GbkTables& t = Tables();
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const CodePoint c = NextCodePoint(utf8, i);
+        i += c.length;
+        n += GbkLength(t, c.value);
+    }
+    return n;
+}
+
+std::string_view CutToGbkBytes(std::string_view utf8, std::size_t maxBytes) {
+    const GbkTables& t = Tables();
+    std::size_t n = 0;
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        const CodePoint c = NextCodePoint(utf8, i);
+        const std::size_t len = GbkLength(t, c.value);
+        if (n + len > maxBytes) {
+            break;
+        }
+        n += len;
+        i += c.length;
+    }
+    return utf8.substr(0, i);
+}
+
+std::string Utf8WithEscapes(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const CodePoint c = NextCodePoint(bytes, i);
+        const bool malformed = c.value == 0xFFFD && bytes.substr(i, 3) != "\xEF\xBF\xBD";
+        if (malformed || IsEscape(c.value)) {
+            // An escape code point written literally in the file is escaped byte by byte too,
+            // so that it cannot be mistaken for an escaped byte.
+            for (std::size_t k = 0; k < c.length; ++k) {
+                AppendUtf8(out, kEscapeBase + static_cast<unsigned char>(bytes[i + k]));
+            }
+        } else {
+            out.append(bytes.substr(i, c.length));
+        }
+        i += c.length;
+    }
+    return out;
+}
+
+std::string Utf8FromEscapes(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const CodePoint c = NextCodePoint(utf8, i);
+        if (IsEscape(c.value)) {
+            out += static_cast<char>(c.value - kEscapeBase);
+        } else {
+            out.append(utf8.substr(i, c.length));
+        }
+        i += c.length;
+    }
+    return out;
+}
+
+std::string Utf16LeToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    const auto unit = [&](std::size_t i) -> char32_t {
+        return static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
+    };
+    const std::size_t n = bytes.size() / 2 * 2;
+    for (std::size_t i = 0; i < n; i += 2) {
+        char32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 3 < n) {
+            const char32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        if (u >= 0xD800 && u <= 0xDFFF) {
+            u = 0xFFFD;
+        }
+        AppendUtf8(out, u);
+    }
+    return out;
+}
+
+std::string Utf8ToUtf16Le(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size() * 2);
+    const auto put = [&](char32_t u) {
+        out += static_cast<char>(u & 0xFF);
+        out += static_cast<char>(u >> 8);
+    };
+    for (std::size_t i = 0; i < utf8.size();) {
+        const CodePoint c = NextCodePoint(utf8, i);
+        i += c.length;
+        if (c.value >= 0x10000) {
+            const char32_t v = c.value - 0x10000;
+            put(0xD800 + (v >> 10));
+            put(0xDC00 + (v & 0x3FF));
+        } else {
+            put(c.value);
+        }
+    }
+    return out;
+}
+
+}  // namespace vorlune

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace vorlune {
+
+enum class TextEncoding { Gbk, Utf8Bom, Utf16LeBom };
+
+// The parsed content of one INI file with the reading and writing rules of the Windows
+// profile-string functions the stored files were made with:
+// - section and key names match regardless of ASCII case, with blanks around them dropped;
+// - lines beginning with ";" are comments; the first of duplicated sections or keys wins;
+// - a value loses the blanks around it and one matching pair of enclosing quotes, and is cut
+//   to 10,239 bytes before a character rather than through it;
+// - a write keeps every line it does not change byte for byte (comments, order, line ends).
+// The text is held as UTF-8 (see GbkText.h for how undecodable bytes survive).
+class ProfileDocument {
+public:
+    static constexpr std::size_t kMaxValueBytes = 10239;
+
+    ProfileDocument() = default;
+    static ProfileDocument Parse(std::string_view fileBytes);
+    static ProfileDocument FromText(std::string text, TextEncoding encoding);
+
+    std::optional<std::string> Value(std::string_view section, std::string_view key) const;
+
+    // The document's text after writing key=value into section (no value deletes the key), or
+    // nothing when the write would not change what the file says.
+    std::optional<std::string> TextAfterWrite(std::string_view section, std::string_view key,
+                                              std::optional<std::string_view> value) const;
+
+    const std::string& Text() const { return text_; }
+    TextEncoding Encoding() const { return encoding_; }
+    // The file's bytes for a text in this document's encoding, byte-order mark included.
+    std::string Encode(std::string_view text) const;
+
+private:
+    struct LineSpan {
+        std::size_t start;
+        std::size_t length;
+        std::size_t eolLength;
+    };
+    struct SectionRange {
+        std::size_t header;  // line index of "[name]"
+        std::size_t end;     // one past the section's last line
+    };
+
+    void Index();
+    std::string_view LineText(std::size_t i) const { return {text_.data() + lines_[i].start, lines_[i].length}; }
+    const SectionRange* FindSection(std::string_view section) const;
+    std::optional<std::size_t> FindKeyLine(const SectionRange& range, std::string_view key) const;
+    std::string_view LineEnding() const;
+
+    std::string text_;
+    TextEncoding encoding_ = TextEncoding::Gbk;
+    std::vector<LineSpan> lines_;
+    std::vector<SectionRange> sections_;
+    std::unordered_map<std::string, std::size_t> firstSection_;  // folded name -> sections_ index
+};
+
+}  // namespace vorlune

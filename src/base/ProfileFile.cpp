@@ -1,0 +1,149 @@
+#include "base/ProfileFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+namespace vorlune {
+namespace {
+
+constexpr std::size_t kMaxCachedFiles = 16;
+
+template <typename Stat>
+std::int64_t ModifiedNs(const Stat& st) {
+    return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+bool ReadAll(int fd, std::string& out) {
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0) {
+            return true;
+        }
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        out.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+bool WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool IsReadOnly(const struct stat& st) { return (st.st_mode & 0222) == 0; }
+
+// Writes bytes to a temporary file beside path and renames it over path.
+bool ReplaceFile(const std::string& path, std::string_view bytes, mode_t mode) {
+    const std::string folder = FolderOf(path);
+    struct stat folderStat {};
+    if (::stat(folder.c_str(), &folderStat) != 0 || !S_ISDIR(folderStat.st_mode) ||
+        IsReadOnly(folderStat)) {
+        return false;
+    }
+    const std::size_t slash = path.rfind('/');
+    std::string temp = folder + "/." + path.substr(slash == std::string::npos ? 0 : slash + 1) +
+                       ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = WriteAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+    }
+    return ok;
+}
+
+}  // namespace
+
+std::shared_ptr<const ProfileDocument> ProfileFiles::Load(const std::string& path) {
+    static const auto kEmpty = std::make_shared<const ProfileDocument>();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        cache_.erase(path);
+        return kEmpty;
+    }
+    const Identity identity{static_cast<std::uint64_t>(st.st_dev),
+                            static_cast<std::uint64_t>(st.st_ino), st.st_size, ModifiedNs(st)};
+    if (const auto it = cache_.find(path); it != cache_.end() && it->second.identity == identity) {
+        ::close(fd);
+        return it->second.document;
+    }
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    const bool read = ReadAll(fd, bytes);
+    ::close(fd);
+    if (!read) {
+        cache_.erase(path);
+        return kEmpty;
+    }
+    auto document = std::make_shared<const ProfileDocument>(ProfileDocument::Parse(bytes));
+    if (cache_.size() >= kMaxCachedFiles) {
+        cache_.clear();
+    }
+    cache_[path] = Entry{identity, document};
+    return document;
+}
+
+std::string ProfileFiles::Read(const std::string& path, std::string_view section,
+                               std::string_view key, std::string_view def) {
+    const auto value = Load(path)->Value(section, key);
+    return value ? *value : std::string(def);
+}
+
+bool ProfileFiles::Write(const std::string& path, std::string_view section, std::string_view key,
+                         std::optional<std::string_view> value) {
+    struct stat st {};
+    const bool exists = ::stat(path.c_str(), &st) == 0;
+    if (exists && !S_ISREG(st.st_mode)) {
+        return false;
+    }
+    const auto document = Load(path);
+    const auto text = document->TextAfterWrite(section, key, value);
+    if (!text) {
+        return true;
+    }
+    if (exists && IsReadOnly(st)) {
+        return false;
+    }
+    const mode_t mode = exists ? (st.st_mode & 07777) : 0644;
+    if (!ReplaceFile(path, document->Encode(*text), mode)) {
+        return false;
+    }
+    cache_.erase(path);  // the next read parses the new file once
+    return true;
+}
+
+}  // namespace vorlune

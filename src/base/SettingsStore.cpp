@@ -1,0 +1,43 @@
+#include "base/SettingsStore.h"
+
+#include "base/NumberText.h"
+
+namespace vorlune {
+
+SettingsStore::SettingsStore(ProfileFiles& files, const ProgramFolder& folder)
+    : files_(files), folder_(folder) {}
+
+std::string SettingsStore::Path() const { return folder_.Join("\\config.ini"); }
+
+std::string SettingsStore::ReadSetting(std::string_view section, std::string_view key,
+                                       std::string_view fallback) const {
+    return files_.Read(Path(), section, key, fallback);
+}
+
+std::int32_t SettingsStore::ReadSettingInt(std::string_view section, std::string_view key) const {
+    return LeadingInt(ReadSetting(section, key));
+}
+
+double SettingsStore::ReadNumber(const SettingKey& k) const {
+    return LeadingNumber(ReadSetting(k.section, k.key));
+}
+
+bool SettingsStore::WriteSetting(std::string_view section, std::string_view key,
+                                 std::string_view value) {
+    return files_.Write(Path(), section, key, value);
+}
+
+std::optional<bool> ToggleSwitch(SettingsStore& settings, const SettingKey& key) {
+    const std::int32_t value = settings.ReadInt(key);
+    if (value == 1) {
+        settings.Write(key, "0");
+        return false;
+    }
+    if (value == 0) {
+        settings.Write(key, "1");
+        return true;
+    }
+    return std::nullopt;
+}
+
+}  // namespace vorlune

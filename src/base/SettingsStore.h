@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "base/ProfileFile.h"
+#include "base/ProgramFolder.h"
+
+namespace vorlune {
+
+// One setting of config.ini: its section, its key and the value a missing key reads as.
+struct SettingKey {
+    std::string_view section;
+    std::string_view key;
+    std::string_view fallback = {};
+};
+
+// Every setting the program uses.
+namespace setting {
+inline constexpr SettingKey kTitle{"软件名称", "文本", "Vorlune正式版"};
+inline constexpr SettingKey kPage{"当前栏目", "值", "0"};
+inline constexpr SettingKey kPageName{"当前栏目", "设置名称"};
+inline constexpr SettingKey kHotkeysOn{"是否设置快捷按钮", "值"};
+inline constexpr SettingKey kRepeat{"是否重复音效", "值"};
+inline constexpr SettingKey kOnTop{"是否窗口置顶", "值"};
+inline constexpr SettingKey kStopFade{"是否直接停止", "值"};
+inline constexpr SettingKey kVolume{"音效音量", "值"};
+inline constexpr SettingKey kOutputDevice{"设置", "通道"};
+inline constexpr SettingKey kMasterHotkey{"音效快键控制", "值"};
+inline constexpr SettingKey kPauseHotkey{"音效声场控制", "值"};
+inline constexpr SettingKey kStopHotkey{"音效声场停止", "值"};
+inline constexpr SettingKey kHelpAddress{"使用帮助", "地址"};
+inline constexpr SettingKey kContactAddress{"使用帮助", "联系地址"};
+inline constexpr SettingKey kShopAddress{"联系方式", "淘宝地址"};
+}  // namespace setting
+
+// config.ini beside the executable. Nothing is held between calls: every read goes to the file
+// (through the parse cache of ProfileFiles) and every write goes to it at once.
+class SettingsStore {
+public:
+    SettingsStore(ProfileFiles& files, const ProgramFolder& folder);
+
+    std::string Path() const;
+    std::string ReadSetting(std::string_view section, std::string_view key,
+                            std::string_view fallback = {}) const;
+    std::int32_t ReadSettingInt(std::string_view section, std::string_view key) const;
+    bool WriteSetting(std::string_view section, std::string_view key, std::string_view value);
+
+    std::string Read(const SettingKey& k) const { return ReadSetting(k.section, k.key, k.fallback); }
+    std::int32_t ReadInt(const SettingKey& k) const { return ReadSettingInt(k.section, k.key); }
+    // Volume only: a decimal fraction is allowed.
+    double ReadNumber(const SettingKey& k) const;
+    bool Write(const SettingKey& k, std::string_view value) { return WriteSetting(k.section, k.key, value); }
+
+private:
+    ProfileFiles& files_;
+    const ProgramFolder& folder_;
+};
+
+// A switch acts only on exactly 1 and exactly 0: the new state (true for on) after writing
+// it, or nothing when the stored value is anything else and nothing was written.
+std::optional<bool> ToggleSwitch(SettingsStore& settings, const SettingKey& key);
+
+}  // namespace vorlune

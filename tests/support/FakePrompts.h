@@ -1,0 +1,23 @@
+#pragma once
+
+#include <deque>
+#include <vector>
+
+#include "base/Prompts.h"
+
+namespace vorlune::test {
+
+// Records every message and answers from a script; with the script empty it answers the
+// prompt's default button.
+class FakePrompts final : public Prompts {
+public:
+    PromptAnswer Show(const Prompt& prompt) override;
+    void Answer(PromptAnswer answer) { script_.push_back(answer); }
+
+    std::vector<Prompt> shown;
+
+private:
+    std::deque<PromptAnswer> script_;
+};
+
+}  // namespace vorlune::test
