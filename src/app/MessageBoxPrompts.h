@@ -6,7 +6,7 @@ namespace vorlune {
 
 // Prompts as task-modal message boxes without an owner window.
 class MessageBoxPrompts final : public Prompts {
-public:
+  public:
     PromptAnswer Show(const Prompt& prompt) override;
 };
 

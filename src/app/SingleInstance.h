@@ -8,7 +8,7 @@ namespace vorlune {
 // executable's path. It lives as long as the process, so a copy that crashed leaves no mark.
 // Two copies started from different folders have different names and both run.
 class SingleInstance {
-public:
+  public:
     explicit SingleInstance(const std::string& executablePath);
     ~SingleInstance();
     SingleInstance(const SingleInstance&) = delete;
@@ -17,7 +17,7 @@ public:
     // true in the first copy; false when another copy from the same path holds the mark.
     bool IsFirst() const { return fd_ >= 0; }
 
-private:
+  private:
     int fd_ = -1;
 };
 

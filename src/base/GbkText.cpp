@@ -17,13 +17,15 @@ constexpr unsigned kTrailFirst = 0x40;
 constexpr unsigned kTrailLast = 0xFE;
 constexpr unsigned kTrailCount = kTrailLast - kTrailFirst + 1;
 
-bool IsEscape(char32_t cp) { return cp >= kEscapeBase + 0x80 && cp <= kEscapeBase + 0xFF; }
+bool IsEscape(char32_t cp) {
+    return cp >= kEscapeBase + 0x80 && cp <= kEscapeBase + 0xFF;
+}
 
 // Both directions of the two-byte part of GBK, built once from the C library's converter.
 // A code whose character another code already produces counts as invalid, so that every
 // decoded character encodes back to the bytes it came from.
 class GbkTables {
-public:
+  public:
     GbkTables() : decode_((kLeadLast - kLeadFirst + 1) * kTrailCount, 0), encode_(0x10000, 0) {
         iconv_t cd = iconv_open("UTF-32LE", "GBK");
         if (cd == reinterpret_cast<iconv_t>(-1)) {
@@ -46,7 +48,8 @@ public:
                     continue;
                 }
                 const auto* u = reinterpret_cast<const unsigned char*>(out.data());
-                const char32_t cp = u[0] | (u[1] << 8) | (u[2] << 16) | (static_cast<char32_t>(u[3]) << 24);
+                const char32_t cp =
+                    u[0] | (u[1] << 8) | (u[2] << 16) | (static_cast<char32_t>(u[3]) << 24);
                 if (cp < 0x80 || cp > 0xFFFF || encode_[cp] != 0) {
                     continue;
                 }
@@ -67,7 +70,7 @@ public:
     // 0 when GBK has no such character.
     std::uint16_t Encode(char32_t cp) const { return cp <= 0xFFFF ? encode_[cp] : 0; }
 
-private:
+  private:
     static std::size_t Index(unsigned lead, unsigned trail) {
         return (lead - kLeadFirst) * kTrailCount + (trail - kTrailFirst);
     }
@@ -254,7 +257,8 @@ std::string Utf16LeToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
     const auto unit = [&](std::size_t i) -> char32_t {
-        return static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
+        return static_cast<unsigned char>(bytes[i]) |
+               (static_cast<unsigned char>(bytes[i + 1]) << 8);
     };
     const std::size_t n = bytes.size() / 2 * 2;
     for (std::size_t i = 0; i < n; i += 2) {

@@ -5,8 +5,12 @@
 namespace vorlune {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Skips blanks and reads the sign; returns the position of the first digit.
 std::size_t SkipToDigits(std::string_view text, bool& negative) {

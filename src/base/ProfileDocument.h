@@ -20,7 +20,7 @@ enum class TextEncoding { Gbk, Utf8Bom, Utf16LeBom };
 // - a write keeps every line it does not change byte for byte (comments, order, line ends).
 // The text is held as UTF-8 (see GbkText.h for how undecodable bytes survive).
 class ProfileDocument {
-public:
+  public:
     static constexpr std::size_t kMaxValueBytes = 10239;
 
     ProfileDocument() = default;
@@ -39,7 +39,7 @@ public:
     // The file's bytes for a text in this document's encoding, byte-order mark included.
     std::string Encode(std::string_view text) const;
 
-private:
+  private:
     struct LineSpan {
         std::size_t start;
         std::size_t length;
@@ -51,7 +51,9 @@ private:
     };
 
     void Index();
-    std::string_view LineText(std::size_t i) const { return {text_.data() + lines_[i].start, lines_[i].length}; }
+    std::string_view LineText(std::size_t i) const {
+        return {text_.data() + lines_[i].start, lines_[i].length};
+    }
     const SectionRange* FindSection(std::string_view section) const;
     std::optional<std::size_t> FindKeyLine(const SectionRange& range, std::string_view key) const;
     std::string_view LineEnding() const;

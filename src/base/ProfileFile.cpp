@@ -56,7 +56,9 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-bool IsReadOnly(const struct stat& st) { return (st.st_mode & 0222) == 0; }
+bool IsReadOnly(const struct stat& st) {
+    return (st.st_mode & 0222) == 0;
+}
 
 // Writes bytes to a temporary file beside path and renames it over path.
 bool ReplaceFile(const std::string& path, std::string_view bytes, mode_t mode) {
@@ -67,8 +69,8 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, mode_t mode) {
         return false;
     }
     const std::size_t slash = path.rfind('/');
-    std::string temp = folder + "/." + path.substr(slash == std::string::npos ? 0 : slash + 1) +
-                       ".XXXXXX";
+    std::string temp =
+        folder + "/." + path.substr(slash == std::string::npos ? 0 : slash + 1) + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {
         return false;
@@ -86,20 +88,27 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, mode_t mode) {
 
 std::shared_ptr<const ProfileDocument> ProfileFiles::Load(const std::string& path) {
     static const auto kEmpty = std::make_shared<const ProfileDocument>();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const auto identityOf = [](const struct stat& st) {
+        return Identity{static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino), st.st_size, ModifiedNs(st)};
+    };
+    // One stat call decides whether the parsed copy is still the file.
     struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        cache_.erase(path);
+        return kEmpty;
+    }
+    if (const auto it = cache_.find(path);
+        it != cache_.end() && it->second.identity == identityOf(st)) {
+        return it->second.document;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         if (fd >= 0) {
             ::close(fd);
         }
         cache_.erase(path);
         return kEmpty;
-    }
-    const Identity identity{static_cast<std::uint64_t>(st.st_dev),
-                            static_cast<std::uint64_t>(st.st_ino), st.st_size, ModifiedNs(st)};
-    if (const auto it = cache_.find(path); it != cache_.end() && it->second.identity == identity) {
-        ::close(fd);
-        return it->second.document;
     }
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(st.st_size));
@@ -113,7 +122,7 @@ std::shared_ptr<const ProfileDocument> ProfileFiles::Load(const std::string& pat
     if (cache_.size() >= kMaxCachedFiles) {
         cache_.clear();
     }
-    cache_[path] = Entry{identity, document};
+    cache_[path] = Entry{identityOf(st), document};
     return document;
 }
 

@@ -18,7 +18,7 @@ namespace vorlune {
 // folder, flushed, renamed), keeps the bytes of every line it does not change and leaves the
 // file untouched when nothing changes. A write does not create missing folders.
 class ProfileFiles {
-public:
+  public:
     // The value, or def when the file, the section or the key is missing.
     std::string Read(const std::string& path, std::string_view section, std::string_view key,
                      std::string_view def = {});
@@ -28,7 +28,7 @@ public:
     bool Write(const std::string& path, std::string_view section, std::string_view key,
                std::optional<std::string_view> value);
 
-private:
+  private:
     struct Identity {
         std::uint64_t device = 0;
         std::uint64_t inode = 0;

@@ -9,7 +9,7 @@ namespace vorlune {
 // the shipped sounds. Paths below it are written with "\" in the stored files; Join turns
 // them into "/" for this system.
 class ProgramFolder {
-public:
+  public:
     explicit ProgramFolder(std::string folder, std::string executableName = "vorlune");
     static ProgramFolder OfRunningExecutable();
 
@@ -19,7 +19,7 @@ public:
     // Path() joined with a relative path such as "\Sounds\Common\list.ini".
     std::string Join(std::string_view relative) const;
 
-private:
+  private:
     std::string folder_;
     std::string executableName_;
 };

@@ -21,7 +21,7 @@ struct Prompt {
 
 // Shows a message and waits for the answer. Only an answer of Yes is ever acted on.
 class Prompts {
-public:
+  public:
     virtual ~Prompts() = default;
     virtual PromptAnswer Show(const Prompt& prompt) = 0;
 };

@@ -7,7 +7,9 @@ namespace vorlune {
 SettingsStore::SettingsStore(ProfileFiles& files, const ProgramFolder& folder)
     : files_(files), folder_(folder) {}
 
-std::string SettingsStore::Path() const { return folder_.Join("\\config.ini"); }
+std::string SettingsStore::Path() const {
+    return folder_.Join("\\config.ini");
+}
 
 std::string SettingsStore::ReadSetting(std::string_view section, std::string_view key,
                                        std::string_view fallback) const {

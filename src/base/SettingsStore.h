@@ -39,7 +39,7 @@ inline constexpr SettingKey kShopAddress{"联系方式", "淘宝地址"};
 // config.ini beside the executable. Nothing is held between calls: every read goes to the file
 // (through the parse cache of ProfileFiles) and every write goes to it at once.
 class SettingsStore {
-public:
+  public:
     SettingsStore(ProfileFiles& files, const ProgramFolder& folder);
 
     std::string Path() const;
@@ -48,13 +48,17 @@ public:
     std::int32_t ReadSettingInt(std::string_view section, std::string_view key) const;
     bool WriteSetting(std::string_view section, std::string_view key, std::string_view value);
 
-    std::string Read(const SettingKey& k) const { return ReadSetting(k.section, k.key, k.fallback); }
+    std::string Read(const SettingKey& k) const {
+        return ReadSetting(k.section, k.key, k.fallback);
+    }
     std::int32_t ReadInt(const SettingKey& k) const { return ReadSettingInt(k.section, k.key); }
     // Volume only: a decimal fraction is allowed.
     double ReadNumber(const SettingKey& k) const;
-    bool Write(const SettingKey& k, std::string_view value) { return WriteSetting(k.section, k.key, value); }
+    bool Write(const SettingKey& k, std::string_view value) {
+        return WriteSetting(k.section, k.key, value);
+    }
 
-private:
+  private:
     ProfileFiles& files_;
     const ProgramFolder& folder_;
 };

@@ -10,13 +10,13 @@ namespace vorlune::test {
 // Records every message and answers from a script; with the script empty it answers the
 // prompt's default button.
 class FakePrompts final : public Prompts {
-public:
+  public:
     PromptAnswer Show(const Prompt& prompt) override;
     void Answer(PromptAnswer answer) { script_.push_back(answer); }
 
     std::vector<Prompt> shown;
 
-private:
+  private:
     std::deque<PromptAnswer> script_;
 };
 

@@ -33,6 +33,8 @@ void WriteFileBytes(const std::string& path, std::string_view bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-void MakeFolders(const std::string& path) { std::filesystem::create_directories(path); }
+void MakeFolders(const std::string& path) {
+    std::filesystem::create_directories(path);
+}
 
 }  // namespace vorlune::test

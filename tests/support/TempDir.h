@@ -7,16 +7,18 @@ namespace vorlune::test {
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
     const std::string& Path() const { return path_; }
-    std::string File(std::string_view relative) const { return path_ + "/" + std::string(relative); }
+    std::string File(std::string_view relative) const {
+        return path_ + "/" + std::string(relative);
+    }
 
-private:
+  private:
     std::string path_;
 };
 

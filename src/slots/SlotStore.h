@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "base/ProfileFile.h"
+#include "base/ProgramFolder.h"
+
+namespace vorlune {
+
+inline constexpr int kSlotCount = 209;
+// The full-width bar that separates the parts of stored values.
+inline constexpr std::string_view kBar = "｜";
+// Stands for the program folder in stored paths.
+inline constexpr std::string_view kProgramFolderMark = "[取运行目录]";
+
+// One slot as the store holds it.
+struct SoundSlot {
+    int number = 0;
+    std::string name;
+    std::string ref;     // "音效<n>｜<path>"
+    std::string path;    // the part of ref after its last bar
+    std::string hotkey;  // stored hotkey text
+};
+
+// The live slot list "Sounds/Common/list.ini": section "音效<n>" per slot with the keys
+// "名称" (name), "dz" (file reference) and "kjj" (stored hotkey text). Nothing is held between
+// calls; every read goes to the file and every write goes to it at once.
+class SlotStore {
+  public:
+    SlotStore(ProfileFiles& files, const ProgramFolder& folder);
+
+    std::string ListPath() const;
+    std::string FactoryListPath() const;
+
+    static std::string SectionOf(int n);
+    std::string ReadSlotName(int n, std::string_view fallback = {}) const;
+    std::string ReadSlotRef(int n) const;
+    std::string ReadSlotHotkey(int n) const;
+    SoundSlot ReadSlot(int n) const;
+
+    // The reference written is "音效<n>｜" followed by the path.
+    bool WriteSlotName(int n, std::string_view name);
+    bool WriteSlotRef(int n, std::string_view path);
+    bool WriteSlotHotkey(int n, std::string_view storedHotkey);
+    // Deletes "名称", "dz" and "kjj", in that order; the empty section header stays.
+    bool ClearSlot(int n);
+    bool ClearSlotHotkey(int n);
+    // Written on every confirmed exit: "当前记录" / "值" = "0".
+    bool WriteExitRecord();
+
+  private:
+    bool WriteKey(int n, std::string_view key, std::optional<std::string_view> value);
+
+    ProfileFiles& files_;
+    const ProgramFolder& folder_;
+};
+
+// The path part of a file reference: the text after its last bar; empty without a bar.
+std::string SlotPathOf(std::string_view ref);
+// The slot number of a reference: the ASCII digits of the text before its first bar; 0 when
+// there is no bar or no digit.
+std::int32_t SlotNumberOf(std::string_view ref);
+// Every "[取运行目录]" replaced by the program folder.
+std::string ResolveSlotPath(std::string_view path, const ProgramFolder& folder);
+
+}  // namespace vorlune

@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+#include <thread>
+
+#include "TempDir.h"
+#include "base/GbkText.h"
+#include "base/ProfileFile.h"
+
+namespace vorlune {
+namespace {
+
+using test::ReadFileBytes;
+using test::TempDir;
+using test::WriteFileBytes;
+
+struct stat StatOf(const std::string& path) {
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st;
+}
+
+TEST(ProfileFiles, MissingFilesReadAsDefaultsAndWritesCreateOnlyTheFile) {
+    TempDir dir;
+    ProfileFiles files;
+    const std::string path = dir.File("config.ini");
+    EXPECT_EQ(files.Read(path, "音效音量", "值", "dflt"), "dflt");
+    EXPECT_TRUE(files.Write(path, "音效音量", "值", std::nullopt));  // nothing to delete
+    EXPECT_FALSE(::access(path.c_str(), F_OK) == 0);
+
+    EXPECT_TRUE(files.Write(path, "音效音量", "值", "80"));
+    EXPECT_EQ(ReadFileBytes(path), Utf8ToGbk("[音效音量]\r\n值=80\r\n"));
+    EXPECT_EQ(files.Read(path, "音效音量", "值"), "80");
+
+    // A write into a missing folder fails and creates nothing.
+    const std::string deep = dir.File("Sounds/Common/list.ini");
+    EXPECT_FALSE(files.Write(deep, "音效1", "名称", "x"));
+    EXPECT_FALSE(::access(dir.File("Sounds").c_str(), F_OK) == 0);
+    EXPECT_EQ(files.Read(deep, "音效1", "名称", "+"), "+");
+}
+
+TEST(ProfileFiles, FailedWritesLeaveTheFileAsItWas) {
+    TempDir dir;
+    ProfileFiles files;
+    const std::string path = dir.File("list.ini");
+    WriteFileBytes(path, "[s]\r\nk=old\r\n");
+    ::chmod(path.c_str(), 0444);
+    EXPECT_FALSE(files.Write(path, "s", "k", "new"));
+    EXPECT_EQ(ReadFileBytes(path), "[s]\r\nk=old\r\n");
+    ::chmod(path.c_str(), 0644);
+
+    ::chmod(dir.Path().c_str(), 0555);
+    EXPECT_FALSE(files.Write(path, "s", "k", "new"));
+    ::chmod(dir.Path().c_str(), 0755);
+    EXPECT_EQ(files.Read(path, "s", "k"), "old");
+
+    // A folder standing where the file should be.
+    const std::string folder = dir.File("folder.ini");
+    ::mkdir(folder.c_str(), 0755);
+    EXPECT_EQ(files.Read(folder, "s", "k", "d"), "d");
+    EXPECT_FALSE(files.Write(folder, "s", "k", "v"));
+    // No temporary file is left behind by any of these.
+    EXPECT_EQ(ReadFileBytes(path), "[s]\r\nk=old\r\n");
+}
+
+TEST(ProfileFiles, UnchangedWritesDoNotTouchTheFileAndHandEditsShowAtOnce) {
+    TempDir dir;
+    ProfileFiles files;
+    const std::string path = dir.File("config.ini");
+    WriteFileBytes(path, "[a]\nk=1\n");
+    const struct stat before = StatOf(path);
+    EXPECT_TRUE(files.Write(path, "A", "K", "1"));
+    const struct stat after = StatOf(path);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+    EXPECT_EQ(before.st_mtim.tv_nsec, after.st_mtim.tv_nsec);
+
+    EXPECT_EQ(files.Read(path, "a", "k"), "1");
+    WriteFileBytes(path, "[a]\nk=2\n");  // same size, new content
+    EXPECT_EQ(files.Read(path, "a", "k"), "2");
+    std::remove(path.c_str());
+    EXPECT_EQ(files.Read(path, "a", "k", "gone"), "gone");
+}
+
+TEST(ProfileFiles, AWriteKeepsTheModeOfTheFile) {
+    TempDir dir;
+    ProfileFiles files;
+    const std::string path = dir.File("config.ini");
+    WriteFileBytes(path, "[a]\nk=1\n");
+    ::chmod(path.c_str(), 0600);
+    EXPECT_TRUE(files.Write(path, "a", "k", "2"));
+    EXPECT_EQ(StatOf(path).st_mode & 0777, 0600U);
+    EXPECT_EQ(ReadFileBytes(path), "[a]\nk=2\n");
+}
+
+TEST(ProfileFiles, BadInputNeverCrashesAndIsNeverRewrittenUnasked) {
+    TempDir dir;
+    ProfileFiles files;
+    std::mt19937 random(3);
+
+    const std::string binary = dir.File("binary.ini");
+    std::string noise(1 << 20, '\0');
+    for (char& c : noise) {
+        c = static_cast<char>(random() & 0xFF);
+    }
+    WriteFileBytes(binary, noise);
+    EXPECT_EQ(files.Read(binary, "音效1", "名称", "+"), "+");
+    EXPECT_TRUE(files.Write(binary, "音效1", "名称", "x"));
+    EXPECT_EQ(files.Read(binary, "音效1", "名称"), "x");
+    // Every byte of the noise is still there, in front of the appended section.
+    EXPECT_EQ(ReadFileBytes(binary).substr(0, noise.size()), noise);
+
+    const std::string big = dir.File("big.ini");
+    std::string lines;
+    while (lines.size() < 50U * 1024 * 1024) {
+        lines += "[s" + std::to_string(lines.size()) + "]\nkey=value\n";
+    }
+    WriteFileBytes(big, lines);
+    EXPECT_EQ(files.Read(big, "s0", "key"), "value");
+    EXPECT_EQ(files.Read(big, "missing", "key", "d"), "d");
+
+    const std::string longLine = dir.File("long.ini");
+    WriteFileBytes(longLine, "[s]\nk=" + std::string(20U * 1024 * 1024, 'x') + "\n");
+    EXPECT_EQ(files.Read(longLine, "s", "k").size(), 10239U);
+    EXPECT_EQ(ReadFileBytes(longLine).size(), 20U * 1024 * 1024 + 7);
+}
+
+// A writer killed at any moment leaves a file that parses with every key it had finished.
+TEST(ProfileFiles, AKilledWriterNeverLeavesATornFile) {
+    TempDir dir;
+    const std::string path = dir.File("list.ini");
+    std::mt19937 random(11);
+    for (int round = 0; round < 12; ++round) {
+        std::remove(path.c_str());
+        int pipeFds[2];
+        ASSERT_EQ(::pipe(pipeFds), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(pipeFds[0]);
+            ProfileFiles files;
+            for (int i = 0;; ++i) {
+                if (!files.Write(path, "音效" + std::to_string(i % 209 + 1),
+                                 "k" + std::to_string(i),
+                                 std::string(static_cast<std::size_t>(i % 50), 'v'))) {
+                    ::_exit(1);
+                }
+                if (::write(pipeFds[1], &i, sizeof i) != sizeof i) {
+                    ::_exit(1);
+                }
+            }
+        }
+        ::close(pipeFds[1]);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5 + random() % 40));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        int last = -1;
+        int value = 0;
+        while (::read(pipeFds[0], &value, sizeof value) == sizeof value) {
+            last = value;
+        }
+        ::close(pipeFds[0]);
+        ProfileFiles reader;
+        for (int i = 0; i <= last; ++i) {
+            ASSERT_EQ(reader.Read(path, "音效" + std::to_string(i % 209 + 1),
+                                  "k" + std::to_string(i), "?"),
+                      std::string(static_cast<std::size_t>(i % 50), 'v'))
+                << "round " << round << " key " << i << " of " << last;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vorlune
