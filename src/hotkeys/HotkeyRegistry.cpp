@@ -1,0 +1,91 @@
+#include "hotkeys/HotkeyRegistry.h"
+
+#include "base/SettingsStore.h"
+
+namespace vorlune {
+
+HotkeyRegistry::HotkeyRegistry(HotkeyBackend& backend, const SettingsStore& settings,
+                               SlotHotkeyReader readSlotHotkey, HotkeyActions actions,
+                               LabelWriter writeLabel, EventPump processPendingEvents)
+    : backend_(backend),
+      settings_(settings),
+      readSlotHotkey_(std::move(readSlotHotkey)),
+      actions_(std::move(actions)),
+      writeLabel_(std::move(writeLabel)),
+      processPendingEvents_(std::move(processPendingEvents)),
+      claims_(backend) {
+    backend_.SetFiredHandler([this](std::int32_t id) { Dispatch(id); });
+}
+
+HotkeyRegistry::~HotkeyRegistry() {
+    backend_.SetFiredHandler(nullptr);
+    claims_.ReleaseAll();
+}
+
+bool HotkeyRegistry::RegisterHotkey(std::int32_t id, std::string_view storedText) {
+    return claims_.Claim(id, ParseStoredHotkey(storedText));
+}
+
+void HotkeyRegistry::UnregisterHotkey(std::int32_t id) {
+    claims_.Release(id);
+}
+
+void HotkeyRegistry::RegisterAllHotkeys() {
+    const std::uint64_t run = ++runs_;
+    const bool enabled = settings_.ReadInt(setting::kHotkeysOn) == 1;
+    for (std::int32_t slot = hotkey_id::kFirstSlot; slot <= hotkey_id::kLastSlot; ++slot) {
+        if (enabled) {
+            RegisterHotkey(slot, readSlotHotkey_ ? readSlotHotkey_(slot) : std::string());
+        } else {
+            UnregisterHotkey(slot);
+        }
+        if (processPendingEvents_) {
+            processPendingEvents_();
+        }
+        // A hotkey run meanwhile re-registered everything from the current settings; going on
+        // with this run's older switch value would undo that.
+        if (runs_ != run) {
+            return;
+        }
+    }
+    RegisterSpecial(hotkey_id::kPause, SpecialHotkey::Pause, settings_.Read(setting::kPauseHotkey),
+                    enabled);
+    RegisterSpecial(hotkey_id::kStop, SpecialHotkey::Stop, settings_.Read(setting::kStopHotkey),
+                    enabled);
+    const std::string master = settings_.Read(setting::kMasterHotkey);
+    RegisterSpecial(hotkey_id::kMasterSwitch, SpecialHotkey::MasterSwitch, master, !master.empty());
+}
+
+void HotkeyRegistry::RegisterSpecial(std::int32_t id, SpecialHotkey which,
+                                     std::string_view storedText, bool enabled) {
+    if (writeLabel_) {
+        writeLabel_(which, StoredToDisplay(storedText));
+    }
+    if (enabled) {
+        RegisterHotkey(id, storedText);
+    } else {
+        UnregisterHotkey(id);
+    }
+}
+
+void HotkeyRegistry::UnregisterAllHotkeys() {
+    claims_.ReleaseAll();
+}
+
+void HotkeyRegistry::Dispatch(std::int32_t id) {
+    const std::function<void()>* action = nullptr;
+    if (id >= hotkey_id::kFirstSlot && id <= hotkey_id::kLastSlot) {
+        action = &actions_.slotTriggers[static_cast<std::size_t>(id - hotkey_id::kFirstSlot)];
+    } else if (id == hotkey_id::kPause) {
+        action = &actions_.pauseOrResume;
+    } else if (id == hotkey_id::kStop) {
+        action = &actions_.stopSound;
+    } else if (id == hotkey_id::kMasterSwitch) {
+        action = &actions_.masterSwitch;
+    }
+    if (action != nullptr && *action) {
+        (*action)();
+    }
+}
+
+}  // namespace vorlune

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "hotkeys/HotkeyBackend.h"
+
+namespace vorlune {
+
+// A hotkey backend for tests: records what is held, lets a test play another program that holds
+// a combination, and presses combinations or fires ids as the system would.
+class FakeHotkeyBackend final : public HotkeyBackend {
+  public:
+    bool Grab(std::int32_t id, HotkeyCombination combination) override;
+    void Release(std::int32_t id) override;
+    void SetFiredHandler(FiredHandler handler) override { handler_ = std::move(handler); }
+    bool Available() const override { return available_; }
+
+    // Test controls.
+    void SetAvailable(bool available) { available_ = available; }
+    void HoldElsewhere(HotkeyCombination combination) { heldElsewhere_.insert(Key(combination)); }
+    // Fires the id if it holds a combination; false otherwise.
+    bool Fire(std::int32_t id);
+    // Presses a combination: fires the id that holds it; false when none does.
+    bool Press(HotkeyCombination combination);
+
+    // What is held now.
+    std::optional<HotkeyCombination> Held(std::int32_t id) const;
+    const std::map<std::int32_t, HotkeyCombination>& AllHeld() const { return held_; }
+    std::size_t GrabCalls() const { return grabCalls_; }
+    std::size_t ReleaseCalls() const { return releaseCalls_; }
+
+  private:
+    static std::pair<std::uint32_t, std::int32_t> Key(HotkeyCombination c) {
+        return {c.modifiers, c.key};
+    }
+
+    FiredHandler handler_;
+    bool available_ = true;
+    std::map<std::int32_t, HotkeyCombination> held_;
+    std::set<std::pair<std::uint32_t, std::int32_t>> heldElsewhere_;
+    std::size_t grabCalls_ = 0;
+    std::size_t releaseCalls_ = 0;
+};
+
+}  // namespace vorlune

@@ -1,0 +1,200 @@
+#include "hotkeys/x11/X11HotkeyBackend.h"
+
+#include <algorithm>
+#include <set>
+
+#include "hotkeys/x11/VirtualKeySymbols.h"
+
+namespace vorlune {
+namespace {
+
+constexpr std::uint16_t kShift = XCB_MOD_MASK_SHIFT;
+constexpr std::uint16_t kControl = XCB_MOD_MASK_CONTROL;
+constexpr std::uint16_t kCapsLock = XCB_MOD_MASK_LOCK;
+
+}  // namespace
+
+X11HotkeyBackend::X11HotkeyBackend(std::unique_ptr<XcbConnection> connection)
+    : connection_(std::move(connection)) {
+    keymap_.Load(connection_->Get());
+    connection_->SetEventHandler([this](const xcb_generic_event_t& event) { OnEvent(event); });
+}
+
+X11HotkeyBackend::~X11HotkeyBackend() {
+    connection_->SetEventHandler(nullptr);
+    for (const auto& [id, held] : held_) {
+        UngrabKeys(held.keycodes, held.modifiers);
+    }
+    xcb_flush(connection_->Get());
+}
+
+std::uint16_t X11HotkeyBackend::XModifiers(std::uint32_t flags) const {
+    std::uint16_t modifiers = 0;
+    if ((flags & kModShift) != 0) {
+        modifiers |= kShift;
+    }
+    if ((flags & kModControl) != 0) {
+        modifiers |= kControl;
+    }
+    if ((flags & kModAlt) != 0) {
+        modifiers |= keymap_.AltMask();
+    }
+    if ((flags & kModWin) != 0) {
+        modifiers |= keymap_.SuperMask();
+    }
+    return modifiers;
+}
+
+std::vector<std::uint16_t> X11HotkeyBackend::LockVariants() const {
+    const std::uint16_t numLock = keymap_.NumLockMask();
+    std::set<std::uint16_t> variants{0, kCapsLock, numLock,
+                                     static_cast<std::uint16_t>(numLock | kCapsLock)};
+    return {variants.begin(), variants.end()};
+}
+
+X11HotkeyBackend::Held X11HotkeyBackend::Resolve(HotkeyCombination combination) const {
+    Held held;
+    held.combination = combination;
+    held.modifiers = XModifiers(combination.modifiers);
+    std::set<xcb_keycode_t> keycodes;
+    for (std::uint32_t keysym : KeysymsForVirtualKey(combination.key)) {
+        for (xcb_keycode_t keycode : keymap_.KeycodesFor(keysym)) {
+            keycodes.insert(keycode);
+        }
+    }
+    held.keycodes.assign(keycodes.begin(), keycodes.end());
+    return held;
+}
+
+bool X11HotkeyBackend::Grab(std::int32_t id, HotkeyCombination combination) {
+    if (held_.contains(id) || connection_->Broken()) {
+        return false;
+    }
+    Held held = Resolve(combination);
+    // Two virtual keys on one X key would share a grab that the server does not tell apart.
+    if (held.keycodes.empty() || HeldByThisProgram(held.keycodes, held.modifiers)) {
+        return false;
+    }
+    if (!GrabKeys(held.keycodes, held.modifiers)) {
+        return false;
+    }
+    held_.emplace(id, std::move(held));
+    return true;
+}
+
+void X11HotkeyBackend::Release(std::int32_t id) {
+    const auto it = held_.find(id);
+    if (it == held_.end()) {
+        return;
+    }
+    UngrabKeys(it->second.keycodes, it->second.modifiers);
+    xcb_flush(connection_->Get());
+    held_.erase(it);
+}
+
+bool X11HotkeyBackend::GrabKeys(const std::vector<xcb_keycode_t>& keycodes,
+                                std::uint16_t modifiers) {
+    xcb_connection_t* c = connection_->Get();
+    std::vector<xcb_void_cookie_t> cookies;
+    for (xcb_keycode_t keycode : keycodes) {
+        for (std::uint16_t variant : LockVariants()) {
+            cookies.push_back(xcb_grab_key_checked(
+                c, 0, connection_->Root(), static_cast<std::uint16_t>(modifiers | variant), keycode,
+                XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        }
+    }
+    // Checking the last request first costs one round trip; the others are known after it.
+    bool refused = false;
+    for (auto it = cookies.rbegin(); it != cookies.rend(); ++it) {
+        if (XcbPtr<xcb_generic_error_t> error{xcb_request_check(c, *it)}) {
+            refused = true;
+        }
+    }
+    connection_->TakeQueuedEvents();
+    if (refused) {
+        // Another client holds some variant: release the ones we got.
+        UngrabKeys(keycodes, modifiers);
+        xcb_flush(c);
+    }
+    return !refused && !connection_->Broken();
+}
+
+void X11HotkeyBackend::UngrabKeys(const std::vector<xcb_keycode_t>& keycodes,
+                                  std::uint16_t modifiers) {
+    for (xcb_keycode_t keycode : keycodes) {
+        for (std::uint16_t variant : LockVariants()) {
+            xcb_ungrab_key(connection_->Get(), keycode, connection_->Root(),
+                           static_cast<std::uint16_t>(modifiers | variant));
+        }
+    }
+}
+
+bool X11HotkeyBackend::HeldByThisProgram(const std::vector<xcb_keycode_t>& keycodes,
+                                         std::uint16_t modifiers) const {
+    for (const auto& [id, held] : held_) {
+        if (held.modifiers != modifiers) {
+            continue;
+        }
+        for (xcb_keycode_t keycode : keycodes) {
+            if (std::find(held.keycodes.begin(), held.keycodes.end(), keycode) !=
+                held.keycodes.end()) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void X11HotkeyBackend::OnEvent(const xcb_generic_event_t& event) {
+    switch (event.response_type & 0x7F) {
+        case XCB_KEY_PRESS: {
+            const auto& press = reinterpret_cast<const xcb_key_press_event_t&>(event);
+            OnKeyPress(press.detail, press.state);
+            break;
+        }
+        case XCB_MAPPING_NOTIFY: {
+            const auto& mapping = reinterpret_cast<const xcb_mapping_notify_event_t&>(event);
+            if (mapping.request != XCB_MAPPING_POINTER) {
+                RegrabAfterMappingChange();
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void X11HotkeyBackend::OnKeyPress(xcb_keycode_t keycode, std::uint16_t state) {
+    // Only the four modifiers of a hotkey count; the lock keys and others do not.
+    const std::uint16_t relevant = kShift | kControl | keymap_.AltMask() | keymap_.SuperMask();
+    const std::uint16_t modifiers = state & relevant;
+    for (const auto& [id, held] : held_) {
+        if (held.modifiers == modifiers &&
+            std::find(held.keycodes.begin(), held.keycodes.end(), keycode) != held.keycodes.end()) {
+            const std::int32_t firedId = id;
+            if (fired_) {
+                fired_(firedId);  // may change held_; the loop ends here
+            }
+            return;
+        }
+    }
+}
+
+void X11HotkeyBackend::RegrabAfterMappingChange() {
+    for (const auto& [id, held] : held_) {
+        UngrabKeys(held.keycodes, held.modifiers);
+    }
+    keymap_.Load(connection_->Get());
+    // Keys that no longer exist stay held by their id without keys, so they fire nothing
+    // until the next registration.
+    for (auto& [id, held] : held_) {
+        Held fresh = Resolve(held.combination);
+        if (fresh.keycodes.empty() || !GrabKeys(fresh.keycodes, fresh.modifiers)) {
+            fresh.keycodes.clear();
+        }
+        held = std::move(fresh);
+    }
+    xcb_flush(connection_->Get());
+}
+
+}  // namespace vorlune

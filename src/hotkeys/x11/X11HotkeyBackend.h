@@ -1,0 +1,55 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "hotkeys/HotkeyBackend.h"
+#include "hotkeys/x11/X11Keymap.h"
+#include "hotkeys/x11/XcbConnection.h"
+
+namespace vorlune {
+
+// Global hotkeys as passive key grabs on the root window. Like the system hotkeys of Windows,
+// a combination fires only with exactly its modifiers held (CapsLock and NumLock aside) and
+// fires again on every auto-repeat.
+class X11HotkeyBackend final : public HotkeyBackend {
+  public:
+    explicit X11HotkeyBackend(std::unique_ptr<XcbConnection> connection);
+    ~X11HotkeyBackend() override;
+
+    bool Grab(std::int32_t id, HotkeyCombination combination) override;
+    void Release(std::int32_t id) override;
+    void SetFiredHandler(FiredHandler handler) override { fired_ = std::move(handler); }
+    bool Available() const override { return !connection_->Broken(); }
+
+  private:
+    struct Held {
+        HotkeyCombination combination;
+        std::uint16_t modifiers = 0;  // X modifier bits of the combination
+        std::vector<xcb_keycode_t> keycodes;
+    };
+
+    // X modifier bits for the flags; nothing when a flag has no X modifier.
+    std::uint16_t XModifiers(std::uint32_t flags) const;
+    std::vector<std::uint16_t> LockVariants() const;
+    // Grabs every keycode in every lock variant; all or nothing.
+    bool GrabKeys(const std::vector<xcb_keycode_t>& keycodes, std::uint16_t modifiers);
+    void UngrabKeys(const std::vector<xcb_keycode_t>& keycodes, std::uint16_t modifiers);
+    bool HeldByThisProgram(const std::vector<xcb_keycode_t>& keycodes,
+                           std::uint16_t modifiers) const;
+    Held Resolve(HotkeyCombination combination) const;
+    void OnEvent(const xcb_generic_event_t& event);
+    void OnKeyPress(xcb_keycode_t keycode, std::uint16_t state);
+    void RegrabAfterMappingChange();
+
+    std::unique_ptr<XcbConnection> connection_;
+    X11Keymap keymap_;
+    std::map<std::int32_t, Held> held_;
+    FiredHandler fired_;
+};
+
+}  // namespace vorlune

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace vorlune {
+
+// The server's keyboard and modifier mapping as last loaded: which keycodes carry a keysym and
+// which modifier bits NumLock, Alt and Super set.
+class X11Keymap {
+  public:
+    // Loads both mappings (two round trips); false when the server did not answer.
+    bool Load(xcb_connection_t* connection);
+
+    // Keycodes whose first column is the keysym, else those whose second column is (keypad
+    // digits and point sit in the second column).
+    std::vector<xcb_keycode_t> KeycodesFor(std::uint32_t keysym) const;
+    std::uint32_t KeysymAt(xcb_keycode_t keycode, int column) const;
+
+    std::uint16_t NumLockMask() const { return numLockMask_; }
+    std::uint16_t AltMask() const { return altMask_; }
+    std::uint16_t SuperMask() const { return superMask_; }
+
+  private:
+    std::uint16_t ModifierMaskOf(std::uint32_t keysym, std::uint16_t fallback) const;
+
+    xcb_keycode_t minKeycode_ = 0;
+    int keysymsPerKeycode_ = 0;
+    std::vector<std::uint32_t> keysyms_;
+    // Eight modifier rows of keycodesPerModifier_ keycodes each.
+    int keycodesPerModifier_ = 0;
+    std::vector<xcb_keycode_t> modifierKeycodes_;
+    std::uint16_t numLockMask_ = XCB_MOD_MASK_2;
+    std::uint16_t altMask_ = XCB_MOD_MASK_1;
+    std::uint16_t superMask_ = XCB_MOD_MASK_4;
+};
+
+}  // namespace vorlune

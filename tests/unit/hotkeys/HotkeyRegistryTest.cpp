@@ -1,0 +1,305 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "TempDir.h"
+#include "base/ProfileFile.h"
+#include "base/ProgramFolder.h"
+#include "base/SettingsStore.h"
+#include "hotkeys/HotkeyRegistry.h"
+#include "hotkeys/KeyNames.h"
+#include "hotkeys/fake/FakeHotkeyBackend.h"
+
+namespace vorlune {
+namespace {
+
+constexpr HotkeyCombination kF1{0, 112};
+constexpr HotkeyCombination kCtrlA{kModControl, 65};
+
+// A registry over the fake backend with slot hotkeys in memory and settings in a real
+// config.ini of a temporary program folder.
+class RegistryTest : public ::testing::Test {
+  protected:
+    RegistryTest() : folder_(dir_.Path()), settings_(files_, folder_) {}
+
+    HotkeyRegistry& Registry() {
+        if (!registry_) {
+            HotkeyActions actions;
+            for (std::size_t i = 0; i < actions.slotTriggers.size(); ++i) {
+                actions.slotTriggers[i] = [this, i] { fired_.push_back(static_cast<int>(i) + 1); };
+            }
+            actions.pauseOrResume = [this] { fired_.push_back(hotkey_id::kPause); };
+            actions.stopSound = [this] { fired_.push_back(hotkey_id::kStop); };
+            actions.masterSwitch = [this] {
+                fired_.push_back(hotkey_id::kMasterSwitch);
+                if (onMasterSwitch_) {
+                    onMasterSwitch_();
+                }
+            };
+            registry_ = std::make_unique<HotkeyRegistry>(
+                backend_, settings_,
+                [this](std::int32_t n) {
+                    const auto it = slots_.find(n);
+                    return it == slots_.end() ? std::string() : it->second;
+                },
+                std::move(actions),
+                [this](SpecialHotkey which, const std::string& text) { labels_[which] = text; },
+                [this] {
+                    ++pumps_;
+                    if (onPump_) {
+                        onPump_();
+                    }
+                });
+        }
+        return *registry_;
+    }
+
+    void SetSwitch(std::string_view value) { settings_.Write(setting::kHotkeysOn, value); }
+
+    test::TempDir dir_;
+    ProfileFiles files_;
+    ProgramFolder folder_;
+    SettingsStore settings_;
+    FakeHotkeyBackend backend_;
+    std::map<std::int32_t, std::string> slots_;
+    std::map<SpecialHotkey, std::string> labels_;
+    std::vector<int> fired_;
+    int pumps_ = 0;
+    std::function<void()> onPump_;
+    std::function<void()> onMasterSwitch_;
+    std::unique_ptr<HotkeyRegistry> registry_;
+};
+
+TEST_F(RegistryTest, FirstHolderInSlotOrderKeepsADuplicatedCombination) {
+    SetSwitch("1");
+    slots_[3] = "F1键";
+    slots_[7] = "F1键";
+    settings_.Write(setting::kPauseHotkey, "Ctrl｜A键");
+    slots_[200] = "Ctrl｜a键";  // the same combination by another spelling
+    Registry().RegisterAllHotkeys();
+    EXPECT_EQ(backend_.Held(3), kF1);
+    EXPECT_FALSE(Registry().IsRegistered(7));
+    EXPECT_EQ(backend_.Held(200), kCtrlA);
+    EXPECT_FALSE(Registry().IsRegistered(hotkey_id::kPause));
+    ASSERT_TRUE(backend_.Press(kF1));
+    EXPECT_EQ(fired_, (std::vector<int>{3}));
+
+    // A second run ends the same way, and so does one after the earlier slot lets go.
+    Registry().RegisterAllHotkeys();
+    EXPECT_TRUE(Registry().IsRegistered(3));
+    EXPECT_FALSE(Registry().IsRegistered(7));
+    slots_[3] = "";
+    Registry().RegisterAllHotkeys();
+    EXPECT_FALSE(Registry().IsRegistered(3));
+    EXPECT_EQ(backend_.Held(7), kF1);
+}
+
+TEST_F(RegistryTest, AnEarlierIdTakesACombinationBackFromALaterOne) {
+    // The pause hotkey holds F1 while slot hotkeys are off ...
+    SetSwitch("1");
+    settings_.Write(setting::kPauseHotkey, "F1键");
+    Registry().RegisterAllHotkeys();
+    EXPECT_EQ(backend_.Held(hotkey_id::kPause), kF1);
+    // ... then slot 5 is given F1: after the next full run slot 5 has it, as from a fresh start.
+    slots_[5] = "F1键";
+    Registry().RegisterAllHotkeys();
+    EXPECT_EQ(backend_.Held(5), kF1);
+    EXPECT_FALSE(Registry().IsRegistered(hotkey_id::kPause));
+}
+
+TEST_F(RegistryTest, TextsOfNoKeyRegisterNothingAndReleaseTheOldCombination) {
+    SetSwitch("1");
+    slots_[1] = "Break";
+    slots_[2] = "Caps Lock键";
+    slots_[3] = "Ctrl｜";
+    slots_[4] = "F1键";
+    Registry().RegisterAllHotkeys();
+    EXPECT_FALSE(Registry().IsRegistered(1));
+    EXPECT_FALSE(Registry().IsRegistered(2));
+    EXPECT_FALSE(Registry().IsRegistered(3));
+    EXPECT_EQ(backend_.Held(4), kF1);
+    // The key name changes to one of no key: F1 is free for another program.
+    EXPECT_FALSE(Registry().RegisterHotkey(4, "Break"));
+    EXPECT_FALSE(Registry().IsRegistered(4));
+    EXPECT_TRUE(backend_.AllHeld().empty());
+    EXPECT_FALSE(Registry().RegisterHotkey(0, "F1键"));
+}
+
+TEST_F(RegistryTest, ClearingAHotkeyReleasesItsCombinationForOthers) {
+    SetSwitch("1");
+    slots_[12] = "Ctrl｜A键";
+    Registry().RegisterAllHotkeys();
+    EXPECT_EQ(backend_.Held(12), kCtrlA);
+    slots_[12] = "";
+    Registry().RegisterAllHotkeys();
+    EXPECT_FALSE(Registry().IsRegistered(12));
+    EXPECT_FALSE(backend_.Held(12));
+    // Another id can have it now; a changed combination replaces the old one.
+    EXPECT_TRUE(Registry().RegisterHotkey(13, "Ctrl｜A键"));
+    EXPECT_TRUE(Registry().RegisterHotkey(13, "Shift｜Number1"));
+    EXPECT_EQ(backend_.AllHeld().size(), 1u);
+    EXPECT_EQ(backend_.Held(13), (HotkeyCombination{kModShift, 97}));
+    Registry().UnregisterHotkey(13);
+    Registry().UnregisterHotkey(13);  // harmless
+    EXPECT_TRUE(backend_.AllHeld().empty());
+}
+
+TEST_F(RegistryTest, HotkeysOffRegistersOnlyANonEmptyMasterHotkey) {
+    // The switch is missing from config.ini: off.
+    for (std::int32_t n = 1; n <= 209; ++n) {
+        slots_[n] = "Ctrl｜" + std::to_string(n % 10) + "键";
+    }
+    settings_.Write(setting::kPauseHotkey, "F2键");
+    settings_.Write(setting::kStopHotkey, "F3键");
+    settings_.Write(setting::kMasterHotkey, "F4键");
+    Registry().RegisterAllHotkeys();
+    EXPECT_EQ(backend_.AllHeld().size(), 1u);
+    EXPECT_EQ(backend_.Held(hotkey_id::kMasterSwitch), (HotkeyCombination{0, 115}));
+    EXPECT_EQ(pumps_, 209);
+
+    // Only exactly 1 is on.
+    for (const char* value : {"2", "-1", "on", "0"}) {
+        SetSwitch(value);
+        Registry().RegisterAllHotkeys();
+        EXPECT_EQ(backend_.AllHeld().size(), 1u) << value;
+    }
+    SetSwitch("1");
+    Registry().RegisterAllHotkeys();
+    EXPECT_EQ(backend_.AllHeld().size(), 10u + 3u);  // ten distinct slot combinations
+
+    // Switched off again: everything but the master hotkey is released.
+    SetSwitch("0");
+    Registry().RegisterAllHotkeys();
+    EXPECT_EQ(backend_.AllHeld().size(), 1u);
+    // An empty master hotkey is released too.
+    settings_.Write(setting::kMasterHotkey, "");
+    Registry().RegisterAllHotkeys();
+    EXPECT_TRUE(backend_.AllHeld().empty());
+}
+
+TEST_F(RegistryTest, SpecialHotkeyEqualToASlotHotkeyWorksOnlyWhileTheSwitchIsOff) {
+    slots_[9] = "F9键";
+    settings_.Write(setting::kMasterHotkey, "F9键");
+    SetSwitch("1");
+    Registry().RegisterAllHotkeys();
+    EXPECT_TRUE(Registry().IsRegistered(9));
+    EXPECT_FALSE(Registry().IsRegistered(hotkey_id::kMasterSwitch));
+    SetSwitch("0");
+    Registry().RegisterAllHotkeys();
+    EXPECT_FALSE(Registry().IsRegistered(9));
+    EXPECT_TRUE(Registry().IsRegistered(hotkey_id::kMasterSwitch));
+    ASSERT_TRUE(backend_.Press({0, 120}));
+    EXPECT_EQ(fired_, (std::vector<int>{hotkey_id::kMasterSwitch}));
+}
+
+TEST_F(RegistryTest, LabelsFollowTheStoredTextsOnEveryRun) {
+    settings_.Write(setting::kPauseHotkey, "Ctrl｜P键");
+    settings_.Write(setting::kStopHotkey, "Break");
+    SetSwitch("0");
+    Registry().RegisterAllHotkeys();
+    EXPECT_EQ(labels_[SpecialHotkey::Pause], "Ctrl+P键");
+    EXPECT_EQ(labels_[SpecialHotkey::Stop], "Break");
+    EXPECT_EQ(labels_[SpecialHotkey::MasterSwitch], "");
+    EXPECT_FALSE(Registry().IsRegistered(hotkey_id::kPause));
+    settings_.Write(setting::kPauseHotkey, "");
+    settings_.Write(setting::kMasterHotkey, "Alt｜回车键");
+    Registry().RegisterAllHotkeys();
+    EXPECT_EQ(labels_[SpecialHotkey::Pause], "");
+    EXPECT_EQ(labels_[SpecialHotkey::MasterSwitch], "Alt+回车键");
+}
+
+TEST_F(RegistryTest, EveryIdDispatchesToItsOwnAction) {
+    SetSwitch("1");
+    // 209 distinct combinations: five modifier words over letters, digits and F1-F12.
+    std::vector<std::string> keys;
+    for (char c = 'A'; c <= 'Z'; ++c) {
+        keys.push_back(std::string(1, c) + "键");
+    }
+    for (char c = '0'; c <= '9'; ++c) {
+        keys.push_back(std::string(1, c) + "键");
+    }
+    for (int f = 1; f <= 12; ++f) {
+        keys.push_back("F" + std::to_string(f) + "键");
+    }
+    const std::string modifiers[] = {"", "Ctrl｜", "Alt｜", "Shift｜", "Win｜"};
+    std::map<std::int32_t, HotkeyCombination> combinations;
+    for (std::int32_t n = 1; n <= 209; ++n) {
+        const std::size_t i = static_cast<std::size_t>(n - 1);
+        slots_[n] = modifiers[i / keys.size()] + keys[i % keys.size()];
+        combinations[n] = ParseStoredHotkey(slots_[n]);
+    }
+    settings_.Write(setting::kPauseHotkey, "Ctrl｜Number0");
+    settings_.Write(setting::kStopHotkey, "Ctrl｜Number1");
+    settings_.Write(setting::kMasterHotkey, "Ctrl｜Number2");
+    Registry().RegisterAllHotkeys();
+    ASSERT_EQ(backend_.AllHeld().size(), 212u);
+
+    for (std::int32_t n = 1; n <= 209; ++n) {
+        fired_.clear();
+        ASSERT_TRUE(backend_.Press(combinations[n])) << n;
+        EXPECT_EQ(fired_, (std::vector<int>{n}));
+    }
+    fired_.clear();
+    for (std::int32_t id : {hotkey_id::kPause, hotkey_id::kStop, hotkey_id::kMasterSwitch}) {
+        ASSERT_TRUE(backend_.Fire(id));
+    }
+    EXPECT_EQ(fired_, (std::vector<int>{844, 855, 886}));
+    fired_.clear();
+    for (std::int32_t id : {0, -1, 210, 843, 1000}) {
+        Registry().Dispatch(id);
+    }
+    EXPECT_TRUE(fired_.empty());
+
+    // At exit nothing stays held.
+    Registry().UnregisterAllHotkeys();
+    EXPECT_TRUE(backend_.AllHeld().empty());
+    EXPECT_FALSE(backend_.Fire(5));
+}
+
+TEST_F(RegistryTest, AMasterSwitchPressedDuringARunLeavesTheNewStateInPlace) {
+    SetSwitch("1");
+    for (std::int32_t n = 1; n <= 209; ++n) {
+        slots_[n] = "Ctrl｜" + KeyCodeToName(48 + n % 10);
+        if (n > 10) {
+            slots_[n] = n <= 36 ? KeyCodeToName('A' + n - 11) : "";
+        }
+    }
+    settings_.Write(setting::kMasterHotkey, "F12键");
+    Registry().RegisterAllHotkeys();
+    ASSERT_TRUE(Registry().IsRegistered(hotkey_id::kMasterSwitch));
+
+    // The master switch hotkey turns hotkeys off while a full run is at slot 20.
+    onMasterSwitch_ = [this] {
+        SetSwitch("0");
+        Registry().RegisterAllHotkeys();
+    };
+    int slotSeen = 0;
+    onPump_ = [&] {
+        ++slotSeen;
+        if (slotSeen == 20) {
+            onPump_ = nullptr;
+            ASSERT_TRUE(backend_.Press({0, 123}));
+        }
+    };
+    Registry().RegisterAllHotkeys();
+    EXPECT_EQ(fired_, (std::vector<int>{hotkey_id::kMasterSwitch}));
+    // The outer run does not go on with its stale "on": only the master hotkey is held.
+    EXPECT_EQ(backend_.AllHeld().size(), 1u);
+    EXPECT_TRUE(Registry().IsRegistered(hotkey_id::kMasterSwitch));
+}
+
+TEST_F(RegistryTest, DestroyingTheRegistryReleasesEverything) {
+    SetSwitch("1");
+    slots_[1] = "F1键";
+    Registry().RegisterAllHotkeys();
+    registry_.reset();
+    EXPECT_TRUE(backend_.AllHeld().empty());
+    backend_.HoldElsewhere(kF1);
+    EXPECT_FALSE(Registry().RegisterHotkey(1, "F1键"));  // another program holds it
+    EXPECT_TRUE(Registry().RegisterHotkey(1, "Ctrl｜F1键"));
+}
+
+}  // namespace
+}  // namespace vorlune
