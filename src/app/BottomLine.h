@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QComboBox>
+#include <QLabel>
+#include <QWidget>
+
+class QPushButton;
+
+namespace vorlune {
+
+// A label drawn as a hyperlink that acts when the left mouse button goes down on it.
+class LinkLabel : public QLabel {
+    Q_OBJECT
+  public:
+    LinkLabel(const QString& text, QWidget* parent);
+  signals:
+    void pressed();
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+// The output-device list, which tells when it is about to drop down so it can be filled again.
+class DeviceComboBox : public QComboBox {
+    Q_OBJECT
+  public:
+    using QComboBox::QComboBox;
+    void showPopup() override;
+  signals:
+    void aboutToDropDown();
+};
+
+// The line under the spectrum: the output-device choice and the links.
+class BottomLine : public QWidget {
+    Q_OBJECT
+  public:
+    // The line's top edge in the window; control positions below are given in window
+    // coordinates and shifted by it.
+    static constexpr int kTop = 536;
+
+    explicit BottomLine(QWidget* parent = nullptr);
+
+    LinkLabel* OutputLink() const { return outputLink_; }
+    DeviceComboBox* Devices() const { return devices_; }
+    QPushButton* ApplyButton() const { return apply_; }
+    LinkLabel* ContactLink() const { return contact_; }
+    LinkLabel* ShopLink() const { return shop_; }
+    LinkLabel* HelpLink() const { return help_; }
+
+  private:
+    LinkLabel* outputLink_;
+    DeviceComboBox* devices_;
+    QPushButton* apply_;
+    LinkLabel* contact_;
+    LinkLabel* shop_;
+    LinkLabel* help_;
+};
+
+}  // namespace vorlune

@@ -1,0 +1,147 @@
+#include "app/ControlStrip.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSlider>
+
+#include "app/Fonts.h"
+#include "app/SwitchButton.h"
+
+namespace vorlune {
+namespace {
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromUtf8(name));
+    label->setGeometry(geometry);
+    label->setFont(YaHeiFont());
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    return label;
+}
+
+QLabel* MakeHotkeyLabel(QWidget* parent, const char* name, QRect geometry) {
+    QLabel* label = MakeLabel(parent, name, QString(), geometry);
+    QFont font = label->font();
+    font.setPointSize(7);
+    label->setFont(font);
+    label->setStyleSheet(QStringLiteral("color: #2a6ebb;"));
+    return label;
+}
+
+QPushButton* MakePictureButton(QWidget* parent, const char* name, const QString& tooltip,
+                               QRect geometry) {
+    auto* button = new QPushButton(parent);
+    button->setObjectName(QString::fromUtf8(name));
+    button->setGeometry(geometry);
+    button->setToolTip(tooltip);
+    button->setFlat(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setIconSize(QSize(36, 33));
+    button->setCursor(Qt::PointingHandCursor);
+    return button;
+}
+
+}  // namespace
+
+ControlStrip::ControlStrip(QWidget* parent) : QGroupBox(parent) {
+    setObjectName(QStringLiteral("分组框1"));
+    MakeLabel(this, "透明标签_kjkgg", QStringLiteral("快捷键开关:"), {9, 22, 72, 15});
+    hotkeySwitch_ = new SwitchButton(this);
+    hotkeySwitch_->setObjectName(QStringLiteral("超级按钮_快捷控制"));
+    hotkeySwitch_->setGeometry(82, 18, 80, 24);
+    hotkeySwitch_->setToolTip(QStringLiteral("音效快捷键总开关（右键可设置快捷键）"));
+    masterLabel_ = MakeHotkeyLabel(this, "透明标签_kjkg", {8, 37, 64, 13});
+
+    MakeLabel(this, "透明标签1", QStringLiteral("音效控制:"), {169, 19, 62, 24});
+    pause_ = MakePictureButton(this, "超级按钮_音效控制",
+                               QStringLiteral("继续/暂停当前音效（右键可设置快捷键）"),
+                               {233, 12, 40, 37});
+    pauseLabel_ = MakeHotkeyLabel(this, "透明标签_kjkz", {161, 37, 64, 13});
+
+    MakeLabel(this, "透明标签2", QStringLiteral("音效停止:"), {288, 19, 62, 24});
+    stop_ =
+        MakePictureButton(this, "超级按钮_音效关闭",
+                          QStringLiteral("停止当前音效（右键可设置快捷键）"), {352, 12, 40, 37});
+    stopLabel_ = MakeHotkeyLabel(this, "透明标签_kjyxgb", {279, 38, 64, 13});
+
+    MakeLabel(this, "透明标签4", QStringLiteral("重复音效:"), {407, 19, 62, 24});
+    repeat_ = new SwitchButton(this);
+    repeat_->setObjectName(QStringLiteral("超级按钮_重复音效"));
+    repeat_->setGeometry(460, 19, 80, 24);
+    repeat_->setText(QStringLiteral("重复音效"));
+    repeat_->setToolTip(QStringLiteral("重复播放当前音效"));
+
+    MakeLabel(this, "透明标签5", QStringLiteral("主音效音量:"), {11, 47, 69, 24});
+    volume_ = new QSlider(Qt::Horizontal, this);
+    volume_->setObjectName(QStringLiteral("音量条_音量"));
+    volume_->setGeometry(81, 49, 429, 22);
+    volume_->setRange(1, 100);
+    volume_->setPageStep(5);
+    volume_->setSingleStep(1);
+    volume_->setValue(100);
+    volume_->setFocusPolicy(Qt::NoFocus);
+    volumeLabel_ = MakeLabel(this, "透明标签_音量", QStringLiteral("100%"), {508, 53, 36, 16});
+
+    ShowPausePicture(PausePicture::Idle);
+    ShowStopPicture(false);
+
+    connect(hotkeySwitch_, &QPushButton::clicked, this, &ControlStrip::hotkeySwitchClicked);
+    connect(pause_, &QPushButton::clicked, this, &ControlStrip::pauseClicked);
+    connect(stop_, &QPushButton::clicked, this, &ControlStrip::stopClicked);
+    connect(repeat_, &QPushButton::clicked, this, &ControlStrip::repeatClicked);
+    connect(volume_, &QSlider::valueChanged, this, &ControlStrip::volumeChanged);
+    for (QWidget* w : {static_cast<QWidget*>(hotkeySwitch_), static_cast<QWidget*>(pause_),
+                       static_cast<QWidget*>(stop_)}) {
+        w->installEventFilter(this);
+    }
+}
+
+QLabel* ControlStrip::HotkeyLabel(Special which) const {
+    switch (which) {
+        case Special::PauseResume:
+            return pauseLabel_;
+        case Special::Stop:
+            return stopLabel_;
+        case Special::MasterSwitch:
+            break;
+    }
+    return masterLabel_;
+}
+
+void ControlStrip::ShowPausePicture(PausePicture picture) {
+    pauseShown_ = picture;
+    const char* file = picture == PausePicture::Pause  ? ":/icons/pause_green.svg"
+                       : picture == PausePicture::Play ? ":/icons/play_green.svg"
+                                                       : ":/icons/pause_grey.svg";
+    pause_->setIcon(QIcon(QString::fromUtf8(file)));
+    pause_->setProperty("picture", static_cast<int>(picture));
+}
+
+void ControlStrip::ShowStopPicture(bool active) {
+    stopActive_ = active;
+    stop_->setIcon(QIcon(active ? QStringLiteral(":/icons/stop_green.svg")
+                                : QStringLiteral(":/icons/stop_grey.svg")));
+    stop_->setProperty("active", active);
+}
+
+bool ControlStrip::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget != nullptr && mouse->button() == Qt::RightButton &&
+            widget->rect().contains(mouse->position().toPoint())) {
+            if (watched == hotkeySwitch_) {
+                emit specialRightReleased(Special::MasterSwitch);
+            } else if (watched == pause_) {
+                emit specialRightReleased(Special::PauseResume);
+            } else {
+                emit specialRightReleased(Special::Stop);
+            }
+            return true;
+        }
+    }
+    return QGroupBox::eventFilter(watched, event);
+}
+
+}  // namespace vorlune

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QGroupBox>
+
+class QLabel;
+class QPushButton;
+class QSlider;
+
+namespace vorlune {
+
+class SwitchButton;
+
+// The control strip under the pages: the hotkey master switch, pause/resume, stop, repeat and
+// the volume, with the hotkey labels of the three special hotkeys.
+class ControlStrip : public QGroupBox {
+    Q_OBJECT
+  public:
+    enum class Special { MasterSwitch, PauseResume, Stop };
+
+    explicit ControlStrip(QWidget* parent = nullptr);
+
+    SwitchButton* HotkeySwitch() const { return hotkeySwitch_; }
+    QPushButton* PauseButton() const { return pause_; }
+    QPushButton* StopButton() const { return stop_; }
+    SwitchButton* RepeatSwitch() const { return repeat_; }
+    QSlider* Volume() const { return volume_; }
+    QLabel* VolumeLabel() const { return volumeLabel_; }
+    QLabel* HotkeyLabel(Special which) const;
+
+    // Pictures of the pause/resume and stop buttons: active while a sound is under way.
+    enum class PausePicture { Idle, Pause, Play };
+    void ShowPausePicture(PausePicture picture);
+    void ShowStopPicture(bool active);
+    PausePicture PauseShown() const { return pauseShown_; }
+    bool StopShownActive() const { return stopActive_; }
+
+  signals:
+    void hotkeySwitchClicked();
+    void pauseClicked();
+    void stopClicked();
+    void repeatClicked();
+    void volumeChanged(int position);
+    // Right mouse button released over one of the three buttons with a hotkey.
+    void specialRightReleased(vorlune::ControlStrip::Special which);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    SwitchButton* hotkeySwitch_;
+    QPushButton* pause_;
+    QPushButton* stop_;
+    SwitchButton* repeat_;
+    QSlider* volume_;
+    QLabel* volumeLabel_;
+    QLabel* masterLabel_;
+    QLabel* pauseLabel_;
+    QLabel* stopLabel_;
+    PausePicture pauseShown_ = PausePicture::Idle;
+    bool stopActive_ = false;
+};
+
+}  // namespace vorlune

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <functional>
+
+class QLabel;
+class QStackedWidget;
+class QStatusBar;
+
+namespace vorlune {
+
+class BottomLine;
+class CategoryToolbar;
+class ControlStrip;
+class SettingsPage;
+
+// The main window: it assembles the regions (toolbar, pages, control strip, spectrum, bottom
+// line, status bar) at their places and forwards the window's own events. What the controls do
+// is wired by the application.
+class MainWindow : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr QSize kClientSize{570, 590};
+
+    // The five category pages come first in the page control, the settings page last.
+    explicit MainWindow(const std::array<QWidget*, 5>& slotPages, QWidget* parent = nullptr);
+
+    CategoryToolbar* Toolbar() const { return toolbar_; }
+    QStackedWidget* Pages() const { return pages_; }
+    SettingsPage* Settings() const { return settings_; }
+    ControlStrip* Controls() const { return controls_; }
+    BottomLine* Bottom() const { return bottom_; }
+    QStatusBar* StatusBar() const { return statusBar_; }
+
+    // The spectrum panel takes the place of the placeholder.
+    void SetSpectrumPanel(QWidget* panel);
+    QWidget* SpectrumPanel() const { return spectrum_; }
+
+    void SetStatusText(const QString& text);
+    QString StatusText() const;
+
+    // May the window close? Called for the close button, Alt+F4 and the window manager.
+    std::function<bool()> closeRequested;
+    // Called when the window has become minimised.
+    std::function<void()> minimised;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+  private:
+    CategoryToolbar* toolbar_;
+    QStackedWidget* pages_;
+    SettingsPage* settings_;
+    ControlStrip* controls_;
+    QWidget* spectrum_;
+    BottomLine* bottom_;
+    QStatusBar* statusBar_;
+    QLabel* statusLabel_;
+};
+
+}  // namespace vorlune

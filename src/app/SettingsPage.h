@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QWidget>
+
+class QMenu;
+class QToolButton;
+
+namespace vorlune {
+
+class SwitchButton;
+
+// The sixth page: the always-on-top switch and the button that restores the default sounds.
+class SettingsPage : public QWidget {
+    Q_OBJECT
+  public:
+    explicit SettingsPage(QWidget* parent = nullptr);
+
+    SwitchButton* OnTopSwitch() const { return onTop_; }
+    QToolButton* RestoreButton() const { return restore_; }
+    QMenu* RestoreMenu() const { return restoreMenu_; }
+
+  signals:
+    void onTopClicked();
+    void restoreDefaultsChosen();
+
+  private:
+    SwitchButton* onTop_;
+    QToolButton* restore_;
+    QMenu* restoreMenu_;
+};
+
+}  // namespace vorlune

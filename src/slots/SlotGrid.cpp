@@ -1,0 +1,121 @@
+#include "slots/SlotGrid.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QWidget>
+
+namespace vorlune {
+namespace {
+
+constexpr std::array<const char*, kCategoryPages> kGroupNames{"分组框_我的音效", "分组框2",
+                                                              "分组框4", "分组框5", "分组框6"};
+constexpr std::array<const char*, kCategoryPages> kPageCaptions{"我的音效", "喊麦音效", "搞笑音效",
+                                                                "游戏音效", "DIY音效"};
+
+QString Numbered(const char* prefix, int n) {
+    return QString::fromUtf8(prefix) + QString::number(n).rightJustified(2, QLatin1Char('0'));
+}
+
+}  // namespace
+
+QString HotkeyDisplayText(const std::string& stored) {
+    return QString::fromStdString(stored).replace(QString::fromUtf8("｜"), QStringLiteral("+"));
+}
+
+SlotGrid::SlotGrid(SlotStore& store, std::function<void()> registerAllHotkeys, QObject* parent)
+    : QObject(parent), store_(store), registerAllHotkeys_(std::move(registerAllHotkeys)) {
+    for (int page = 0; page < kCategoryPages; ++page) {
+        BuildPage(page);
+    }
+}
+
+QString SlotGrid::ButtonName(int n) {
+    return Numbered("按钮_", n);
+}
+QString SlotGrid::LabelName(int n) {
+    return Numbered("透明标签_kj", n);
+}
+
+void SlotGrid::BuildPage(int page) {
+    auto* pageWidget = new QWidget;
+    pageWidget->setAccessibleName(QString::fromUtf8(kPageCaptions[page]));
+    auto* group = new QGroupBox(pageWidget);
+    group->setObjectName(QString::fromUtf8(kGroupNames[page]));
+    const Rect g = SlotGroupRect(page);
+    group->setGeometry(g.x, g.y, g.width, g.height);
+    for (int n = 1; n <= kSlotCount; ++n) {
+        if (CellOfSlot(n).page != page) {
+            continue;
+        }
+        auto* button = new QPushButton(group);
+        button->setObjectName(ButtonName(n));
+        const Rect b = SlotButtonRect(n);
+        button->setGeometry(b.x, b.y, b.width, b.height);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->installEventFilter(this);
+        connect(button, &QPushButton::clicked, this, [this, n] { emit slotClicked(n); });
+        auto* label = new QLabel(group);
+        label->setObjectName(LabelName(n));
+        const Rect l = SlotLabelRect(n);
+        label->setGeometry(l.x, l.y, l.width, l.height);
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
+        buttons_[static_cast<std::size_t>(n)] = button;
+        labels_[static_cast<std::size_t>(n)] = label;
+    }
+    pages_[static_cast<std::size_t>(page)] = pageWidget;
+}
+
+QPushButton* SlotGrid::Button(int n) const {
+    return n >= 1 && n <= kSlotCount ? buttons_[static_cast<std::size_t>(n)] : nullptr;
+}
+
+QLabel* SlotGrid::Label(int n) const {
+    return n >= 1 && n <= kSlotCount ? labels_[static_cast<std::size_t>(n)] : nullptr;
+}
+
+QString SlotGrid::Tag(int n) const {
+    const QPushButton* button = Button(n);
+    return button != nullptr ? button->property("tag").toString() : QString();
+}
+
+void SlotGrid::Fill(int n) {
+    QPushButton* button = Button(n);
+    button->setText(QString::fromStdString(store_.ReadSlotName(n, "+")));
+    button->setProperty("tag", QString::fromStdString(store_.ReadSlotRef(n)));
+    Label(n)->setText(HotkeyDisplayText(store_.ReadSlotHotkey(n)));
+}
+
+void SlotGrid::LoadSlotGrid() {
+    for (int n = 1; n <= kSlotCount; ++n) {
+        Fill(n);
+    }
+    registerAllHotkeys_();
+}
+
+void SlotGrid::RefreshSlot(int n) {
+    if (Button(n) != nullptr) {
+        Fill(n);
+    }
+    registerAllHotkeys_();
+}
+
+bool SlotGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (button != nullptr && mouse->button() == Qt::RightButton &&
+            button->rect().contains(mouse->position().toPoint())) {
+            for (int n = 1; n <= kSlotCount; ++n) {
+                if (buttons_[static_cast<std::size_t>(n)] == button) {
+                    emit slotRightReleased(n);
+                    return true;
+                }
+            }
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace vorlune

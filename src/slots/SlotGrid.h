@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <array>
+#include <functional>
+
+#include "slots/SlotLayout.h"
+#include "slots/SlotStore.h"
+
+class QLabel;
+class QPushButton;
+class QWidget;
+
+namespace vorlune {
+
+// The 209 slot buttons and their hotkey labels on the five category pages. A button's caption
+// is the slot's name and its "tag" property the slot's file reference; these controls are the
+// only in-memory copy of the slots. Every fill ends with a full hotkey registration.
+class SlotGrid : public QObject {
+    Q_OBJECT
+  public:
+    SlotGrid(SlotStore& store, std::function<void()> registerAllHotkeys, QObject* parent = nullptr);
+
+    // The page widget of category page 0..4 with its group box, buttons and labels. The grid
+    // keeps pointers to the controls; the caller takes the widget into its page control.
+    QWidget* Page(int page) const { return pages_.at(static_cast<std::size_t>(page)); }
+
+    void LoadSlotGrid();
+    // A number outside 1..209 fills nothing but still registers the hotkeys again.
+    void RefreshSlot(int n);
+
+    QPushButton* Button(int n) const;
+    QLabel* Label(int n) const;
+    QString Tag(int n) const;
+
+    static QString ButtonName(int n);
+    static QString LabelName(int n);
+
+  signals:
+    void slotClicked(int n);
+    void slotRightReleased(int n);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void Fill(int n);
+    void BuildPage(int page);
+
+    SlotStore& store_;
+    std::function<void()> registerAllHotkeys_;
+    std::array<QWidget*, kCategoryPages> pages_{};
+    std::array<QPushButton*, kSlotCount + 1> buttons_{};
+    std::array<QLabel*, kSlotCount + 1> labels_{};
+};
+
+// Display form of a stored hotkey text: every full-width bar becomes "+".
+QString HotkeyDisplayText(const std::string& stored);
+
+}  // namespace vorlune
