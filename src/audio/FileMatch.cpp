@@ -5,6 +5,20 @@
 
 namespace vorlune {
 
+namespace {
+
+// Bytes of the UTF-8 character that starts at name[n], so that '?' stands for one character.
+std::size_t CharLength(std::string_view name, std::size_t n) {
+    std::size_t length = 1;
+    while (n + length < name.size() &&
+           (static_cast<unsigned char>(name[n + length]) & 0xC0) == 0x80) {
+        ++length;
+    }
+    return length;
+}
+
+}  // namespace
+
 bool WildcardMatch(std::string_view pattern, std::string_view name) {
     // Greedy matching with one backtrack point: the last '*' seen.
     std::size_t p = 0;
@@ -12,7 +26,10 @@ bool WildcardMatch(std::string_view pattern, std::string_view name) {
     std::size_t starP = std::string_view::npos;
     std::size_t starN = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+        if (p < pattern.size() && pattern[p] == '?') {
+            ++p;
+            n += CharLength(name, n);
+        } else if (p < pattern.size() && pattern[p] == name[n]) {
             ++p;
             ++n;
         } else if (p < pattern.size() && pattern[p] == '*') {
@@ -20,7 +37,8 @@ bool WildcardMatch(std::string_view pattern, std::string_view name) {
             starN = n;
         } else if (starP != std::string_view::npos) {
             p = starP + 1;
-            n = ++starN;
+            starN += CharLength(name, starN);
+            n = starN;
         } else {
             return false;
         }

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace vorlune::test {
+
+// A sine tone written as a 16-bit WAV file.
+struct Tone {
+    double frequency = 440.0;
+    double seconds = 0.5;
+    int rate = 44100;
+    int channels = 1;
+    double amplitude = 0.8;
+};
+bool WriteToneWav(const std::string& path, const Tone& tone);
+// Encodes a WAV file to MP3 with the lame command-line encoder.
+bool EncodeMp3(const std::string& wavPath, const std::string& mp3Path);
+
+// Interleaved float samples as the SDL disk driver writes them, or as parec records them.
+std::vector<float> ReadFloatFile(const std::string& path);
+std::vector<float> ReadS16File(const std::string& path);
+
+// The first channel of interleaved samples.
+std::vector<float> FirstChannel(const std::vector<float>& interleaved, int channels);
+// Runs of sound separated by at least minGap silent samples: [begin, end) pairs.
+struct Run {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+std::vector<Run> SoundRuns(const std::vector<float>& mono, std::size_t minGap);
+std::size_t CountNonSilent(const std::vector<float>& mono);
+
+double Rms(const float* samples, std::size_t count);
+// Amplitude of the frequency component in samples (Goertzel over a Hann window, scaled so a
+// sine of amplitude A reads A).
+double ToneAmplitude(const float* samples, std::size_t count, double frequency, int rate);
+// The frequency of the strongest bin of a Hann-windowed DFT over count samples.
+double PeakFrequency(const float* samples, std::size_t count, int rate);
+
+}  // namespace vorlune::test
