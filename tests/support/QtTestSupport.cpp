@@ -1,0 +1,47 @@
+#include "QtTestSupport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <cstdlib>
+
+namespace vorlune::test {
+
+void EnsureQApplication() {
+    if (QApplication::instance() != nullptr) {
+        return;
+    }
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {
+        const QString runtime = QDir::tempPath() + QStringLiteral("/vorlune-test-runtime");
+        QDir().mkpath(runtime);
+        QFile::setPermissions(
+            runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        ::setenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit().constData(), 1);
+    }
+    static int argc = 1;
+    static char name[] = "vorlune-widget-test";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);  // lives until the test program ends
+}
+
+void FakeKeepAbove::SetKeepAbove(QWidget* window, bool above) {
+    requests.push_back(above);
+    for (auto& [w, state] : states_) {
+        if (w == window) {
+            state = above;
+            return;
+        }
+    }
+    states_.emplace_back(window, above);
+}
+
+bool FakeKeepAbove::IsKeptAbove(const QWidget* window) const {
+    for (const auto& [w, state] : states_) {
+        if (w == window) {
+            return state;
+        }
+    }
+    return false;
+}
+
+}  // namespace vorlune::test

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "FakePrompts.h"
+#include "QtTestSupport.h"
+#include "TempDir.h"
+#include "app/Application.h"
+#include "base/GbkText.h"
+#include "hotkeys/fake/FakeHotkeyBackend.h"
+
+namespace vorlune::test {
+
+// A program folder in a temporary directory with the real stores, and fakes only for the
+// operating system's services.
+class AppFixture : public ::testing::Test {
+  protected:
+    AppFixture() {
+        EnsureQApplication();
+        MakeFolders(dir.File("Sounds/Common"));
+    }
+
+    void Config(std::string_view utf8) { WriteFileBytes(dir.File("config.ini"), Utf8ToGbk(utf8)); }
+    void List(std::string_view utf8) {
+        WriteFileBytes(dir.File("Sounds/Common/list.ini"), Utf8ToGbk(utf8));
+    }
+    std::string ConfigBytes() const { return ReadFileBytes(dir.File("config.ini")); }
+    std::string ListBytes() const { return ReadFileBytes(dir.File("Sounds/Common/list.ini")); }
+
+    Application& Start() {
+        app = std::make_unique<Application>(folder, Platform{prompts, keepAbove, hotkeys});
+        app->OnMainWindowCreated();
+        return *app;
+    }
+
+    TempDir dir;
+    ProgramFolder folder{dir.Path()};
+    FakePrompts prompts;
+    FakeKeepAbove keepAbove;
+    FakeHotkeyBackend hotkeys;
+    std::unique_ptr<Application> app;
+};
+
+}  // namespace vorlune::test

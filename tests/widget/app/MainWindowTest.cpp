@@ -1,0 +1,247 @@
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QToolButton>
+#include <set>
+
+#include "AppFixture.h"
+#include "app/CategoryToolbar.h"
+#include "app/ControlStrip.h"
+#include "app/MainWindow.h"
+#include "app/SettingsPage.h"
+#include "app/SwitchButton.h"
+#include "app/TrayIcon.h"
+#include "slots/SlotGrid.h"
+
+namespace vorlune {
+namespace {
+
+using test::AppFixture;
+
+// The slot grid as the product describes it: for each page, rows 1-7 as (first, last) slot of
+// the row, counting up or down from left to right. Page 0 row 1 and page 1 row 1 are special.
+struct RowSpec {
+    int first;
+    int last;
+};
+const std::vector<std::vector<RowSpec>> kPages = {
+    {{0, 0}, {6, 11}, {12, 17}, {18, 23}, {24, 29}, {30, 35}, {180, 185}},
+    {{0, 0}, {42, 47}, {48, 53}, {54, 59}, {60, 65}, {66, 71}, {186, 191}},
+    {{107, 102}, {101, 96}, {95, 90}, {89, 84}, {83, 78}, {77, 72}, {192, 197}},
+    {{143, 138}, {137, 132}, {131, 126}, {125, 120}, {119, 114}, {113, 108}, {198, 203}},
+    {{179, 174}, {173, 168}, {167, 162}, {161, 156}, {155, 150}, {149, 144}, {204, 209}},
+};
+const int kFirstPageColumns[] = {7, 93, 184, 278, 373, 464};
+const int kColumns[] = {8, 97, 192, 282, 372, 461};
+const int kFirstPageRows[] = {22, 69, 115, 161, 205, 249, 294};
+const int kRows[] = {21, 70, 119, 164, 210, 253, 296};
+
+// Slot number in page p, row r (0-based), column c (0-based); 0 when none starts there.
+int SlotAt(int p, int r, int c) {
+    if (p == 0 && r == 0) {
+        const int firstRow[] = {36, 1, 2, 3, 4, 5};
+        return firstRow[c];
+    }
+    if (p == 1 && r == 0) {
+        const int firstRow[] = {37, 0, 38, 39, 40, 41};
+        return firstRow[c];
+    }
+    const RowSpec row = kPages[static_cast<std::size_t>(p)][static_cast<std::size_t>(r)];
+    return row.first <= row.last ? row.first + c : row.first - c;
+}
+
+TEST_F(AppFixture, EverySlotSitsOnItsPageCellAndLabel) {
+    Application& a = Start();
+    std::set<int> seen;
+    for (int p = 0; p < 5; ++p) {
+        QWidget* page = a.Window().Pages()->widget(p);
+        for (int r = 0; r < 7; ++r) {
+            for (int c = 0; c < 6; ++c) {
+                const int n = SlotAt(p, r, c);
+                if (n == 0) {
+                    continue;
+                }
+                SCOPED_TRACE("slot " + std::to_string(n));
+                seen.insert(n);
+                QPushButton* button = a.Grid().Button(n);
+                ASSERT_NE(button, nullptr);
+                EXPECT_TRUE(page->isAncestorOf(button));
+                EXPECT_EQ(button->objectName(), QStringLiteral("按钮_") +
+                                                    (n < 10 ? QStringLiteral("0") : QString()) +
+                                                    QString::number(n));
+                EXPECT_EQ(page->findChild<QPushButton*>(button->objectName()), button);
+                EXPECT_EQ(button->x(), (p == 0 ? kFirstPageColumns : kColumns)[c]);
+                EXPECT_EQ(button->y(), (p == 0 ? kFirstPageRows : kRows)[r]);
+                EXPECT_EQ(button->width(), n == 37 ? 162 : 72);
+                EXPECT_EQ(button->height(), 32);
+                QLabel* label = a.Grid().Label(n);
+                EXPECT_EQ(label->parentWidget(), button->parentWidget());
+                EXPECT_EQ(label->objectName(), QStringLiteral("透明标签_kj") +
+                                                   (n < 10 ? QStringLiteral("0") : QString()) +
+                                                   QString::number(n));
+                EXPECT_GE(label->x() - button->x(), 3);
+                EXPECT_LE(label->x() - button->x(), 8);
+                EXPECT_GE(label->y() - button->y(), 29);
+                EXPECT_LE(label->y() - button->y(), 36);
+            }
+        }
+    }
+    EXPECT_EQ(seen.size(), 209U);
+    // Slot 37 covers the first two cells; 38 is in the third.
+    EXPECT_EQ(a.Grid().Button(38)->x(), kColumns[2]);
+}
+
+TEST_F(AppFixture, LoadShowsNamesHotkeysAndTagsFromTheListAndPlusForTheRest) {
+    Config("[是否设置快捷按钮]\r\n值=1\r\n");
+    List("[音效41]\r\n名称=欢呼\r\ndz=音效41｜/s/a.wav\r\nkjj=Ctrl｜F2键\r\n[音效42]\r\n名称=\r\n");
+    Application& a = Start();
+    EXPECT_EQ(a.Grid().Button(41)->text(), QStringLiteral("欢呼"));
+    EXPECT_EQ(a.Grid().Tag(41), QStringLiteral("音效41｜/s/a.wav"));
+    EXPECT_EQ(a.Grid().Label(41)->text(), QStringLiteral("Ctrl+F2键"));
+    EXPECT_EQ(a.Grid().Button(42)->text(), QString());  // present but empty
+    for (int n = 1; n <= 209; ++n) {
+        if (n != 41 && n != 42) {
+            ASSERT_EQ(a.Grid().Button(n)->text(), QStringLiteral("+")) << n;
+            ASSERT_TRUE(a.Grid().Tag(n).isEmpty());
+            ASSERT_TRUE(a.Grid().Label(n)->text().isEmpty());
+        }
+    }
+    // Button 41 is the rightmost of page 1's first row.
+    EXPECT_EQ(a.Grid().Button(41)->x(), kColumns[5]);
+    // The full load ended in a registration: slot 41's hotkey is held.
+    EXPECT_TRUE(hotkeys.Held(41).has_value());
+}
+
+TEST_F(AppFixture, RefreshSlotTouchesOnlyItsOwnControls) {
+    Config("[是否设置快捷按钮]\r\n值=1\r\n");
+    List("[音效5]\r\n名称=旧\r\n[音效6]\r\n名称=六\r\n");
+    Application& a = Start();
+    List("[音效5]\r\n名称=新\r\nkjj=F9键\r\n[音效6]\r\n名称=改了\r\n");
+    a.Grid().RefreshSlot(5);
+    EXPECT_EQ(a.Grid().Button(5)->text(), QStringLiteral("新"));
+    EXPECT_EQ(a.Grid().Label(5)->text(), QStringLiteral("F9键"));
+    EXPECT_EQ(a.Grid().Button(6)->text(), QStringLiteral("六"));
+    EXPECT_TRUE(hotkeys.Held(5).has_value());
+    a.Grid().RefreshSlot(0);  // fills nothing, registers again
+    EXPECT_EQ(a.Grid().Button(6)->text(), QStringLiteral("六"));
+}
+
+TEST_F(AppFixture, WithoutConfigIniEverythingStartsAtItsDefaultAndNothingIsWritten) {
+    Application& a = Start();
+    MainWindow& w = a.Window();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vorlune正式版"));
+    EXPECT_EQ(a.Tray().ShownState(), false);
+    EXPECT_TRUE(a.Tray().Tip().endsWith(QStringLiteral("已经关闭")));
+    EXPECT_EQ(w.Pages()->currentIndex(), 0);
+    EXPECT_TRUE(w.Toolbar()->IsMarked(1));
+    for (int b = 2; b <= 6; ++b) {
+        EXPECT_FALSE(w.Toolbar()->IsMarked(b));
+    }
+    EXPECT_EQ(w.Controls()->Volume()->value(), 1);
+    EXPECT_EQ(w.Controls()->VolumeLabel()->text(), QStringLiteral("1%"));
+    EXPECT_FALSE(keepAbove.IsKeptAbove(&w));
+    EXPECT_EQ(w.Controls()->HotkeySwitch()->Shown(), SwitchButton::Picture::Off);
+    EXPECT_EQ(w.Controls()->RepeatSwitch()->Shown(), SwitchButton::Picture::Off);
+    EXPECT_EQ(w.Settings()->OnTopSwitch()->Shown(), SwitchButton::Picture::Off);
+    EXPECT_EQ(w.StatusText(), QStringLiteral("准备就绪"));
+    EXPECT_EQ(w.size(), MainWindow::kClientSize);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(dir.File("config.ini"))));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(dir.File("Sounds/Common/list.ini"))));
+}
+
+TEST_F(AppFixture, StartUpRestoresPageMarksSwitchesVolumeAndOnTop) {
+    Config(
+        "[当前栏目]\r\n值=3\r\n[音效音量]\r\n值=80\r\n[是否设置快捷按钮]\r\n值=1\r\n"
+        "[是否重复音效]\r\n值=2\r\n[是否窗口置顶]\r\n值=1\r\n");
+    const std::string before = ConfigBytes();
+    Application& a = Start();
+    MainWindow& w = a.Window();
+    EXPECT_EQ(w.Pages()->currentIndex(), 3);
+    for (int b = 1; b <= 6; ++b) {
+        EXPECT_EQ(w.Toolbar()->IsMarked(b), b == 4) << b;
+    }
+    EXPECT_EQ(w.Controls()->Volume()->value(), 80);
+    EXPECT_EQ(w.Controls()->VolumeLabel()->text(), QStringLiteral("80%"));
+    EXPECT_EQ(w.Controls()->HotkeySwitch()->Shown(), SwitchButton::Picture::On);
+    EXPECT_EQ(w.Controls()->RepeatSwitch()->Shown(), SwitchButton::Picture::Loaded);
+    EXPECT_EQ(w.Controls()->RepeatSwitch()->text(), QStringLiteral("重复音效"));
+    EXPECT_TRUE(keepAbove.IsKeptAbove(&w));
+    EXPECT_EQ(a.Tray().ShownState(), true);
+    EXPECT_TRUE(a.Tray().Tip().endsWith(QStringLiteral("已经开启")));
+    EXPECT_EQ(ConfigBytes(), before);
+}
+
+TEST_F(AppFixture, PageValuesOutOfRangeAndTheCategoryNameMarkButtons) {
+    Config("[当前栏目]\r\n值=7\r\n[音效音量]\r\n值=150\r\n[是否窗口置顶]\r\n值=2\r\n");
+    {
+        Application& a = Start();
+        EXPECT_EQ(a.Window().Pages()->currentIndex(), 0);
+        for (int b = 1; b <= 6; ++b) {
+            EXPECT_FALSE(a.Window().Toolbar()->IsMarked(b));
+        }
+        EXPECT_EQ(a.Window().Controls()->Volume()->value(), 100);
+        EXPECT_EQ(a.Window().Controls()->VolumeLabel()->text(), QStringLiteral("100%"));
+        EXPECT_EQ(a.Settings().Read(setting::kVolume), "150");
+        EXPECT_FALSE(keepAbove.IsKeptAbove(&a.Window()));
+        EXPECT_EQ(a.Window().Settings()->OnTopSwitch()->Shown(), SwitchButton::Picture::Loaded);
+    }
+    Config("[当前栏目]\r\n值=0\r\n设置名称=Game\r\n");
+    Application& b = Start();
+    EXPECT_EQ(b.Window().Pages()->currentIndex(), 0);
+    for (int i = 1; i <= 6; ++i) {
+        EXPECT_EQ(b.Window().Toolbar()->IsMarked(i), i == 1 || i == 4) << i;
+    }
+}
+
+TEST_F(AppFixture, ToolbarSelectsPagesAndRemembersOnlyCategoryPages) {
+    Application& a = Start();
+    a.Window().Toolbar()->Button(4)->click();
+    EXPECT_EQ(a.Window().Pages()->currentIndex(), 3);
+    EXPECT_EQ(a.Settings().Read(setting::kPage), "3");
+    for (int b = 1; b <= 6; ++b) {
+        EXPECT_EQ(a.Window().Toolbar()->IsMarked(b), b == 4);
+    }
+    a.Window().Toolbar()->Button(6)->click();
+    EXPECT_EQ(a.Window().Pages()->currentWidget(), a.Window().Settings());
+    EXPECT_EQ(a.Settings().Read(setting::kPage), "3");
+    EXPECT_TRUE(a.Window().Toolbar()->IsMarked(6));
+    EXPECT_FALSE(a.Window().Toolbar()->IsMarked(4));
+}
+
+TEST_F(AppFixture, OnTopSwitchTogglesAndReleaseLeavesTheSwitchShowingOn) {
+    Config("[是否窗口置顶]\r\n值=1\r\n");
+    Application& a = Start();
+    SwitchButton* onTop = a.Window().Settings()->OnTopSwitch();
+    a.KeepOnTopRelease();
+    EXPECT_FALSE(keepAbove.IsKeptAbove(&a.Window()));
+    EXPECT_EQ(onTop->Shown(), SwitchButton::Picture::On);
+    EXPECT_EQ(a.Settings().Read(setting::kOnTop), "1");
+    onTop->click();
+    EXPECT_EQ(a.Settings().Read(setting::kOnTop), "0");
+    EXPECT_EQ(onTop->Shown(), SwitchButton::Picture::Off);
+    onTop->click();
+    EXPECT_EQ(a.Settings().Read(setting::kOnTop), "1");
+    EXPECT_TRUE(keepAbove.IsKeptAbove(&a.Window()));
+    EXPECT_EQ(onTop->Shown(), SwitchButton::Picture::On);
+
+    Config("[是否窗口置顶]\r\n值=2\r\n");
+    const std::string before = ConfigBytes();
+    const std::size_t requests = keepAbove.requests.size();
+    onTop->click();
+    EXPECT_EQ(ConfigBytes(), before);
+    EXPECT_EQ(keepAbove.requests.size(), requests);
+}
+
+TEST(TrayTip, ShowsOnlyTheFirst62BytesWithoutCuttingACharacter) {
+    EXPECT_EQ(TrayTip("Vorlune正式版", true), "Vorlune正式版\r\n全局快捷键状态:已经开启");
+    const std::string title(70, 'x');
+    EXPECT_EQ(TrayTip(title, false), std::string(62, 'x'));
+    // 61 bytes of title then a two-byte character: it cannot be cut through.
+    const std::string odd = std::string(61, 'y') + "音";
+    EXPECT_EQ(TrayTip(odd, true), std::string(61, 'y'));
+}
+
+}  // namespace
+}  // namespace vorlune
