@@ -30,6 +30,7 @@ bool X11KeyWatcher::Start(Handler handler) {
 
 void X11KeyWatcher::Stop() {
     handler_ = nullptr;
+    down_.clear();
     if (connection_ && connection_->Dispatching()) {
         // Stopped from its own handler: close the connection once that handler has returned.
         connection_->SetEventHandler(nullptr);
@@ -85,12 +86,18 @@ void X11KeyWatcher::OnEvent(const xcb_generic_event_t& event) {
     }
     const auto& raw = reinterpret_cast<const xcb_input_raw_key_press_event_t&>(event);
     const auto keycode = static_cast<xcb_keycode_t>(raw.detail);
+    const bool pressed = generic.event_type == XCB_INPUT_RAW_KEY_PRESS;
+    if (pressed) {
+        down_.insert(keycode);
+    } else if (down_.erase(keycode) == 0) {
+        return;
+    }
     const std::int32_t virtualKey = VirtualKeyForKeysym(
         WatchedKeysym(keymap_.KeysymAt(keycode, 0), keymap_.KeysymAt(keycode, 1)));
     if (virtualKey != 0 && handler_) {
         // A copy: the handler may stop the watcher.
         Handler handler = handler_;
-        handler({virtualKey, generic.event_type == XCB_INPUT_RAW_KEY_PRESS});
+        handler({virtualKey, pressed});
     }
 }
 

@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 
 #include <memory>
+#include <set>
 
 #include "hotkeys/KeyWatcher.h"
 #include "hotkeys/x11/X11Keymap.h"
@@ -29,6 +30,8 @@ class X11KeyWatcher final : public KeyWatcher {
     X11Keymap keymap_;
     std::uint8_t xinputOpcode_ = 0;
     Handler handler_;
+    // Raw events do not say whether a key was down: a release of a key not down is not passed on.
+    std::set<xcb_keycode_t> down_;
 };
 
 }  // namespace vorlune

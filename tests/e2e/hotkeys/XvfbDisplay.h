@@ -1,0 +1,29 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+namespace vorlune::test {
+
+// A private Xvfb on a free display number, stopped (by its process id) when this goes away.
+// Start() also points DISPLAY of this process at it, so children such as xdotool use it too.
+class XvfbDisplay {
+  public:
+    XvfbDisplay() = default;
+    ~XvfbDisplay();
+    XvfbDisplay(const XvfbDisplay&) = delete;
+    XvfbDisplay& operator=(const XvfbDisplay&) = delete;
+
+    bool Start();
+    const std::string& Name() const { return name_; }
+
+  private:
+    pid_t pid_ = -1;
+    std::string name_;
+};
+
+// Runs a command with the shell; true when it exited with 0.
+bool Run(const std::string& command);
+
+}  // namespace vorlune::test
