@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 
 #include "hotkeys/HotkeyText.h"
 
@@ -21,6 +22,13 @@ class HotkeyBackend {
     virtual bool Grab(std::int32_t id, HotkeyCombination combination) = 0;
     // Releasing an id that holds nothing is harmless.
     virtual void Release(std::int32_t id) = 0;
+    // A full registration is about to grab these combinations one by one: a backend may ask
+    // the system for all of them at once and answer the Grab calls that follow from that.
+    // Whatever no Grab took by EndBatch is let go again.
+    virtual void BeginBatch(std::span<const HotkeyCombination> combinations) {
+        static_cast<void>(combinations);
+    }
+    virtual void EndBatch() {}
     // Where fired ids go; runs on the user-interface thread from its event loop.
     virtual void SetFiredHandler(FiredHandler handler) = 0;
     // false when this session offers no global hotkeys at all (no X server); every Grab fails.

@@ -3,6 +3,10 @@
 namespace vorlune {
 
 bool HotkeyClaims::Claim(std::int32_t id, HotkeyCombination combination) {
+    // Held already: releasing and grabbing it again would end the same way, slower.
+    if (Held(id) == combination && combination.key != 0) {
+        return true;
+    }
     Release(id);
     if (id == 0 || combination.key == 0) {
         return false;

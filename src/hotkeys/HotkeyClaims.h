@@ -20,8 +20,9 @@ class HotkeyClaims {
     HotkeyClaims(const HotkeyClaims&) = delete;
     HotkeyClaims& operator=(const HotkeyClaims&) = delete;
 
-    // Releases the id's old combination first, then holds the new one. false (and nothing
-    // held) for key code 0, id 0, a combination a lower id holds, or one the system refuses.
+    // Releases the id's old combination first, then holds the new one (an unchanged one is
+    // kept as it is). false (and nothing held) for key code 0, id 0, a combination a lower id
+    // holds, or one the system refuses.
     bool Claim(std::int32_t id, HotkeyCombination combination);
     void Release(std::int32_t id);
     void ReleaseAll();

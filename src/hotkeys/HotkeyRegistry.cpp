@@ -2,6 +2,8 @@
 
 #include "base/SettingsStore.h"
 
+#include <vector>
+
 namespace vorlune {
 
 HotkeyRegistry::HotkeyRegistry(HotkeyBackend& backend, const SettingsStore& settings,
@@ -19,7 +21,7 @@ HotkeyRegistry::HotkeyRegistry(HotkeyBackend& backend, const SettingsStore& sett
 
 HotkeyRegistry::~HotkeyRegistry() {
     backend_.SetFiredHandler(nullptr);
-    claims_.ReleaseAll();
+    UnregisterAllHotkeys();
 }
 
 bool HotkeyRegistry::RegisterHotkey(std::int32_t id, std::string_view storedText) {
@@ -32,10 +34,23 @@ void HotkeyRegistry::UnregisterHotkey(std::int32_t id) {
 
 void HotkeyRegistry::RegisterAllHotkeys() {
     const std::uint64_t run = ++runs_;
+    // Started from a hotkey inside another run: that run's batch ends here, and so does it.
+    CloseBatch();
     const bool enabled = settings_.ReadInt(setting::kHotkeysOn) == 1;
+    std::vector<std::string> slotTexts;
+    if (enabled) {
+        // All texts first, so the backend can ask the system for every combination in one go.
+        std::vector<HotkeyCombination> wanted;
+        for (std::int32_t slot = hotkey_id::kFirstSlot; slot <= hotkey_id::kLastSlot; ++slot) {
+            slotTexts.push_back(readSlotHotkey_ ? readSlotHotkey_(slot) : std::string());
+            wanted.push_back(ParseStoredHotkey(slotTexts.back()));
+        }
+        backend_.BeginBatch(wanted);
+        batchOpen_ = true;
+    }
     for (std::int32_t slot = hotkey_id::kFirstSlot; slot <= hotkey_id::kLastSlot; ++slot) {
         if (enabled) {
-            RegisterHotkey(slot, readSlotHotkey_ ? readSlotHotkey_(slot) : std::string());
+            RegisterHotkey(slot, slotTexts[static_cast<std::size_t>(slot - hotkey_id::kFirstSlot)]);
         } else {
             UnregisterHotkey(slot);
         }
@@ -48,6 +63,7 @@ void HotkeyRegistry::RegisterAllHotkeys() {
             return;
         }
     }
+    CloseBatch();
     RegisterSpecial(hotkey_id::kPause, SpecialHotkey::Pause, settings_.Read(setting::kPauseHotkey),
                     enabled);
     RegisterSpecial(hotkey_id::kStop, SpecialHotkey::Stop, settings_.Read(setting::kStopHotkey),
@@ -69,7 +85,15 @@ void HotkeyRegistry::RegisterSpecial(std::int32_t id, SpecialHotkey which,
 }
 
 void HotkeyRegistry::UnregisterAllHotkeys() {
+    CloseBatch();
     claims_.ReleaseAll();
+}
+
+void HotkeyRegistry::CloseBatch() {
+    if (batchOpen_) {
+        batchOpen_ = false;
+        backend_.EndBatch();
+    }
 }
 
 void HotkeyRegistry::Dispatch(std::int32_t id) {

@@ -76,6 +76,7 @@ class HotkeyRegistry {
   private:
     void RegisterSpecial(std::int32_t id, SpecialHotkey which, std::string_view storedText,
                          bool enabled);
+    void CloseBatch();
 
     HotkeyBackend& backend_;
     const SettingsStore& settings_;
@@ -85,6 +86,7 @@ class HotkeyRegistry {
     EventPump processPendingEvents_;
     HotkeyClaims claims_;
     std::uint64_t runs_ = 0;
+    bool batchOpen_ = false;
 };
 
 }  // namespace vorlune

@@ -22,6 +22,7 @@ X11HotkeyBackend::X11HotkeyBackend(std::unique_ptr<XcbConnection> connection)
 
 X11HotkeyBackend::~X11HotkeyBackend() {
     connection_->SetEventHandler(nullptr);
+    EndBatch();
     for (const auto& [id, held] : held_) {
         UngrabKeys(held.keycodes, held.modifiers);
     }
@@ -70,6 +71,15 @@ bool X11HotkeyBackend::Grab(std::int32_t id, HotkeyCombination combination) {
     if (held_.contains(id) || connection_->Broken()) {
         return false;
     }
+    const auto prefetched = batch_.find({combination.modifiers, combination.key});
+    if (prefetched != batch_.end() && !prefetched->second.taken) {
+        prefetched->second.taken = true;
+        if (!prefetched->second.granted) {
+            return false;
+        }
+        held_.emplace(id, prefetched->second.keys);
+        return true;
+    }
     Held held = Resolve(combination);
     // Two virtual keys on one X key would share a grab that the server does not tell apart.
     if (held.keycodes.empty() || HeldByThisProgram(held.keycodes, held.modifiers)) {
@@ -92,31 +102,86 @@ void X11HotkeyBackend::Release(std::int32_t id) {
     held_.erase(it);
 }
 
-bool X11HotkeyBackend::GrabKeys(const std::vector<xcb_keycode_t>& keycodes,
-                                std::uint16_t modifiers) {
-    xcb_connection_t* c = connection_->Get();
-    std::vector<xcb_void_cookie_t> cookies;
-    for (xcb_keycode_t keycode : keycodes) {
+void X11HotkeyBackend::SendGrabs(const Held& keys, std::vector<xcb_void_cookie_t>& cookies) {
+    for (xcb_keycode_t keycode : keys.keycodes) {
         for (std::uint16_t variant : LockVariants()) {
-            cookies.push_back(xcb_grab_key_checked(
-                c, 0, connection_->Root(), static_cast<std::uint16_t>(modifiers | variant), keycode,
-                XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+            cookies.push_back(
+                xcb_grab_key_checked(connection_->Get(), 0, connection_->Root(),
+                                     static_cast<std::uint16_t>(keys.modifiers | variant), keycode,
+                                     XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
         }
     }
+}
+
+bool X11HotkeyBackend::AnyRefused(const std::vector<xcb_void_cookie_t>& cookies) {
     // Checking the last request first costs one round trip; the others are known after it.
     bool refused = false;
     for (auto it = cookies.rbegin(); it != cookies.rend(); ++it) {
-        if (XcbPtr<xcb_generic_error_t> error{xcb_request_check(c, *it)}) {
+        if (XcbPtr<xcb_generic_error_t> error{xcb_request_check(connection_->Get(), *it)}) {
             refused = true;
         }
     }
     connection_->TakeQueuedEvents();
-    if (refused) {
+    return refused || connection_->Broken();
+}
+
+bool X11HotkeyBackend::GrabKeys(const std::vector<xcb_keycode_t>& keycodes,
+                                std::uint16_t modifiers) {
+    Held keys;
+    keys.keycodes = keycodes;
+    keys.modifiers = modifiers;
+    std::vector<xcb_void_cookie_t> cookies;
+    SendGrabs(keys, cookies);
+    if (AnyRefused(cookies)) {
         // Another client holds some variant: release the ones we got.
         UngrabKeys(keycodes, modifiers);
-        xcb_flush(c);
+        xcb_flush(connection_->Get());
+        return false;
     }
-    return !refused && !connection_->Broken();
+    return true;
+}
+
+void X11HotkeyBackend::BeginBatch(std::span<const HotkeyCombination> combinations) {
+    EndBatch();
+    if (connection_->Broken()) {
+        return;
+    }
+    std::vector<std::pair<Prefetched*, std::vector<xcb_void_cookie_t>>> sent;
+    for (const HotkeyCombination& combination : combinations) {
+        const std::pair<std::uint32_t, std::int32_t> key{combination.modifiers, combination.key};
+        if (combination.key == 0 || batch_.contains(key)) {
+            continue;
+        }
+        Held keys = Resolve(combination);
+        // Held already, or sharing an X key with one that is: left to the Grab call.
+        if (keys.keycodes.empty() || HeldByThisProgram(keys.keycodes, keys.modifiers)) {
+            continue;
+        }
+        Prefetched& entry = batch_[key];
+        entry.keys = std::move(keys);
+        entry.granted = true;  // until the server says otherwise; keeps later overlaps out
+        sent.emplace_back(&entry, std::vector<xcb_void_cookie_t>{});
+        SendGrabs(entry.keys, sent.back().second);
+    }
+    for (auto& [entry, cookies] : sent) {
+        entry->granted = !AnyRefused(cookies);
+        if (!entry->granted) {
+            UngrabKeys(entry->keys.keycodes, entry->keys.modifiers);
+        }
+    }
+    xcb_flush(connection_->Get());
+}
+
+void X11HotkeyBackend::EndBatch() {
+    for (const auto& [key, entry] : batch_) {
+        if (entry.granted && !entry.taken) {
+            UngrabKeys(entry.keys.keycodes, entry.keys.modifiers);
+        }
+    }
+    if (!batch_.empty()) {
+        xcb_flush(connection_->Get());
+    }
+    batch_.clear();
 }
 
 void X11HotkeyBackend::UngrabKeys(const std::vector<xcb_keycode_t>& keycodes,
@@ -131,7 +196,17 @@ void X11HotkeyBackend::UngrabKeys(const std::vector<xcb_keycode_t>& keycodes,
 
 bool X11HotkeyBackend::HeldByThisProgram(const std::vector<xcb_keycode_t>& keycodes,
                                          std::uint16_t modifiers) const {
+    std::vector<const Held*> all;
     for (const auto& [id, held] : held_) {
+        all.push_back(&held);
+    }
+    for (const auto& [key, entry] : batch_) {
+        if (entry.granted && !entry.taken) {
+            all.push_back(&entry.keys);
+        }
+    }
+    for (const Held* pointer : all) {
+        const Held& held = *pointer;
         if (held.modifiers != modifiers) {
             continue;
         }
@@ -181,6 +256,7 @@ void X11HotkeyBackend::OnKeyPress(xcb_keycode_t keycode, std::uint16_t state) {
 }
 
 void X11HotkeyBackend::RegrabAfterMappingChange() {
+    EndBatch();
     for (const auto& [id, held] : held_) {
         UngrabKeys(held.keycodes, held.modifiers);
     }

@@ -23,6 +23,8 @@ class X11HotkeyBackend final : public HotkeyBackend {
 
     bool Grab(std::int32_t id, HotkeyCombination combination) override;
     void Release(std::int32_t id) override;
+    void BeginBatch(std::span<const HotkeyCombination> combinations) override;
+    void EndBatch() override;
     void SetFiredHandler(FiredHandler handler) override { fired_ = std::move(handler); }
     bool Available() const override { return !connection_->Broken(); }
 
@@ -33,11 +35,21 @@ class X11HotkeyBackend final : public HotkeyBackend {
         std::vector<xcb_keycode_t> keycodes;
     };
 
+    // A combination grabbed ahead by BeginBatch, waiting for its Grab call.
+    struct Prefetched {
+        Held keys;
+        bool granted = false;
+        bool taken = false;
+    };
+
     // X modifier bits for the flags; nothing when a flag has no X modifier.
     std::uint16_t XModifiers(std::uint32_t flags) const;
     std::vector<std::uint16_t> LockVariants() const;
     // Grabs every keycode in every lock variant; all or nothing.
     bool GrabKeys(const std::vector<xcb_keycode_t>& keycodes, std::uint16_t modifiers);
+    void SendGrabs(const Held& keys, std::vector<xcb_void_cookie_t>& cookies);
+    // Whether any of the requests failed; one round trip for all of them.
+    bool AnyRefused(const std::vector<xcb_void_cookie_t>& cookies);
     void UngrabKeys(const std::vector<xcb_keycode_t>& keycodes, std::uint16_t modifiers);
     bool HeldByThisProgram(const std::vector<xcb_keycode_t>& keycodes,
                            std::uint16_t modifiers) const;
@@ -49,6 +61,7 @@ class X11HotkeyBackend final : public HotkeyBackend {
     std::unique_ptr<XcbConnection> connection_;
     X11Keymap keymap_;
     std::map<std::int32_t, Held> held_;
+    std::map<std::pair<std::uint32_t, std::int32_t>, Prefetched> batch_;
     FiredHandler fired_;
 };
 

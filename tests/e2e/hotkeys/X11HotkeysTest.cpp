@@ -220,6 +220,7 @@ TEST_F(X11Hotkeys, RegistryRegistersFromTheStoresAndDispatches) {
     ProgramFolder folder(dir.Path());
     SettingsStore settings(files, folder);
     settings.Write(setting::kHotkeysOn, "1");
+    ASSERT_TRUE(other_.GrabKey(XK_F4, 0));
     settings.Write(setting::kMasterHotkey, "F1键");  // also slot 3's: refused while slots are on
     std::vector<int> triggered;
     HotkeyActions actions;
@@ -231,6 +232,9 @@ TEST_F(X11Hotkeys, RegistryRegistersFromTheStoresAndDispatches) {
     HotkeyRegistry registry(
         Backend(), settings,
         [](std::int32_t n) {
+            if (n == 10) {
+                return std::string("F4键");  // held by the other client
+            }
             return n == 3 || n == 7 ? std::string("F1键")
                    : n == 8         ? std::string("Ctrl｜F1键")
                                     : std::string();
@@ -245,6 +249,9 @@ TEST_F(X11Hotkeys, RegistryRegistersFromTheStoresAndDispatches) {
     EXPECT_TRUE(registry.IsRegistered(3));
     EXPECT_FALSE(registry.IsRegistered(7));
     EXPECT_TRUE(registry.IsRegistered(8));
+    EXPECT_FALSE(registry.IsRegistered(10));
+    test::XClient third;
+    EXPECT_TRUE(third.GrabKey(XK_F4, XCB_MOD_MASK_LOCK));  // nothing of F4 left held by us
     EXPECT_FALSE(registry.IsRegistered(hotkey_id::kMasterSwitch));
     ASSERT_TRUE(test::Run("xdotool key F1 ctrl+F1"));
     EXPECT_TRUE(WaitFor([&] { return triggered.size() >= 2; }));

@@ -235,6 +235,13 @@ TEST_F(RegistryTest, EveryIdDispatchesToItsOwnAction) {
     settings_.Write(setting::kMasterHotkey, "Ctrl｜Number2");
     Registry().RegisterAllHotkeys();
     ASSERT_EQ(backend_.AllHeld().size(), 212u);
+    // Running again with nothing changed keeps every combination as it is held.
+    const std::size_t grabs = backend_.GrabCalls();
+    const std::size_t releases = backend_.ReleaseCalls();
+    Registry().RegisterAllHotkeys();
+    EXPECT_EQ(backend_.GrabCalls(), grabs);
+    EXPECT_EQ(backend_.ReleaseCalls(), releases);
+    ASSERT_EQ(backend_.AllHeld().size(), 212u);
 
     for (std::int32_t n = 1; n <= 209; ++n) {
         fired_.clear();
