@@ -5,7 +5,9 @@
 #include "app/KeepAbove.h"
 #include "app/MainWindow.h"
 #include "app/MessageBoxPrompts.h"
+#include "app/QtDesktopServices.h"
 #include "app/SingleInstance.h"
+#include "audio/SdlAudioEngine.h"
 #include "base/ProgramFolder.h"
 #include "hotkeys/HotkeyPlatform.h"
 
@@ -23,9 +25,12 @@ int main(int argc, char** argv) {
     }
 
     vorlune::WindowKeepAbove keepAbove;
+    vorlune::QtDesktopServices desktop;
+    vorlune::SdlAudioEngine audio;
     vorlune::HotkeyPlatform hotkeys =
         vorlune::CreateHotkeyPlatform(QGuiApplication::platformName().toStdString());
-    vorlune::Application app(folder, {prompts, keepAbove, *hotkeys.backend});
+    vorlune::Application app(
+        folder, {prompts, keepAbove, *hotkeys.backend, *hotkeys.watcher, desktop, audio});
     app.OnMainWindowCreated();
     app.Window().show();
     const int code = QApplication::exec();

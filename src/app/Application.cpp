@@ -5,15 +5,23 @@
 #include <QSlider>
 #include <QStackedWidget>
 
+#include "app/BottomLine.h"
 #include "app/CategoryToolbar.h"
 #include "app/ControlStrip.h"
+#include "app/ControlStripView.h"
 #include "app/KeepAbove.h"
 #include "app/MainWindow.h"
 #include "app/SettingsPage.h"
 #include "app/SwitchButton.h"
 #include "app/TrayIcon.h"
+#include "audio/AudioPlayer.h"
+#include "audio/controls/OutputDevices.h"
+#include "audio/controls/PlaybackControls.h"
+#include "audio/controls/TimerPeriod.h"
 #include "hotkeys/HotkeyRegistry.h"
 #include "slots/SlotGrid.h"
+#include "slots/SlotTrigger.h"
+#include "spectrum/SpectrumPanel.h"
 
 namespace vorlune {
 namespace {
@@ -31,7 +39,11 @@ SwitchButton::Picture PictureOf(std::int32_t value) {
 }  // namespace
 
 Application::Application(const ProgramFolder& folder, Platform platform)
-    : folder_(folder), platform_(platform), settings_(files_, folder), slots_(files_, folder) {
+    : folder_(folder),
+      platform_(platform),
+      settings_(files_, folder),
+      slots_(files_, folder),
+      player_(std::make_unique<AudioPlayer>(platform.audio)) {
     grid_ = std::make_unique<SlotGrid>(slots_, [this] { registry_->RegisterAllHotkeys(); });
     std::array<QWidget*, kCategoryPages> pages{};
     for (int p = 0; p < kCategoryPages; ++p) {
@@ -40,14 +52,47 @@ Application::Application(const ProgramFolder& folder, Platform platform)
     window_ = std::make_unique<MainWindow>(pages);
     tray_ = std::make_unique<TrayIcon>();
 
+    AudioPlayer& player = *player_;
+    auto* spectrum = new SpectrumPanel([&player](FftMagnitudes& magnitudes) {
+        return player.GetFft512(player.CurrentStream(), magnitudes) >= 0;
+    });
+    window_->SetSpectrumPanel(spectrum);
+    ControlStrip* strip = window_->Controls();
+    stripView_ = std::make_unique<ControlStripView>(*strip, *spectrum);
+    playback_ = std::make_unique<PlaybackControls>(*player_, settings_, *stripView_,
+                                                   [](int ms) { DelayPumping(ms); });
+    trigger_ = std::make_unique<SlotTrigger>(
+        *player_, slots_, settings_, folder_, state_, platform_.prompts,
+        TriggerHooks{
+            .keepOnTopRelease = [this] { KeepOnTopRelease(); },
+            .showSoundLoaded = [strip] { strip->ShowStopPicture(true); },
+            .soundStarted =
+                [this, strip] {
+                    strip->ShowPausePicture(ControlStrip::PausePicture::Play);
+                    playback_->SoundStarted();
+                },
+            .offerSlotDialog =
+                [this](int n, const std::string& tag) {
+                    state_.currentSlotSection = SlotStore::SectionOf(n);
+                    state_.currentSlotRef = tag;
+                    state_.currentSlotNumber = n;
+                    state_.slotDialogMode = SlotDialogMode::SlotSound;
+                    if (openSlotDialog) {
+                        openSlotDialog(SlotDialogMode::SlotSound);
+                    }
+                },
+        });
+    BottomLine* bottom = window_->Bottom();
+    devices_ = std::make_unique<OutputDevices>(*player_, settings_, platform_.prompts,
+                                               *bottom->Devices(), *bottom->ApplyButton());
+
     HotkeyActions actions;
     for (int n = 1; n <= kSlotCount; ++n) {
         actions.slotTriggers[static_cast<std::size_t>(n - 1)] = [this, n] { TriggerSlotButton(n); };
     }
-    actions.masterSwitch = [] {};
-    actions.pauseOrResume = [] {};
-    actions.stopSound = [] {};
-    ControlStrip* strip = window_->Controls();
+    actions.masterSwitch = [this] { ToggleHotkeys(); };
+    actions.pauseOrResume = [this] { playback_->PauseOrResume(); };
+    actions.stopSound = [this] { playback_->StopSound(); };
     registry_ = std::make_unique<HotkeyRegistry>(
         platform_.hotkeys, settings_, [this](std::int32_t n) { return slots_.ReadSlotHotkey(n); },
         std::move(actions),
@@ -62,6 +107,20 @@ Application::Application(const ProgramFolder& folder, Platform platform)
     connect(window_->Toolbar(), &CategoryToolbar::categoryClicked, this,
             &Application::SelectCategory);
     connect(window_->Settings(), &SettingsPage::onTopClicked, this, &Application::ToggleOnTop);
+    connect(grid_.get(), &SlotGrid::slotClicked, this, &Application::TriggerSlotButton);
+    connect(strip, &ControlStrip::hotkeySwitchClicked, this, &Application::ToggleHotkeys);
+    connect(strip, &ControlStrip::pauseClicked, playback_.get(), &PlaybackControls::PauseOrResume);
+    connect(strip, &ControlStrip::stopClicked, playback_.get(), &PlaybackControls::StopSound);
+    connect(strip, &ControlStrip::repeatClicked, playback_.get(), &PlaybackControls::ToggleRepeat);
+    connect(strip, &ControlStrip::volumeChanged, playback_.get(),
+            &PlaybackControls::OnVolumeChanged);
+    connect(bottom->Devices(), &DeviceComboBox::aboutToDropDown, devices_.get(),
+            &OutputDevices::LoadOutputDevices);
+    connect(bottom->OutputLink(), &LinkLabel::pressed, devices_.get(),
+            &OutputDevices::ExplainOutput);
+
+    WireSlotEditing(*this);
+    WireLeaving(*this);
 }
 
 Application::~Application() = default;
@@ -69,9 +128,11 @@ Application::~Application() = default;
 void Application::OnMainWindowCreated() {
     window_->setWindowTitle(QString::fromStdString(settings_.Read(setting::kTitle)));
     UpdateTrayIcon();
+    player_->Init(kDefaultDevice);
     state_.slotListPath = slots_.ListPath();
     RestorePage();
     grid_->LoadSlotGrid();
+    devices_->LoadOutputDevices();
     RestoreSwitchStates();
     RestoreVolume();
     if (settings_.ReadInt(setting::kOnTop) == 1) {
@@ -85,6 +146,9 @@ void Application::OnMainWindowCreated() {
 
 void Application::OnMainWindowDestroyed() {
     registry_->UnregisterAllHotkeys();
+    player_->Stop(player_->CurrentStream());
+    player_->FreeStream(player_->CurrentStream());
+    player_->Free();
 }
 
 void Application::UpdateTrayIcon() {
@@ -150,7 +214,17 @@ void Application::KeepOnTopRelease() {
 }
 
 void Application::TriggerSlotButton(int n) {
-    Q_UNUSED(n);
+    trigger_->TriggerSlot(grid_->Tag(n).toStdString());
+}
+
+void Application::ToggleHotkeys() {
+    const std::optional<bool> on = ToggleSwitch(settings_, setting::kHotkeysOn);
+    if (!on) {
+        return;
+    }
+    registry_->RegisterAllHotkeys();
+    window_->Controls()->HotkeySwitch()->ShowState(*on);
+    UpdateTrayIcon();
 }
 
 }  // namespace vorlune

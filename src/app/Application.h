@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 #include <memory>
 
 #include "base/AppState.h"
@@ -12,19 +13,38 @@
 
 namespace vorlune {
 
+class AudioEngine;
+class AudioPlayer;
+class DesktopServices;
 class HotkeyBackend;
 class HotkeyRegistry;
 class KeepAbove;
+class KeyWatcher;
 class MainWindow;
+class PlaybackControls;
 class SlotGrid;
+class SlotTrigger;
+class OutputDevices;
 class TrayIcon;
+class ControlStripView;
 
-// The operating-system services the program uses; tests hand in fakes.
+// The operating-system services the program uses; tests hand in fakes for all but the audio
+// engine, which they run on SDL's dummy or disk driver.
 struct Platform {
     Prompts& prompts;
     KeepAbove& keepAbove;
     HotkeyBackend& hotkeys;
+    KeyWatcher& keyWatcher;
+    DesktopServices& desktop;
+    AudioEngine& audio;
 };
+
+class Application;
+// Wiring of the slot editing (context menu, slot dialog, special hotkey menus, restore) and of
+// leaving (tray menu, minimise to tray, exit questions, links); each lives in its own file and
+// parents what it creates to the application.
+void WireSlotEditing(Application& app);
+void WireLeaving(Application& app);
 
 // The composition root: builds the stores, the main window and its regions, and wires every
 // control to what it does. Owns everything for the life of the program.
@@ -39,6 +59,12 @@ class Application : public QObject {
     // The main window is about to be destroyed: hotkeys released, sound stopped, output closed.
     void OnMainWindowDestroyed();
 
+    const ProgramFolder& Folder() const { return folder_; }
+    Platform& Services() { return platform_; }
+    AudioPlayer& Player() const { return *player_; }
+    PlaybackControls& Playback() const { return *playback_; }
+    SlotTrigger& Trigger() const { return *trigger_; }
+    OutputDevices& Devices() const { return *devices_; }
     MainWindow& Window() const { return *window_; }
     SlotGrid& Grid() const { return *grid_; }
     TrayIcon& Tray() const { return *tray_; }
@@ -47,6 +73,10 @@ class Application : public QObject {
     SettingsStore& Settings() { return settings_; }
     SlotStore& Slots() { return slots_; }
 
+    // The slot dialog for the current slot or a special hotkey, in the given mode; set by the
+    // slot editing wiring (nothing opens until then).
+    std::function<void(SlotDialogMode)> openSlotDialog;
+
     // Shows page n (0..5) and marks its toolbar button; pages 0..4 are remembered.
     void SelectCategory(int page);
     void ToggleOnTop();
@@ -54,6 +84,8 @@ class Application : public QObject {
     // Nothing puts it back until the switch is pressed again.
     void KeepOnTopRelease();
     void UpdateTrayIcon();
+    // The hotkey master switch: slot, pause and stop hotkeys on or off.
+    void ToggleHotkeys();
 
   private:
     void RestorePage();
@@ -67,8 +99,13 @@ class Application : public QObject {
     SettingsStore settings_;
     SlotStore slots_;
     AppState state_;
+    std::unique_ptr<AudioPlayer> player_;
     std::unique_ptr<SlotGrid> grid_;
     std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<ControlStripView> stripView_;
+    std::unique_ptr<PlaybackControls> playback_;
+    std::unique_ptr<SlotTrigger> trigger_;
+    std::unique_ptr<OutputDevices> devices_;
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<HotkeyRegistry> registry_;
 };

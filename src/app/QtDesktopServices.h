@@ -5,7 +5,7 @@
 namespace vorlune {
 
 class QtDesktopServices final : public DesktopServices {
-public:
+  public:
     std::string DesktopFolder() const override;
     std::optional<std::string> ChooseOpenFile(const std::string& title, const std::string& filter,
                                               const std::string& startFolder) override;

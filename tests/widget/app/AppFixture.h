@@ -4,12 +4,15 @@
 
 #include <memory>
 
+#include "FakeDesktopServices.h"
 #include "FakePrompts.h"
 #include "QtTestSupport.h"
 #include "TempDir.h"
 #include "app/Application.h"
+#include "audio/SdlAudioEngine.h"
 #include "base/GbkText.h"
 #include "hotkeys/fake/FakeHotkeyBackend.h"
+#include "hotkeys/fake/FakeKeyWatcher.h"
 
 namespace vorlune::test {
 
@@ -30,7 +33,9 @@ class AppFixture : public ::testing::Test {
     std::string ListBytes() const { return ReadFileBytes(dir.File("Sounds/Common/list.ini")); }
 
     Application& Start() {
-        app = std::make_unique<Application>(folder, Platform{prompts, keepAbove, hotkeys});
+        app.reset();
+        app = std::make_unique<Application>(
+            folder, Platform{prompts, keepAbove, hotkeys, keyWatcher, desktop, audio});
         app->OnMainWindowCreated();
         return *app;
     }
@@ -40,6 +45,10 @@ class AppFixture : public ::testing::Test {
     FakePrompts prompts;
     FakeKeepAbove keepAbove;
     FakeHotkeyBackend hotkeys;
+    FakeKeyWatcher keyWatcher;
+    FakeDesktopServices desktop;
+    // The real engine, on SDL's dummy driver unless the test's environment names another.
+    SdlAudioEngine audio;
     std::unique_ptr<Application> app;
 };
 

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+
+#include "base/Prompts.h"
+
+class QTimer;
+
+namespace vorlune {
+
+class AudioPlayer;
+class SlotStore;
+class TrayIcon;
+
+// The question of the close button, Alt+F4 and the window manager's close: Yes is the default.
+Prompt CloseQuestion();
+// The question of the tray menu item "退出助手": No is the default.
+Prompt QuitQuestion();
+
+// What a confirmed exit releases, in the order it releases them.
+struct ExitParts {
+    QTimer& monitor;
+    AudioPlayer& player;
+    SlotStore& slotList;
+    TrayIcon& tray;
+};
+
+// Leaving is always confirmed. Both questions first take the window out of always-on-top so the
+// box is not hidden behind it; only Yes leaves, anything else leaves everything as it was.
+// While a question is open its box keeps the event loop running, so sounds and hotkeys go on.
+class ExitFlow : public QObject {
+    Q_OBJECT
+  public:
+    ExitFlow(Prompts& prompts, std::function<void()> keepOnTopRelease, ExitParts parts,
+             std::function<void(int)> endProcess, QObject* parent = nullptr);
+
+    // The main window asks whether it may close; true once the exit has run.
+    bool ConfirmClose();
+    // "退出助手" in the tray menu.
+    void ConfirmQuit();
+    // Stops the monitor, stops and frees the sound, records the exit in the slot list, closes
+    // the audio output, removes the tray icon and ends the process with exit code 0. No step
+    // is skipped for a failure of an earlier one.
+    void ExitApplication();
+
+    // The last step; the program leaves its event loop, tests put a recorder in its place.
+    std::function<void(int)> endProcess;
+
+  private:
+    bool Confirmed(const Prompt& question);
+
+    Prompts& prompts_;
+    std::function<void()> keepOnTopRelease_;
+    ExitParts parts_;
+};
+
+}  // namespace vorlune

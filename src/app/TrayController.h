@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+#include <QSystemTrayIcon>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QMenu;
+class QRect;
+class QSize;
+class QWidget;
+
+namespace vorlune {
+
+// What the tray icon's mouse events mean: a click does nothing (it also comes first in a
+// double-click), a double-click shows the main window, a right click or the context-menu key
+// opens the tray menu.
+enum class TrayEvent { Click = 1, DoubleClick = 2, Menu = 3 };
+
+// The event of an activation of the icon; nothing for the ones the program ignores.
+std::optional<TrayEvent> TrayEventOf(QSystemTrayIcon::ActivationReason reason);
+
+// Top-left corner that centres a window frame of `frame` on `screen` (integer halves).
+QPoint CentredOn(const QRect& screen, const QSize& frame);
+
+// The program in the background: minimising hides the main window to the tray, the icon's
+// events and its menu "托盘操作" bring it back or ask to leave.
+class TrayController : public QObject {
+    Q_OBJECT
+  public:
+    TrayController(QWidget& window, QSystemTrayIcon& icon, QObject* parent = nullptr);
+    ~TrayController() override;
+
+    void OnTrayEvent(TrayEvent event);
+    // Visible, restored and centred on the primary screen; the move neither activates the
+    // window nor changes its stacking.
+    void ShowMainWindow();
+    // The window has just been minimised: it leaves the screen and the taskbar, unless there is
+    // no tray to bring it back from, in which case it stays an ordinary minimised window.
+    void OnMinimised();
+
+    QMenu* Menu() const { return menu_.get(); }
+    QAction* ShowAction() const { return showAction_; }
+    QAction* QuitAction() const { return quitAction_; }
+
+    // Whether the desktop has a tray right now; asked at every minimise.
+    std::function<bool()> trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+
+  signals:
+    // "退出助手" was chosen.
+    void quitChosen();
+
+  private:
+    QWidget& window_;
+    std::unique_ptr<QMenu> menu_;
+    QAction* showAction_;
+    QAction* quitAction_;
+};
+
+}  // namespace vorlune

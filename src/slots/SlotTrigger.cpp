@@ -1,0 +1,59 @@
+#include "slots/SlotTrigger.h"
+
+namespace vorlune {
+
+std::string PlayablePath(std::string_view storedPath, const ProgramFolder& folder) {
+    return ToLocalSeparators(ResolveSlotPath(storedPath, folder));
+}
+
+SlotTrigger::SlotTrigger(AudioPlayer& player, SlotStore& slots, SettingsStore& settings,
+                         const ProgramFolder& folder, AppState& state, Prompts& prompts,
+                         TriggerHooks hooks)
+    : player_(player),
+      slots_(slots),
+      settings_(settings),
+      folder_(folder),
+      state_(state),
+      prompts_(prompts),
+      hooks_(std::move(hooks)) {}
+
+void SlotTrigger::TriggerSlot(const std::string& tag) {
+    hooks_.keepOnTopRelease();
+    const int n = SlotNumberOf(tag);
+    hooks_.showSoundLoaded();
+
+    state_.lastTriggered.hotkey = slots_.ReadSlotHotkey(n);
+    const std::string path = SlotPathOf(slots_.ReadSlotRef(n));  // read again, not the tag
+    state_.lastTriggered.name = slots_.ReadSlotName(n);
+    player_.SetLastSoundPath(PlayablePath(path, folder_));
+
+    player_.FreeStream(player_.CurrentStream());
+    player_.SetCurrentStream(player_.CreateStream(player_.LastSoundPath()));
+    if (player_.CurrentStream() == 0) {
+        ReportFailure(n, tag);
+        return;
+    }
+    const double volume = settings_.ReadNumber(setting::kVolume) / 100.0;
+    player_.SetChannelVolume(player_.CurrentStream(), static_cast<float>(volume));
+    player_.Play(player_.CurrentStream());
+    hooks_.soundStarted();
+}
+
+void SlotTrigger::ReportFailure(int n, const std::string& tag) {
+    if (player_.LastSoundPath().empty()) {
+        prompts_.Show(
+            {.text = "请选中此音效按钮—鼠标右键—弹出添加菜单", .icon = PromptIcon::Information});
+        return;
+    }
+    const PromptAnswer answer = prompts_.Show(
+        {.text = "未发现有效音效路径源,是否重新设置!\r\n调用路径源:" + player_.LastSoundPath(),
+         .caption = "请选择",
+         .icon = PromptIcon::Question,
+         .buttons = PromptButtons::YesNo,
+         .defaultButton = PromptAnswer::No});
+    if (answer == PromptAnswer::Yes) {
+        hooks_.offerSlotDialog(n, tag);
+    }
+}
+
+}  // namespace vorlune
