@@ -9,7 +9,7 @@ namespace vorlune::test {
 
 // Records what the program asks of the desktop and answers the open-file dialog from a script.
 class FakeDesktopServices final : public DesktopServices {
-public:
+  public:
     std::string DesktopFolder() const override { return desktop; }
     std::optional<std::string> ChooseOpenFile(const std::string& title, const std::string& filter,
                                               const std::string& startFolder) override {

@@ -7,6 +7,7 @@
 #include "FakeDesktopServices.h"
 #include "FakePrompts.h"
 #include "QtTestSupport.h"
+#include "RecordingAudioEngine.h"
 #include "TempDir.h"
 #include "app/Application.h"
 #include "audio/SdlAudioEngine.h"
@@ -37,6 +38,8 @@ class AppFixture : public ::testing::Test {
         app = std::make_unique<Application>(
             folder, Platform{prompts, keepAbove, hotkeys, keyWatcher, desktop, audio});
         app->OnMainWindowCreated();
+        // The slot dialog is modal; tests see only that it was asked for.
+        app->openSlotDialog = [this](SlotDialogMode mode) { openedDialogs.push_back(mode); };
         return *app;
     }
 
@@ -48,8 +51,10 @@ class AppFixture : public ::testing::Test {
     FakeKeyWatcher keyWatcher;
     FakeDesktopServices desktop;
     // The real engine, on SDL's dummy driver unless the test's environment names another.
-    SdlAudioEngine audio;
+    SdlAudioEngine realAudio;
+    RecordingAudioEngine audio{realAudio};
     std::unique_ptr<Application> app;
+    std::vector<SlotDialogMode> openedDialogs;
 };
 
 }  // namespace vorlune::test
