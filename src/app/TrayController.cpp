@@ -79,9 +79,19 @@ void TrayController::ShowMainWindow() {
 }
 
 void TrayController::OnMinimised() {
-    if (trayAvailable && trayAvailable()) {
-        window_.hide();
+    if (!trayAvailable || !trayAvailable()) {
+        return;
     }
+    // Hidden once the state change is through: showMinimized() shows the window after telling
+    // it, and a window restored in the meantime stays.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (window_.isMinimized()) {
+                window_.hide();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 }  // namespace vorlune

@@ -38,8 +38,9 @@ class TrayController : public QObject {
     // Visible, restored and centred on the primary screen; the move neither activates the
     // window nor changes its stacking.
     void ShowMainWindow();
-    // The window has just been minimised: it leaves the screen and the taskbar, unless there is
-    // no tray to bring it back from, in which case it stays an ordinary minimised window.
+    // The window has just been minimised: it leaves the screen and the taskbar (as soon as the
+    // event loop runs), unless there is no tray to bring it back from, in which case it stays an
+    // ordinary minimised window.
     void OnMinimised();
 
     QMenu* Menu() const { return menu_.get(); }

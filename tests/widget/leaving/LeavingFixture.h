@@ -1,0 +1,152 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "FakeDesktopServices.h"
+#include "FakePrompts.h"
+#include "QtTestSupport.h"
+#include "TempDir.h"
+#include "app/Application.h"
+#include "app/ExitFlow.h"
+#include "app/MainWindow.h"
+#include "app/TrayController.h"
+#include "audio/SdlAudioEngine.h"
+#include "base/GbkText.h"
+#include "hotkeys/fake/FakeHotkeyBackend.h"
+#include "hotkeys/fake/FakeKeyWatcher.h"
+
+namespace vorlune::test {
+
+// The real engine on SDL's dummy driver, telling the test about every call that stops, frees
+// or closes something before it happens, so the test can look at the rest of the program at
+// that moment.
+class ObservedAudioEngine final : public AudioEngine {
+  public:
+    struct Call {
+        std::string name;
+        StreamHandle stream;
+    };
+    std::function<void(const Call&)> beforeCall;
+
+    bool Init(int device, int frequency, std::uint32_t flags) override {
+        return real_.Init(device, frequency, flags);
+    }
+    bool Free() override {
+        Observe({"Free", 0});
+        return real_.Free();
+    }
+    std::optional<int> CurrentDevice() const override { return real_.CurrentDevice(); }
+    std::optional<DeviceInfo> GetDeviceInfo(int device) const override {
+        return real_.GetDeviceInfo(device);
+    }
+    StreamHandle CreateStreamFile(const std::string& path) override {
+        return real_.CreateStreamFile(path);
+    }
+    bool ChannelPlay(StreamHandle stream, bool restart) override {
+        Observe({"Play", stream});
+        return real_.ChannelPlay(stream, restart);
+    }
+    bool ChannelPause(StreamHandle stream) override { return real_.ChannelPause(stream); }
+    bool ChannelStop(StreamHandle stream) override {
+        Observe({"Stop", stream});
+        return real_.ChannelStop(stream);
+    }
+    ChannelState ChannelIsActive(StreamHandle stream) const override {
+        return real_.ChannelIsActive(stream);
+    }
+    bool StreamFree(StreamHandle stream) override {
+        Observe({"StreamFree", stream});
+        return real_.StreamFree(stream);
+    }
+    bool ChannelSetVolume(StreamHandle stream, float level) override {
+        return real_.ChannelSetVolume(stream, level);
+    }
+    int ChannelGetFft512(StreamHandle stream, std::span<float> out) const override {
+        return real_.ChannelGetFft512(stream, out);
+    }
+
+  private:
+    void Observe(const Call& call) {
+        if (beforeCall) {
+            beforeCall(call);
+        }
+    }
+    SdlAudioEngine real_;
+};
+
+// Prompts that let the test act while a message is open (as the user's event loop would), then
+// answer from the script of FakePrompts.
+class OpenQuestionPrompts final : public Prompts {
+  public:
+    PromptAnswer Show(const Prompt& prompt) override {
+        if (whileOpen) {
+            whileOpen(prompt);
+        }
+        return recorded.Show(prompt);
+    }
+    std::function<void(const Prompt&)> whileOpen;
+    FakePrompts recorded;
+};
+
+// A program folder in a temporary directory with the real stores; fakes only for the operating
+// system's services. The end of the process is recorded instead of leaving the test.
+class LeavingFixture : public ::testing::Test {
+  protected:
+    LeavingFixture() {
+        EnsureQApplication();
+        MakeFolders(dir.File("Sounds/Common"));
+    }
+    ~LeavingFixture() override {
+        if (app) {
+            app->Window().hide();
+        }
+    }
+
+    void Config(std::string_view utf8) { WriteFileBytes(dir.File("config.ini"), Utf8ToGbk(utf8)); }
+    void List(std::string_view utf8) {
+        WriteFileBytes(dir.File("Sounds/Common/list.ini"), Utf8ToGbk(utf8));
+    }
+    std::string ListText() const {
+        return GbkToUtf8(ReadFileBytes(dir.File("Sounds/Common/list.ini")));
+    }
+
+    Application& Start() {
+        app = std::make_unique<Application>(
+            folder, Platform{prompts, keepAbove, hotkeys, keyWatcher, desktop, audio});
+        Exit().endProcess = [this](int code) { endCodes.push_back(code); };
+        Tray().trayAvailable = [this] { return trayAvailable; };
+        app->OnMainWindowCreated();
+        return *app;
+    }
+
+    // As the minimise button does; the window goes to the tray once the event loop runs.
+    void Minimise() {
+        Window().showMinimized();
+        QCoreApplication::processEvents();
+    }
+
+    ExitFlow& Exit() const { return *app->findChild<ExitFlow*>(); }
+    TrayController& Tray() const { return *app->findChild<TrayController*>(); }
+    MainWindow& Window() const { return app->Window(); }
+
+    TempDir dir;
+    ProgramFolder folder{dir.Path()};
+    OpenQuestionPrompts prompts;
+    FakeKeepAbove keepAbove;
+    FakeHotkeyBackend hotkeys;
+    FakeKeyWatcher keyWatcher;
+    FakeDesktopServices desktop;
+    ObservedAudioEngine audio;
+    bool trayAvailable = true;
+    std::vector<int> endCodes;
+    std::unique_ptr<Application> app;
+};
+
+}  // namespace vorlune::test

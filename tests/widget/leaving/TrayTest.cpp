@@ -1,0 +1,114 @@
+#include <QAction>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+#include <QSystemTrayIcon>
+
+#include "LeavingFixture.h"
+#include "app/TrayIcon.h"
+
+namespace vorlune {
+namespace {
+
+using test::LeavingFixture;
+
+TEST(CentredOn, HalvesTheSpareRoomWithIntegerDivision) {
+    EXPECT_EQ(CentredOn(QRect(0, 0, 1280, 800), QSize(571, 591)), QPoint(354, 104));
+    EXPECT_EQ(CentredOn(QRect(0, 0, 640, 480), QSize(570, 590)), QPoint(35, -55));
+    EXPECT_EQ(CentredOn(QRect(1920, 0, 1024, 768), QSize(576, 625)), QPoint(2144, 71));
+}
+
+TEST(TrayEventOf, ClickDoubleClickAndMenu) {
+    EXPECT_EQ(TrayEventOf(QSystemTrayIcon::Trigger), TrayEvent::Click);
+    EXPECT_EQ(TrayEventOf(QSystemTrayIcon::DoubleClick), TrayEvent::DoubleClick);
+    EXPECT_EQ(TrayEventOf(QSystemTrayIcon::Context), TrayEvent::Menu);
+    EXPECT_EQ(TrayEventOf(QSystemTrayIcon::MiddleClick), std::nullopt);
+    EXPECT_EQ(TrayEventOf(QSystemTrayIcon::Unknown), std::nullopt);
+    EXPECT_EQ(static_cast<int>(TrayEvent::Click), 1);
+    EXPECT_EQ(static_cast<int>(TrayEvent::DoubleClick), 2);
+    EXPECT_EQ(static_cast<int>(TrayEvent::Menu), 3);
+}
+
+QPoint CentreOfPrimaryScreen(const QWidget& window) {
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QSize frame = window.frameGeometry().size();
+    return {screen.x() + (screen.width() - frame.width()) / 2,
+            screen.y() + (screen.height() - frame.height()) / 2};
+}
+
+TEST_F(LeavingFixture, TrayIconEventsDoWhatTheirCodeSays) {
+    Start();
+    QSystemTrayIcon& icon = *app->Tray().Native();
+    QMenu& menu = *Tray().Menu();
+    MainWindow& window = Window();
+    window.show();
+    window.move(10, 20);
+
+    // A click alone (also the first half of a double-click) does nothing.
+    emit icon.activated(QSystemTrayIcon::Trigger);
+    emit icon.activated(QSystemTrayIcon::MiddleClick);
+    EXPECT_EQ(window.pos(), QPoint(10, 20));
+    EXPECT_FALSE(menu.isVisible());
+
+    // Right click: the menu with its corner 3 pixels right of and below the pointer.
+    QCursor::setPos(200, 150);
+    ASSERT_EQ(QCursor::pos(), QPoint(200, 150));
+    emit icon.activated(QSystemTrayIcon::Context);
+    EXPECT_TRUE(menu.isVisible());
+    EXPECT_EQ(menu.pos(), QPoint(203, 153));
+    EXPECT_EQ(menu.title(), QStringLiteral("托盘操作"));
+    ASSERT_EQ(menu.actions().size(), 2);
+    EXPECT_EQ(menu.actions()[0]->text(), QStringLiteral("打开主界面"));
+    EXPECT_EQ(menu.actions()[1]->text(), QStringLiteral("退出助手"));
+    menu.hide();
+    EXPECT_EQ(window.pos(), QPoint(10, 20));
+    EXPECT_TRUE(prompts.recorded.shown.empty());
+
+    // Double-click on a window hidden in the tray: visible, restored and centred.
+    Minimise();
+    ASSERT_FALSE(window.isVisible());
+    emit icon.activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.isMinimized());
+    EXPECT_EQ(window.frameGeometry().topLeft(), CentreOfPrimaryScreen(window));
+
+    // "打开主界面" does the same, and a maximised window comes back at its normal size.
+    window.showMaximized();
+    window.hide();
+    Tray().ShowAction()->trigger();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.isMaximized());
+    EXPECT_FALSE(window.isMinimized());
+    EXPECT_EQ(window.frameGeometry().topLeft(), CentreOfPrimaryScreen(window));
+    EXPECT_TRUE(prompts.recorded.shown.empty());
+    EXPECT_TRUE(endCodes.empty());
+}
+
+TEST_F(LeavingFixture, MinimisingHidesToTheTrayOnlyWhenThereIsOne) {
+    Start();
+    MainWindow& window = Window();
+    window.show();
+    Minimise();
+    EXPECT_FALSE(window.isVisible());  // off the screen and the taskbar
+    EXPECT_TRUE(app->Tray().IsShown());
+
+    // Without a tray a hidden window could never be reached again: it stays minimised.
+    trayAvailable = false;
+    Tray().ShowMainWindow();
+    ASSERT_TRUE(window.isVisible());
+    Minimise();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(window.isMinimized());
+}
+
+TEST_F(LeavingFixture, TipOfALongTitleShowsOnlyItsFirst62Bytes) {
+    Config("[软件名称]\r\n文本=" + std::string(70, 'x') + "\r\n[是否设置快捷按钮]\r\n值=1\r\n");
+    Start();
+    EXPECT_EQ(Window().windowTitle().toStdString(), std::string(70, 'x'));
+    EXPECT_EQ(app->Tray().Tip(), QString(62, QLatin1Char('x')));
+    EXPECT_EQ(app->Tray().ShownState(), std::optional<bool>(true));
+}
+
+}  // namespace
+}  // namespace vorlune
