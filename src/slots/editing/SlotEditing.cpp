@@ -1,0 +1,94 @@
+#include "slots/editing/SlotEditing.h"
+
+#include "slots/editing/ExportSlotFile.h"
+#include "slots/editing/RestoreDefaults.h"
+#include "slots/editing/SelectSlot.h"
+#include "slots/editing/SlotDialog.h"
+
+namespace vorlune {
+namespace {
+
+bool IsSlot(std::int32_t n) {
+    return n >= 1 && n <= kSlotCount;
+}
+
+}  // namespace
+
+SlotEditing::SlotEditing(SlotEditingServices services, KeyWatcher& keyWatcher, QObject* parent)
+    : QObject(parent),
+      services_(std::move(services)),
+      capture_(keyWatcher),
+      menu_(std::make_unique<SlotContextMenu>()),
+      specialMenu_(std::make_unique<SpecialHotkeyMenu>()) {
+    connect(menu_.get(), &SlotContextMenu::soundChosen, this,
+            [this] { OpenSlotDialog(SlotDialogMode::SlotSound); });
+    connect(menu_.get(), &SlotContextMenu::hotkeyChosen, this,
+            [this] { OpenSlotDialog(SlotDialogMode::SlotHotkey); });
+    connect(menu_.get(), &SlotContextMenu::exportChosen, this, &SlotEditing::ExportCurrentSlotFile);
+    connect(menu_.get(), &SlotContextMenu::forgetHotkeyChosen, this,
+            &SlotEditing::ForgetSlotHotkey);
+    connect(menu_.get(), &SlotContextMenu::emptyChosen, this, &SlotEditing::EmptySlot);
+    connect(specialMenu_.get(), &SpecialHotkeyMenu::setHotkeyChosen, this,
+            [this] { OpenSlotDialog(specialMode_); });
+}
+
+SlotEditing::~SlotEditing() = default;
+
+void SlotEditing::OnSlotRightReleased(std::int32_t n, const QString& caption, const QString& tag,
+                                      QPoint at) {
+    SelectSlot(services_.state, n, tag.toStdString());
+    menu_->UpdateSlotMenu(caption);
+    menu_->popup(at);
+}
+
+void SlotEditing::OnSpecialRightReleased(SlotDialogMode mode, QPoint at) {
+    services_.state.slotDialogMode = mode;
+    specialMode_ = mode;
+    specialMenu_->popup(at);
+}
+
+void SlotEditing::OpenSlotDialog(SlotDialogMode mode) {
+    services_.state.slotDialogMode = mode;
+    SlotDialog dialog(services_, capture_);
+    dialog.exec();
+}
+
+void SlotEditing::ExportCurrentSlotFile() {
+    services_.prompts.Show(ExportSlotFile(services_.state.currentSlotRef, services_.folder,
+                                          services_.desktop.DesktopFolder()));
+}
+
+void SlotEditing::ForgetSlotHotkey() {
+    const std::int32_t n = services_.state.currentSlotNumber;
+    if (IsSlot(n)) {
+        services_.slotStore.ClearSlotHotkey(n);
+    }
+    services_.refreshSlot(n);
+}
+
+void SlotEditing::EmptySlot() {
+    if (services_.keepOnTopRelease) {
+        services_.keepOnTopRelease();
+    }
+    const std::int32_t n = services_.state.currentSlotNumber;
+    const std::string name = services_.slotStore.ReadSlotName(n);
+    const PromptAnswer answer =
+        services_.prompts.Show({.text = "是否清空【" + name + "】,清空后不可恢复哦?",
+                                .caption = "提示",
+                                .icon = PromptIcon::Question,
+                                .buttons = PromptButtons::YesNo,
+                                .defaultButton = PromptAnswer::No});
+    if (answer != PromptAnswer::Yes) {
+        return;
+    }
+    if (IsSlot(n)) {
+        services_.slotStore.ClearSlot(n);
+    }
+    services_.refreshSlot(n);
+}
+
+void SlotEditing::RestoreDefaultSounds() {
+    vorlune::RestoreDefaultSounds(services_.slotStore, services_.prompts, services_.loadSlotGrid);
+}
+
+}  // namespace vorlune

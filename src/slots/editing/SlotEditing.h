@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+#include <memory>
+
+#include "hotkeys/KeyWatcher.h"
+#include "hotkeys/capture/HotkeyCapture.h"
+#include "slots/editing/SlotContextMenu.h"
+#include "slots/editing/SlotEditingServices.h"
+
+namespace vorlune {
+
+// Everything the user does to change the slots and the special hotkeys: the slot context menu
+// with its items, the menu of the control strip's hotkey buttons, the slot dialog and the
+// restore of the default sound set.
+class SlotEditing : public QObject {
+    Q_OBJECT
+  public:
+    SlotEditing(SlotEditingServices services, KeyWatcher& keyWatcher, QObject* parent = nullptr);
+    ~SlotEditing() override;
+
+    // Right button released over slot button n: the slot becomes current and its menu pops up.
+    void OnSlotRightReleased(std::int32_t n, const QString& caption, const QString& tag, QPoint at);
+    // Right button released over one of the control strip's hotkey buttons (modes 2 to 4).
+    void OnSpecialRightReleased(SlotDialogMode mode, QPoint at);
+
+    // Opens the slot dialog modally in the mode and returns when it has closed.
+    void OpenSlotDialog(SlotDialogMode mode);
+
+    // The items of the slot menu that do not open the dialog; they act on the current slot.
+    void ExportCurrentSlotFile();
+    void ForgetSlotHotkey();
+    void EmptySlot();
+
+    void RestoreDefaultSounds();
+
+    SlotContextMenu& Menu() const { return *menu_; }
+    SpecialHotkeyMenu& SpecialMenu() const { return *specialMenu_; }
+    HotkeyCapture& Capture() { return capture_; }
+
+  private:
+    SlotEditingServices services_;
+    HotkeyCapture capture_;
+    std::unique_ptr<SlotContextMenu> menu_;
+    std::unique_ptr<SpecialHotkeyMenu> specialMenu_;
+    SlotDialogMode specialMode_ = SlotDialogMode::MasterHotkey;
+};
+
+}  // namespace vorlune

@@ -1,0 +1,308 @@
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTest>
+
+#include "EditingFixture.h"
+#include "app/ControlStrip.h"
+#include "app/MainWindow.h"
+#include "app/SwitchButton.h"
+#include "audio/AudioPlayer.h"
+#include "slots/SlotGrid.h"
+#include "slots/editing/SlotDialog.h"
+#include "slots/editing/SlotEditing.h"
+
+namespace vorlune::test {
+namespace {
+
+using CaptureTest = EditingFixture;
+
+constexpr std::int32_t kLeftShift = 160;
+constexpr std::int32_t kLeftCtrl = 162;
+constexpr std::int32_t kRightCtrl = 163;
+constexpr std::int32_t kLeftWin = 91;
+constexpr std::int32_t kRightWin = 92;
+constexpr std::int32_t kTab = 9;
+constexpr std::int32_t kF1 = 112;
+constexpr std::int32_t kF2 = 113;
+constexpr std::int32_t kBreak = 3;
+
+QString Hint(const SlotDialog& d) {
+    return d.findChild<QPlainTextEdit*>(QStringLiteral("编辑框_提示框"))->toPlainText();
+}
+QString HotkeyStatus(const SlotDialog& d) {
+    return d.findChild<QLabel*>(QStringLiteral("透明标签_快捷状态显示"))->text();
+}
+// Waits for the in-use check to have run on the latest capture.
+bool WaitForHint(const SlotDialog& d, const QString& hint) {
+    return QTest::qWaitFor([&] { return Hint(d) == hint; }, 2000);
+}
+
+class CaptureFixture : public EditingFixture {
+  protected:
+    // The hotkey page of slot n's dialog, opened from its menu.
+    bool OpenHotkeyPage(int n, const std::function<void(SlotDialog&)>& inside) {
+        return WithDialog(
+            [&] {
+                RightClickSlot(n);
+                Choose(Editing().Menu(), Editing().Menu().HotkeyItem());
+            },
+            inside);
+    }
+    // A key pressed anywhere: the key watcher sees it, and a combination that one of the
+    // program's hotkeys holds fires it, as the system does.
+    void PressKey(std::int32_t key, std::uint32_t modifiers = 0) {
+        keys.Press(key);
+        hotkeys.Press({modifiers, key});
+    }
+};
+
+TEST_F(CaptureFixture, KeyPressesBecomeHotkeyTexts) {
+    List("[音效7]\n名称=七\ndz=音效7｜a.wav\n");
+    Start();
+    EXPECT_FALSE(keys.Watching());
+    EXPECT_TRUE(OpenHotkeyPage(7, [&](SlotDialog& d) {
+        EXPECT_TRUE(keys.Watching());
+        EXPECT_EQ(d.Pages()->currentIndex(), 1);
+        QLineEdit* box = Box(d, "编辑框_热键");
+        keys.Press(kLeftCtrl);
+        EXPECT_EQ(box->text(), QStringLiteral("Ctrl+"));
+        keys.Press(65);
+        EXPECT_EQ(box->text(), QStringLiteral("Ctrl+A键"));
+        keys.Release(65);
+        keys.Release(kLeftCtrl);
+        keys.Tap(66);
+        EXPECT_EQ(box->text(), QStringLiteral("B键"));
+
+        // Only the modifier pressed last counts, and releasing either ends it.
+        keys.Press(kLeftCtrl);
+        keys.Press(kLeftShift);
+        keys.Press(65);
+        EXPECT_EQ(box->text(), QStringLiteral("Shift+A键"));
+        keys.Release(kLeftShift);
+        keys.Press(67);
+        EXPECT_EQ(box->text(), QStringLiteral("C键"));
+        keys.Release(kLeftCtrl);
+
+        keys.Press(kLeftWin);
+        EXPECT_EQ(box->text(), QStringLiteral("Win键"));
+        keys.Press(65);
+        EXPECT_EQ(box->text(), QStringLiteral("A键"));
+        keys.Release(65);
+        keys.Release(kLeftWin);
+        keys.Press(kRightWin);
+        EXPECT_EQ(box->text(), QString());
+        keys.Release(kRightWin);
+        keys.Tap(66);
+        keys.Tap(kTab);
+        EXPECT_EQ(box->text(), QString());
+
+        // Keys typed into the name box on the sound page are captured too.
+        d.Pages()->setCurrentIndex(0);
+        keys.Tap(kF2);
+        EXPECT_EQ(box->text(), QStringLiteral("F2键"));
+
+        // A modifier still held when the dialog closes is remembered for the next one.
+        keys.Press(kRightCtrl);
+    }));
+    EXPECT_FALSE(keys.Watching());
+    keys.Release(kRightCtrl);  // unseen: nothing watches
+    EXPECT_TRUE(OpenHotkeyPage(7, [&](SlotDialog& d) {
+        keys.Press(65);
+        EXPECT_EQ(Text(d, "编辑框_热键"), QStringLiteral("Ctrl+A键"));
+    }));
+}
+
+TEST_F(CaptureFixture, TheCheckReportsTheSlotThatTheKeyFired) {
+    Config("[是否设置快捷按钮]\n值=1\n[音效音量]\n值=50\n");
+    WriteTone("Sounds/five.wav");
+    WriteTone("Sounds/seven.wav");
+    List(
+        "[音效5]\n名称=五号\ndz=音效5｜[取运行目录]\\Sounds\\five.wav\nkjj=F1键\n"
+        "[音效6]\n名称=六号\ndz=音效6｜[取运行目录]\\Sounds\\five.wav\nkjj=Ctrl｜F1键\n"
+        "[音效7]\n名称=七号\ndz=音效7｜[取运行目录]\\Sounds\\seven.wav\n");
+    Start();
+    const std::string fivePath = dir.File("Sounds/five.wav");
+
+    EXPECT_TRUE(OpenHotkeyPage(7, [&](SlotDialog& d) {
+        PressKey(kF1);
+        EXPECT_EQ(app->Player().LastSoundPath(), fivePath);
+        EXPECT_NE(app->Player().CurrentStream(), 0U);
+        EXPECT_TRUE(WaitForHint(d, QStringLiteral("[F1键]被【五号】音效已经占用，请选择其他键。")));
+        EXPECT_FALSE(ButtonOf(d, "按钮_热键设置")->isEnabled());
+
+        // With a modifier, the same.
+        keys.Press(kLeftCtrl);
+        PressKey(kF1, kModControl);
+        keys.Release(kLeftCtrl);
+        EXPECT_TRUE(
+            WaitForHint(d, QStringLiteral("[Ctrl+F1键]被【六号】音效已经占用，请选择其他键。")));
+
+        // A free key.
+        PressKey(kF2);
+        EXPECT_TRUE(WaitForHint(d, QStringLiteral("当前热键[F2键]未被使用，可注册为热键。")));
+        EXPECT_TRUE(ButtonOf(d, "按钮_热键设置")->isEnabled());
+
+        // Clicking into the box empties it and the status, and the check goes on with F2.
+        QLineEdit* box = Box(d, "编辑框_热键");
+        QTest::mouseClick(box, Qt::LeftButton);
+        EXPECT_EQ(box->text(), QString());
+        QTest::qWait(450);
+        EXPECT_EQ(Hint(d), QStringLiteral("当前热键[F2键]未被使用，可注册为热键。"));
+    }));
+    EXPECT_EQ(app->State().lastTriggered.hotkey, "");
+    EXPECT_EQ(app->State().lastTriggered.name, "六号");
+
+    EXPECT_TRUE(OpenHotkeyPage(5, [&](SlotDialog& d) {
+        PressKey(kF1);
+        EXPECT_TRUE(WaitForHint(d, QStringLiteral("[F1键]已被该音效使用，无需设置。")));
+        EXPECT_FALSE(ButtonOf(d, "按钮_热键设置")->isEnabled());
+    }));
+
+    // The master switch dialog names the slot.
+    RightClickSlot(5);
+    Editing().Menu().hide();
+    QTest::mouseClick(app->Window().Controls()->HotkeySwitch(), Qt::RightButton);
+    EXPECT_TRUE(WithDialog(
+        [&] { Choose(Editing().SpecialMenu(), Editing().SpecialMenu().SetHotkeyItem()); },
+        [&](SlotDialog& d) {
+            PressKey(kF1);
+            EXPECT_TRUE(WaitForHint(d, QStringLiteral("[F1键]已被【五号】使用，不能注册热键。")));
+        }));
+
+    // A slot clicked without a hotkey makes no capture look taken, not even an empty one.
+    app->Grid().Button(7)->click();
+    EXPECT_TRUE(OpenHotkeyPage(5, [&](SlotDialog& d) {
+        keys.Tap(kTab);
+        EXPECT_TRUE(WaitForHint(d, QStringLiteral("当前热键[]未被使用，可注册为热键。")));
+    }));
+}
+
+TEST_F(CaptureFixture, WithHotkeysOffOnlyAClickTellsTheCheck) {
+    Config("[是否设置快捷按钮]\n值=0\n");
+    WriteTone("Sounds/five.wav");
+    List(
+        "[音效5]\n名称=五号\ndz=音效5｜[取运行目录]\\Sounds\\five.wav\nkjj=F1键\n"
+        "[音效7]\n名称=七号\ndz=音效7｜b.wav\n");
+    Start();
+    EXPECT_TRUE(OpenHotkeyPage(7, [&](SlotDialog& d) {
+        PressKey(kF1);
+        EXPECT_TRUE(WaitForHint(d, QStringLiteral("当前热键[F1键]未被使用，可注册为热键。")));
+        EXPECT_TRUE(ButtonOf(d, "按钮_热键设置")->isEnabled());
+    }));
+    app->Grid().Button(5)->click();
+    EXPECT_TRUE(OpenHotkeyPage(7, [&](SlotDialog& d) {
+        PressKey(kF1);
+        EXPECT_TRUE(WaitForHint(d, QStringLiteral("[F1键]被【五号】音效已经占用，请选择其他键。")));
+    }));
+}
+
+TEST_F(CaptureFixture, ApplyStoresRegistersAndSaysWhetherItWorked) {
+    Config("[是否设置快捷按钮]\n值=1\n");
+    List(
+        "[音效2]\n名称=二号\ndz=音效2｜a.wav\nkjj=F2键\n"
+        "[音效7]\n名称=七号\ndz=音效7｜b.wav\nkjj=F7键\n");
+    Start();
+    ASSERT_EQ(hotkeys.Held(7), (HotkeyCombination{0, 118}));
+    hotkeys.HoldElsewhere({kModControl, 65});
+
+    EXPECT_TRUE(OpenHotkeyPage(7, [&](SlotDialog& d) {
+        QPushButton* apply = ButtonOf(d, "按钮_热键设置");
+        // After an apply the button waits for the check's next tick.
+        const auto waitForApply = [&] {
+            return QTest::qWaitFor([&] { return apply->isEnabled(); }, 2000);
+        };
+        EXPECT_TRUE(apply->isEnabled());
+        keys.Press(kLeftCtrl);
+        keys.Press(66);
+        keys.Release(kLeftCtrl);
+        QTest::mouseClick(apply, Qt::LeftButton);
+        EXPECT_EQ(HotkeyStatus(d), QStringLiteral("【七号】—【Ctrl+B键】热键注册成功!"));
+        EXPECT_FALSE(apply->isEnabled());
+        EXPECT_EQ(hotkeys.Held(7), (HotkeyCombination{kModControl, 66}));
+        EXPECT_EQ(Label(7)->text(), QStringLiteral("Ctrl+B键"));
+        EXPECT_NE(ListText().find("kjj=Ctrl｜B键"), std::string::npos);
+
+        // Held by another program: saved, and said to be not registered.
+        ASSERT_TRUE(waitForApply());
+        keys.Press(kLeftCtrl);
+        keys.Press(65);
+        keys.Release(kLeftCtrl);
+        QTest::mouseClick(apply, Qt::LeftButton);
+        EXPECT_EQ(
+            HotkeyStatus(d),
+            QStringLiteral("【七号】—【Ctrl+A键】热键已保存，但无法注册（已被占用或不支持）!"));
+        EXPECT_NE(ListText().find("kjj=Ctrl｜A键"), std::string::npos);
+        EXPECT_FALSE(hotkeys.Held(7).has_value());
+
+        // Held by an earlier slot, applied before the check has looked at it.
+        ASSERT_TRUE(waitForApply());
+        keys.Tap(kF2);
+        QTest::mouseClick(apply, Qt::LeftButton);
+        EXPECT_EQ(HotkeyStatus(d),
+                  QStringLiteral("【七号】—【F2键】热键已保存，但无法注册（已被占用或不支持）!"));
+        EXPECT_EQ(hotkeys.Held(2), (HotkeyCombination{0, 113}));
+
+        // "Break" names no key that can be registered.
+        ASSERT_TRUE(waitForApply());
+        keys.Tap(kBreak);
+        EXPECT_EQ(Text(d, "编辑框_热键"), QStringLiteral("Break"));
+        QTest::mouseClick(apply, Qt::LeftButton);
+        EXPECT_EQ(HotkeyStatus(d),
+                  QStringLiteral("【七号】—【Break】热键已保存，但无法注册（已被占用或不支持）!"));
+        EXPECT_NE(ListText().find("kjj=Break"), std::string::npos);
+        EXPECT_EQ(Label(7)->text(), QStringLiteral("Break"));
+
+        // An empty box clears the hotkey but keeps the key.
+        ASSERT_TRUE(waitForApply());
+        keys.Tap(118);
+        QTest::mouseClick(ButtonOf(d, "按钮1"), Qt::LeftButton);
+        EXPECT_EQ(Text(d, "编辑框_热键"), QString());
+        QTest::mouseClick(apply, Qt::LeftButton);
+        EXPECT_EQ(HotkeyStatus(d), QStringLiteral("【七号】热键已清除!"));
+        EXPECT_NE(ListText().find("kjj=\n"), std::string::npos);
+        EXPECT_FALSE(hotkeys.Held(7).has_value());
+        EXPECT_EQ(Label(7)->text(), QString());
+    }));
+}
+
+TEST_F(CaptureFixture, ApplyOfTheSpecialHotkeys) {
+    Config("[是否设置快捷按钮]\n值=0\n");
+    List("[音效1]\n名称=一号\ndz=音效1｜a.wav\n");
+    Start();
+    ControlStrip* strip = app->Window().Controls();
+    const std::string listBefore = ListText();
+    const auto applyIn = [&](QWidget* button, std::int32_t key, const QString& expected) {
+        QTest::mouseClick(button, Qt::RightButton);
+        EXPECT_TRUE(WithDialog(
+            [&] { Choose(Editing().SpecialMenu(), Editing().SpecialMenu().SetHotkeyItem()); },
+            [&](SlotDialog& d) {
+                if (key != 0) {
+                    keys.Tap(key);
+                } else {
+                    QTest::mouseClick(ButtonOf(d, "按钮1"), Qt::LeftButton);
+                }
+                QTest::mouseClick(ButtonOf(d, "按钮_热键设置"), Qt::LeftButton);
+                EXPECT_EQ(HotkeyStatus(d), expected);
+            }));
+    };
+    // The master switch hotkey is held even while the switch is off.
+    applyIn(strip->HotkeySwitch(), 123, QStringLiteral("【*音效快捷开关】—【F12键】热键注册成功!"));
+    EXPECT_NE(ConfigText().find("[音效快键控制]\n值=F12键"), std::string::npos);
+    EXPECT_EQ(hotkeys.Held(886), (HotkeyCombination{0, 123}));
+    EXPECT_EQ(strip->HotkeyLabel(ControlStrip::Special::MasterSwitch)->text(),
+              QStringLiteral("F12键"));
+    // The pause hotkey waits for the switch: saved, nothing to register yet.
+    applyIn(strip->PauseButton(), 80, QStringLiteral("【*音效声场控制】—【P键】热键注册成功!"));
+    EXPECT_NE(ConfigText().find("[音效声场控制]\n值=P键"), std::string::npos);
+    EXPECT_FALSE(hotkeys.Held(844).has_value());
+    // Cleared: id 886 lets go, the label empties.
+    applyIn(strip->HotkeySwitch(), 0, QStringLiteral("【*音效快捷开关】热键已清除!"));
+    EXPECT_FALSE(hotkeys.Held(886).has_value());
+    EXPECT_EQ(strip->HotkeyLabel(ControlStrip::Special::MasterSwitch)->text(), QString());
+    EXPECT_EQ(ListText(), listBefore);
+}
+
+}  // namespace
+}  // namespace vorlune::test
