@@ -21,6 +21,7 @@
 #include "hotkeys/HotkeyRegistry.h"
 #include "slots/SlotGrid.h"
 #include "slots/SlotTrigger.h"
+#include "slots/editing/SelectSlot.h"
 #include "spectrum/SpectrumPanel.h"
 
 namespace vorlune {
@@ -73,9 +74,7 @@ Application::Application(const ProgramFolder& folder, Platform platform)
                 },
             .offerSlotDialog =
                 [this](int n, const std::string& tag) {
-                    state_.currentSlotSection = SlotStore::SectionOf(n);
-                    state_.currentSlotRef = tag;
-                    state_.currentSlotNumber = n;
+                    SelectSlot(state_, n, tag);
                     state_.slotDialogMode = SlotDialogMode::SlotSound;
                     if (openSlotDialog) {
                         openSlotDialog(SlotDialogMode::SlotSound);
