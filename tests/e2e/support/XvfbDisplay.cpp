@@ -10,7 +10,7 @@
 
 namespace vorlune::test {
 
-bool XvfbDisplay::Start() {
+bool XvfbDisplay::Start(const std::string& screen) {
     int fds[2];
     if (pipe(fds) != 0) {
         return false;
@@ -19,8 +19,8 @@ bool XvfbDisplay::Start() {
     if (pid_ == 0) {
         close(fds[0]);
         const std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten",
-               "tcp", "-noreset", static_cast<char*>(nullptr));
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
+               "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
@@ -52,10 +52,6 @@ XvfbDisplay::~XvfbDisplay() {
         kill(pid_, SIGTERM);
         waitpid(pid_, nullptr, 0);
     }
-}
-
-bool Run(const std::string& command) {
-    return std::system(command.c_str()) == 0;
 }
 
 }  // namespace vorlune::test

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "Commands.h"
+
 namespace vorlune::test {
 
 // A private Xvfb on a free display number, stopped (by its process id) when this goes away.
@@ -15,15 +17,13 @@ class XvfbDisplay {
     XvfbDisplay(const XvfbDisplay&) = delete;
     XvfbDisplay& operator=(const XvfbDisplay&) = delete;
 
-    bool Start();
+    // screen is Xvfb's "WIDTHxHEIGHTxDEPTH".
+    bool Start(const std::string& screen = "640x480x24");
     const std::string& Name() const { return name_; }
 
   private:
     pid_t pid_ = -1;
     std::string name_;
 };
-
-// Runs a command with the shell; true when it exited with 0.
-bool Run(const std::string& command);
 
 }  // namespace vorlune::test

@@ -1,0 +1,49 @@
+#include "Commands.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+namespace vorlune::test {
+
+bool Run(const std::string& command) {
+    return std::system(command.c_str()) == 0;
+}
+
+std::string CommandOutput(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[512];
+        std::size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+            out.append(buffer, n);
+        }
+        ::pclose(pipe);
+    }
+    return out;
+}
+
+std::string ShellQuoted(std::string_view text) {
+    std::string quoted = "'";
+    for (const char c : text) {
+        if (c == '\'') {
+            quoted += "'\\''";
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "'";
+}
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+}  // namespace vorlune::test

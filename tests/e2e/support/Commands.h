@@ -1,0 +1,22 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace vorlune::test {
+
+// Runs a command with the shell; true when it exited with 0.
+bool Run(const std::string& command);
+
+// What a shell command wrote to its standard output.
+std::string CommandOutput(const std::string& command);
+
+// The text in single quotes for the shell.
+std::string ShellQuoted(std::string_view text);
+
+// Polls done() every 10 ms until it holds (true) or the limit has passed (false).
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit);
+
+}  // namespace vorlune::test

@@ -1,0 +1,31 @@
+#pragma once
+
+namespace vorlune::test {
+
+// Where the main window's controls are, in client coordinates (without a window manager these
+// are the window's own coordinates, as xdotool's `mousemove --window` takes them).
+struct Point {
+    int x = 0;
+    int y = 0;
+};
+
+// The middle of the slot button in `row` (0..6) and `column` (0..5) of category page `page`
+// (0..4). The page area lies at (9, 80); its group box at (4, 2) on page 0 and (4, 1) on the
+// others; buttons are 72 x 32.
+Point SlotButtonCentre(int page, int row, int column);
+
+// The toolbar button that shows page `page` (0..4, 5 is the settings page).
+Point PageButtonCentre(int page);
+
+// The bottom line: the output-device list and its apply button "应用".
+inline constexpr Point kOutputDeviceList{69 + 96, 540 + 12};
+inline constexpr Point kApplyOutputDevice{262 + 22, 541 + 11};
+
+// The control strip (a group box at (10, 433)): hotkey master switch, pause/resume, stop,
+// repeat.
+inline constexpr Point kHotkeySwitch{10 + 82 + 40, 433 + 18 + 12};
+inline constexpr Point kPauseResume{10 + 233 + 20, 433 + 12 + 18};
+inline constexpr Point kStopSound{10 + 352 + 20, 433 + 12 + 18};
+inline constexpr Point kRepeatSwitch{10 + 460 + 40, 433 + 19 + 12};
+
+}  // namespace vorlune::test

@@ -1,0 +1,216 @@
+#include "ProgramUnderTest.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "Commands.h"
+#include "TempDir.h"
+#include "XWindows.h"
+#include "base/GbkText.h"
+
+namespace vorlune::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty()) {
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
+}  // namespace
+
+ProgramUnderTest::ProgramUnderTest(const std::string& folder)
+    : folder_(folder), programFolder_(folder + "/program") {
+    std::error_code error;
+    const fs::path built(VORLUNE_E2E_PROGRAM_DIR);
+    if (!fs::is_regular_file(built / "vorlune", error)) {
+        return;
+    }
+    fs::copy(built, programFolder_, fs::copy_options::recursive, error);
+    installed_ = !error && fs::is_regular_file(programFolder_ + "/vorlune", error);
+}
+
+ProgramUnderTest::~ProgramUnderTest() {
+    Kill();
+}
+
+std::string ProgramUnderTest::File(std::string_view relative) const {
+    return programFolder_ + "/" + std::string(relative);
+}
+
+bool ProgramUnderTest::WriteGbkFile(std::string_view relative, std::string_view utf8) const {
+    const std::string path = File(relative);
+    std::error_code error;
+    fs::create_directories(fs::path(path).parent_path(), error);
+    WriteFileBytes(path, Utf8ToGbk(utf8));
+    return !error && fs::is_regular_file(path, error);
+}
+
+bool ProgramUnderTest::WriteConfig(std::string_view utf8) const {
+    return WriteGbkFile("config.ini", utf8);
+}
+
+bool ProgramUnderTest::WriteSlotList(std::string_view utf8) const {
+    return WriteGbkFile("Sounds/Common/list.ini", utf8);
+}
+
+std::string ProgramUnderTest::ReadConfig(std::string_view section, std::string_view key) {
+    return files_.Read(File("config.ini"), section, key);
+}
+
+std::string ProgramUnderTest::ReadSlotList(std::string_view section, std::string_view key) {
+    return files_.Read(File("Sounds/Common/list.ini"), section, key);
+}
+
+bool ProgramUnderTest::Start(std::chrono::milliseconds limit) {
+    if (!installed_ || Running()) {
+        return false;
+    }
+    const std::string runtime = folder_ + "/runtime";
+    std::error_code error;
+    fs::create_directories(runtime, error);
+    ::chmod(runtime.c_str(), 0700);
+    ++starts_;
+    ChildProcess::Options options;
+    options.outputPath = folder_ + "/program-" + std::to_string(starts_) + ".log";
+    options.stderrToo = true;
+    options.environment = {
+        {"XDG_RUNTIME_DIR", runtime},
+        {"XDG_CACHE_HOME", folder_ + "/cache"},
+        {"SDL_AUDIODRIVER", "pulseaudio"},
+        // The real X display, so global hotkeys and the window system are the real ones.
+        {"QT_QPA_PLATFORM", std::nullopt},
+    };
+    process_ = std::make_unique<ChildProcess>(std::vector<std::string>{File("vorlune")}, options);
+    window_.clear();
+    if (!process_->Started()) {
+        return false;
+    }
+    const std::string search = "xdotool search --all --onlyvisible --pid " +
+                               std::to_string(process_->Pid()) + " --name " +
+                               ShellQuoted(windowTitle_) + " 2>/dev/null";
+    WaitFor(
+        [&] {
+            const std::vector<std::string> found = Lines(CommandOutput(search));
+            if (!found.empty()) {
+                window_ = found.front();
+            }
+            return !window_.empty() || !process_->Running();
+        },
+        limit);
+    return !window_.empty();
+}
+
+bool ProgramUnderTest::Running() {
+    return process_ && process_->Running();
+}
+
+std::string ProgramUnderTest::Log() const {
+    return ReadFileBytes(folder_ + "/program-" + std::to_string(starts_) + ".log");
+}
+
+bool ProgramUnderTest::Click(Point at) const {
+    return Run("xdotool mousemove --window " + window_ + " " + std::to_string(at.x) + " " +
+               std::to_string(at.y) + " click 1");
+}
+
+bool ProgramUnderTest::Key(const std::string& keys) const {
+    return Run("xdotool key " + keys);
+}
+
+std::vector<std::string> ProgramUnderTest::OtherWindows() const {
+    std::vector<std::string> others;
+    if (!process_) {
+        return others;
+    }
+    const std::string search =
+        "xdotool search --onlyvisible --pid " + std::to_string(process_->Pid()) + " 2>/dev/null";
+    for (const std::string& window : Lines(CommandOutput(search))) {
+        if (window != window_ && !IsPopup(static_cast<std::uint32_t>(std::stoul(window)))) {
+            others.push_back(window);
+        }
+    }
+    return others;
+}
+
+std::string ProgramUnderTest::WindowName(const std::string& window) const {
+    return WindowTitle(static_cast<std::uint32_t>(std::stoul(window)));
+}
+
+std::optional<std::string> ProgramUnderTest::AnswerBox(const std::string& keys,
+                                                       std::chrono::milliseconds limit) const {
+    std::string box;
+    WaitFor(
+        [&] {
+            const std::vector<std::string> others = OtherWindows();
+            if (!others.empty()) {
+                box = others.back();
+            }
+            return !box.empty();
+        },
+        limit);
+    if (box.empty()) {
+        return std::nullopt;
+    }
+    const std::string title = WindowName(box);
+    if (!Run("xdotool windowfocus --sync " + box + " key " + keys)) {
+        return std::nullopt;
+    }
+    return title;
+}
+
+bool ProgramUnderTest::CloseWindow() const {
+    return !window_.empty() && SendDeleteWindow(static_cast<std::uint32_t>(std::stoul(window_)));
+}
+
+std::optional<int> ProgramUnderTest::WaitForExit(std::chrono::milliseconds limit) {
+    if (!process_) {
+        return std::nullopt;
+    }
+    return process_->WaitForExit(limit);
+}
+
+void ProgramUnderTest::Kill() {
+    if (process_) {
+        process_->Stop();
+    }
+}
+
+std::optional<long long> ProgramUnderTest::CpuTicks() const {
+    if (!process_ || !process_->Started()) {
+        return std::nullopt;
+    }
+    std::ifstream in("/proc/" + std::to_string(process_->Pid()) + "/stat");
+    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // The command name in parentheses may hold blanks: count fields after its closing one.
+    const std::size_t close = stat.rfind(')');
+    if (close == std::string::npos) {
+        return std::nullopt;
+    }
+    std::istringstream fields(stat.substr(close + 2));
+    std::string field;
+    long long utime = 0;
+    long long stime = 0;
+    // Fields after the name start with the state (field 3); utime and stime are 14 and 15.
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+        if (i == 14) {
+            utime = std::stoll(field);
+        } else if (i == 15) {
+            stime = std::stoll(field);
+        }
+    }
+    return utime + stime;
+}
+
+}  // namespace vorlune::test

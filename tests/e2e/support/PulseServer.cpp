@@ -1,0 +1,47 @@
+#include "PulseServer.h"
+
+#include <cstdlib>
+
+#include "Commands.h"
+#include "TempDir.h"
+
+namespace vorlune::test {
+
+PulseServer::PulseServer(const std::string& folder) : folder_(folder) {
+    const std::string& d = folder_;
+    ::setenv("PULSE_RUNTIME_PATH", (d + "/run").c_str(), 1);
+    ::setenv("PULSE_STATE_PATH", (d + "/state").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (d + "/config").c_str(), 1);
+    ::setenv("PULSE_COOKIE", (d + "/cookie").c_str(), 1);
+    ::setenv("PULSE_SERVER", ("unix:" + d + "/run/native").c_str(), 1);
+    ::setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
+    WriteFileBytes(d + "/null2.pa", "load-module module-native-protocol-unix socket=" + d +
+                                        "/run/native auth-anonymous=1\n"
+                                        "load-module module-null-sink sink_name=A "
+                                        "sink_properties=device.description=SinkA\n"
+                                        "load-module module-null-sink sink_name=B "
+                                        "sink_properties=device.description=SinkB\n"
+                                        "set-default-sink A\n");
+    server_ = std::make_unique<ChildProcess>(std::vector<std::string>{
+        "pulseaudio", "-n", "-F", d + "/null2.pa", "--daemonize=no", "--exit-idle-time=-1",
+        "--disallow-exit", "--use-pid-file=no", "--log-target=file:" + d + "/pa.log"});
+    ready_ = server_->Started() &&
+             WaitFor([] { return Run("pactl info >/dev/null 2>&1"); }, std::chrono::seconds(10));
+}
+
+std::string PulseServer::Log() const {
+    return ReadFileBytes(folder_ + "/pa.log");
+}
+
+bool PulseServer::UnplugB() {
+    const std::string modules = CommandOutput("pactl list short modules");
+    const std::size_t at = modules.find("sink_name=B");
+    if (at == std::string::npos) {
+        return false;
+    }
+    const std::size_t lineStart = modules.rfind('\n', at) + 1;
+    const std::string index = modules.substr(lineStart, modules.find('\t', lineStart) - lineStart);
+    return Run("pactl unload-module " + index);
+}
+
+}  // namespace vorlune::test

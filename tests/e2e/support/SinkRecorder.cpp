@@ -1,0 +1,64 @@
+#include "SinkRecorder.h"
+
+#include <cmath>
+#include <filesystem>
+
+#include "AudioTestFiles.h"
+
+namespace vorlune::test {
+namespace {
+
+constexpr std::size_t kFrameBytes = 4;
+
+ChildProcess::Options ToFile(const std::string& path) {
+    ChildProcess::Options options;
+    options.outputPath = path;
+    return options;
+}
+
+}  // namespace
+
+SinkRecorder::SinkRecorder(const std::string& sink, const std::string& path)
+    : path_(path),
+      parec_({"parec", "-d", sink + ".monitor", "--latency-msec=10", "--format=s16le",
+              "--rate=" + std::to_string(kRate), "--channels=2"},
+             ToFile(path)) {}
+
+std::size_t SinkRecorder::FramesSoFar() const {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path_, error);
+    return error ? 0 : static_cast<std::size_t>(size) / kFrameBytes;
+}
+
+std::vector<float> SinkRecorder::Left() const {
+    return FirstChannel(ReadS16File(path_), 2);
+}
+
+Heard Loudest(const std::vector<float>& mono, std::size_t from) {
+    Heard best;
+    constexpr std::size_t kWindow = 4096;
+    std::size_t at = 0;
+    for (std::size_t i = from; i + kWindow <= mono.size(); i += kWindow / 2) {
+        const double rms = Rms(mono.data() + i, kWindow);
+        if (rms > best.rms) {
+            best.rms = rms;
+            at = i;
+        }
+    }
+    if (best.rms > 0.0) {
+        best.frequency = PeakFrequency(mono.data() + at, 2048, SinkRecorder::kRate);
+    }
+    return best;
+}
+
+std::optional<std::size_t> FirstLoudFrame(const std::vector<float>& mono, std::size_t from,
+                                          float threshold) {
+    for (std::size_t i = from; i < mono.size(); ++i) {
+        if (std::fabs(mono[i]) > threshold) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace vorlune::test

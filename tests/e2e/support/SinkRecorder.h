@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ChildProcess.h"
+
+namespace vorlune::test {
+
+// Records what a PulseAudio sink plays (parec on its monitor, 16-bit stereo at 48 kHz) into a
+// file. An idle null sink works in 2-second blocks: start the recorder about 2.5 s before the
+// sound that matters.
+class SinkRecorder {
+  public:
+    static constexpr int kRate = 48000;
+
+    SinkRecorder(const std::string& sink, const std::string& path);
+    bool Started() const { return parec_.Started(); }
+
+    // Frames in the file so far: a mark to look at only what came after it.
+    std::size_t FramesSoFar() const;
+    // The left channel of what is in the file now.
+    std::vector<float> Left() const;
+    void Stop() { parec_.Stop(); }
+
+  private:
+    std::string path_;
+    ChildProcess parec_;
+};
+
+// What a recording holds: the RMS of its loudest 4096-frame stretch and the strongest
+// frequency there.
+struct Heard {
+    double rms = 0.0;
+    double frequency = 0.0;
+};
+Heard Loudest(const std::vector<float>& mono, std::size_t from = 0);
+
+// The first frame at or after `from` whose magnitude exceeds threshold.
+std::optional<std::size_t> FirstLoudFrame(const std::vector<float>& mono, std::size_t from,
+                                          float threshold);
+
+}  // namespace vorlune::test
