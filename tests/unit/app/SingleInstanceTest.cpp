@@ -1,0 +1,50 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "app/SingleInstance.h"
+
+namespace vorlune {
+namespace {
+
+std::string UniquePath(const char* name) {
+    return "/opt/vorlune-test-" + std::to_string(::getpid()) + "/" + name + "/vorlune";
+}
+
+TEST(SingleInstance, ASecondCopyFromTheSamePathIsRefusedAndOneFromElsewhereRuns) {
+    const std::string path = UniquePath("a");
+    {
+        SingleInstance first(path);
+        EXPECT_TRUE(first.IsFirst());
+        SingleInstance second(path);
+        EXPECT_FALSE(second.IsFirst());
+        SingleInstance elsewhere(UniquePath("b"));
+        EXPECT_TRUE(elsewhere.IsFirst());
+
+        // Another process sees the mark too.
+        const pid_t child = ::fork();
+        if (child == 0) {
+            SingleInstance other(path);
+            ::_exit(other.IsFirst() ? 1 : 0);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    // The mark goes with the copy that held it, also a copy that crashed.
+    SingleInstance again(path);
+    EXPECT_TRUE(again.IsFirst());
+}
+
+TEST(SingleInstance, AVeryLongPathStillGivesAWorkingMark) {
+    const std::string path = "/" + std::string(300, 'x') + std::to_string(::getpid()) + "/vorlune";
+    SingleInstance first(path);
+    EXPECT_TRUE(first.IsFirst());
+    SingleInstance second(path);
+    EXPECT_FALSE(second.IsFirst());
+}
+
+}  // namespace
+}  // namespace vorlune
