@@ -1,0 +1,283 @@
+// Figures of the built program while it plays, on a private Xvfb and PulseAudio server:
+// - the delay from a click on a slot button (and from a slot hotkey) to the first sound on the
+//   output sink;
+// - the program's processor use while idle and while a long sound plays with the spectrum.
+//
+// How the delay is taken. The moment of the input: a watcher thread on its own X connection
+// gets the X server's raw button-release (a click acts on release) and raw key-press events as
+// the server delivers them and notes the clock on arrival. The moment of the sound: a recorder
+// (parec, 10 ms latency) writes sink A's monitor into a file in real time; just before the input
+// the number of frames in the file is noted with the clock (the mark); the first frame after it
+// louder than -40 dBFS is the onset, and frames count time at 48 kHz. So the sound was rendered
+// at mark time + (onset - mark) / 48000 s - the recorder's lag (the mark frame was rendered a
+// little before the mark was taken). The printed delay leaves out that lag (at most a few
+// recorder periods of 10 ms): it is an upper bound.
+#include <poll.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+#include <xcb/xinput.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "AudioTestFiles.h"
+#include "Commands.h"
+#include "MainWindowPlaces.h"
+#include "ProgramUnderTest.h"
+#include "PulseServer.h"
+#include "SinkRecorder.h"
+#include "TempDir.h"
+#include "XvfbDisplay.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+namespace test = vorlune::test;
+
+constexpr char kConfig[] =
+    "[软件名称]\n文本=Vorlune正式版\n"
+    "[当前栏目]\n值=0\n"
+    "[音效音量]\n值=100\n"
+    "[是否设置快捷按钮]\n值=1\n"
+    "[是否重复音效]\n值=0\n"
+    "[是否窗口置顶]\n值=0\n";
+
+constexpr char kSlotList[] =
+    "[音效1]\n名称=Short\ndz=音效1｜[取运行目录]\\Sounds\\Common\\short.wav\nkjj=Ctrl｜F1键\n"
+    "[音效2]\n名称=Long\ndz=音效2｜[取运行目录]\\Sounds\\Common\\long.wav\n";
+
+constexpr float kOnsetThreshold = 0.01f;  // -40 dBFS
+
+// Notes when the X server delivers raw button releases and key presses, on its own thread.
+class InputEventClock {
+  public:
+    InputEventClock() : connection_(xcb_connect(nullptr, nullptr)) {
+        if (xcb_connection_has_error(connection_) != 0 || !SelectRawEvents()) {
+            return;
+        }
+        thread_ = std::thread([this] { Watch(); });
+    }
+    ~InputEventClock() {
+        stop_ = true;
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+        xcb_disconnect(connection_);
+    }
+    InputEventClock(const InputEventClock&) = delete;
+    InputEventClock& operator=(const InputEventClock&) = delete;
+
+    bool Watching() const { return thread_.joinable(); }
+    void Clear() {
+        std::lock_guard lock(mutex_);
+        last_.reset();
+    }
+    // When the last event of the kind arrived since Clear().
+    std::optional<Clock::time_point> Last() {
+        std::lock_guard lock(mutex_);
+        return last_;
+    }
+    void Expect(std::uint16_t type) { type_ = type; }
+
+  private:
+    bool SelectRawEvents() {
+        const xcb_query_extension_reply_t* extension =
+            xcb_get_extension_data(connection_, &xcb_input_id);
+        if (extension == nullptr || extension->present == 0) {
+            return false;
+        }
+        opcode_ = extension->major_opcode;
+        std::free(xcb_input_xi_query_version_reply(
+            connection_, xcb_input_xi_query_version(connection_, 2, 2), nullptr));
+        struct {
+            xcb_input_event_mask_t head;
+            std::uint32_t bits;
+        } mask{};
+        mask.head.deviceid = XCB_INPUT_DEVICE_ALL_MASTER;
+        mask.head.mask_len = 1;
+        mask.bits =
+            XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE;
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+        xcb_generic_error_t* error = xcb_request_check(
+            connection_, xcb_input_xi_select_events_checked(connection_, root, 1, &mask.head));
+        std::free(error);
+        return error == nullptr;
+    }
+    void Watch() {
+        pollfd readable{xcb_get_file_descriptor(connection_), POLLIN, 0};
+        while (!stop_) {
+            ::poll(&readable, 1, 50);
+            while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+                const Clock::time_point now = Clock::now();
+                const auto* generic = reinterpret_cast<const xcb_ge_generic_event_t*>(event);
+                if ((event->response_type & 0x7F) == XCB_GE_GENERIC &&
+                    generic->extension == opcode_ && generic->event_type == type_) {
+                    std::lock_guard lock(mutex_);
+                    last_ = now;
+                }
+                std::free(event);
+            }
+        }
+    }
+
+    xcb_connection_t* connection_;
+    std::uint8_t opcode_ = 0;
+    std::atomic<std::uint16_t> type_ = XCB_INPUT_RAW_BUTTON_RELEASE;
+    std::atomic<bool> stop_ = false;
+    std::mutex mutex_;
+    std::optional<Clock::time_point> last_;
+    std::thread thread_;
+};
+
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// Runs `command` (an xdotool input) and measures from the input's arrival at the X server to
+// the onset of the sound it starts.
+std::optional<double> MeasureOnce(const test::SinkRecorder& sink, InputEventClock& input,
+                                  const std::string& command) {
+    input.Clear();
+    const std::size_t mark = sink.FramesSoFar();
+    const Clock::time_point markTime = Clock::now();
+    if (!test::Run(command)) {
+        return std::nullopt;
+    }
+    std::optional<std::size_t> onset;
+    test::WaitFor(
+        [&] {
+            onset = test::FirstLoudFrame(sink.Left(), mark, kOnsetThreshold);
+            return onset.has_value();
+        },
+        3s);
+    const std::optional<Clock::time_point> inputTime = input.Last();
+    if (!onset || !inputTime) {
+        return std::nullopt;
+    }
+    const double onsetAfterMarkMs =
+        1000.0 * static_cast<double>(*onset - mark) / test::SinkRecorder::kRate;
+    return onsetAfterMarkMs - Ms(*inputTime - markTime);
+}
+
+void ReportDelays(const char* what, const test::SinkRecorder& sink, InputEventClock& input,
+                  const std::string& command) {
+    std::vector<double> delays;
+    for (int i = 0; i < 10; ++i) {
+        // Each sound lasts 0.3 s: let it end and the sink fall silent before the next.
+        std::this_thread::sleep_for(700ms);
+        const std::optional<double> delay = MeasureOnce(sink, input, command);
+        if (!delay) {
+            std::printf("  %s %d: no input event or no sound within 3 s\n", what, i + 1);
+            continue;
+        }
+        delays.push_back(*delay);
+    }
+    if (delays.empty()) {
+        return;
+    }
+    std::sort(delays.begin(), delays.end());
+    std::printf("%-28s median %5.1f ms, range %5.1f .. %5.1f ms over %zu (upper bounds)\n", what,
+                delays[delays.size() / 2], delays.front(), delays.back(), delays.size());
+}
+
+// How the recorder's file grows: the largest step between two looks 1 ms apart over a second,
+// which bounds the recorder's lag from below.
+void ReportRecorderSteps(const test::SinkRecorder& sink) {
+    std::size_t largest = 0;
+    std::size_t previous = sink.FramesSoFar();
+    const Clock::time_point end = Clock::now() + 1s;
+    while (Clock::now() < end) {
+        std::this_thread::sleep_for(1ms);
+        const std::size_t now = sink.FramesSoFar();
+        largest = std::max(largest, now - previous);
+        previous = now;
+    }
+    std::printf("%-28s largest step %.1f ms of sound\n", "recorder file growth",
+                1000.0 * static_cast<double>(largest) / test::SinkRecorder::kRate);
+}
+
+double CpuPercent(const test::ProgramUnderTest& program, std::chrono::milliseconds span) {
+    const std::optional<long long> start = program.CpuTicks();
+    const Clock::time_point begin = Clock::now();
+    std::this_thread::sleep_for(span);
+    const std::optional<long long> end = program.CpuTicks();
+    const double seconds = std::chrono::duration<double>(Clock::now() - begin).count();
+    if (!start || !end) {
+        return -1.0;
+    }
+    const double cpuSeconds = static_cast<double>(*end - *start) / ::sysconf(_SC_CLK_TCK);
+    return 100.0 * cpuSeconds / seconds;
+}
+
+}  // namespace
+
+int main() {
+    test::TempDir dir;
+    test::XvfbDisplay display;
+    if (!display.Start("1024x768x24")) {
+        std::fprintf(stderr, "no Xvfb\n");
+        return 1;
+    }
+    test::PulseServer pulse(dir.Path());
+    if (!pulse.Ready()) {
+        std::fprintf(stderr, "no PulseAudio server:\n%s\n", pulse.Log().c_str());
+        return 1;
+    }
+    test::ProgramUnderTest program(dir.Path());
+    if (!program.Installed() || !program.WriteConfig(kConfig) ||
+        !program.WriteSlotList(kSlotList) ||
+        !test::WriteToneWav(program.File("Sounds/Common/short.wav"),
+                            {.frequency = 440, .seconds = 0.3, .amplitude = 0.5}) ||
+        !test::WriteToneWav(program.File("Sounds/Common/long.wav"),
+                            {.frequency = 440, .seconds = 20, .amplitude = 0.5})) {
+        std::fprintf(stderr, "could not prepare the program folder\n");
+        return 1;
+    }
+    test::SinkRecorder sink("A", dir.File("A.raw"));
+    std::this_thread::sleep_for(2500ms);
+    if (!program.Start()) {
+        std::fprintf(stderr, "the program did not show its window:\n%s\n", program.Log().c_str());
+        return 1;
+    }
+    std::this_thread::sleep_for(2500ms);
+
+    std::printf("Vorlune playing figures (PulseAudio null sink, Xvfb, %ld CPUs)\n",
+                ::sysconf(_SC_NPROCESSORS_ONLN));
+    std::printf("%-28s %5.1f %% of one CPU over 5 s\n", "CPU idle", CpuPercent(program, 5s));
+
+    ReportRecorderSteps(sink);
+    InputEventClock input;
+    if (!input.Watching()) {
+        std::fprintf(stderr, "no XInput 2 raw events\n");
+        return 1;
+    }
+    // The pointer goes to slot 1 first, so that only the click itself is timed.
+    const test::Point slot1 = test::SlotButtonCentre(0, 0, 1);
+    test::Run("xdotool mousemove --window " + program.Window() + " " + std::to_string(slot1.x) +
+              " " + std::to_string(slot1.y));
+    input.Expect(XCB_INPUT_RAW_BUTTON_RELEASE);
+    ReportDelays("click to sound", sink, input, "xdotool click 1");
+    input.Expect(XCB_INPUT_RAW_KEY_PRESS);
+    ReportDelays("hotkey to sound", sink, input, "xdotool key ctrl+F1");
+
+    // The long sound with the spectrum running.
+    std::this_thread::sleep_for(700ms);
+    program.Click(test::SlotButtonCentre(0, 0, 2));
+    std::this_thread::sleep_for(1s);
+    std::printf("%-28s %5.1f %% of one CPU over 5 s\n", "CPU playing, spectrum on",
+                CpuPercent(program, 5s));
+    program.Click(test::kStopSound);
+    std::this_thread::sleep_for(2500ms);
+    std::printf("%-28s %5.1f %% of one CPU over 5 s\n", "CPU idle after the sound",
+                CpuPercent(program, 5s));
+    return 0;
+}
