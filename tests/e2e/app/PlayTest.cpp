@@ -60,9 +60,10 @@ void ExpectToneOnlyOn(const test::SinkRecorder& on, std::size_t onMark,
 // Opens the device list, moves `moves` ("Down", "Up" or "") and accepts, then applies.
 void ChooseAndApply(test::ProgramUnderTest& program, const std::string& moves) {
     ASSERT_TRUE(program.Click(test::kOutputDeviceList));
-    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(test::WaitFor([&] { return !program.Popups().empty(); }, 5s))
+        << "the device list did not open";
     ASSERT_TRUE(program.Key(moves.empty() ? "Return" : moves + " Return"));
-    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(test::WaitFor([&] { return program.Popups().empty(); }, 5s));
     ASSERT_TRUE(program.Click(test::kApplyOutputDevice));
     // The apply reports the chosen device in a box.
     const std::optional<std::string> box = program.AnswerBox("Return");

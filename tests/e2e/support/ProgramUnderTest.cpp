@@ -38,6 +38,17 @@ ProgramUnderTest::ProgramUnderTest(const std::string& folder)
         return;
     }
     fs::copy(built, programFolder_, fs::copy_options::recursive, error);
+    if (error) {
+        return;
+    }
+    // The built folder's settings and live slot list are whatever the last run there left:
+    // start from the shipped ones, as a fresh installation does.
+    const auto overwrite = fs::copy_options::overwrite_existing;
+    fs::copy_file(VORLUNE_E2E_SHIPPED_CONFIG, programFolder_ + "/config.ini", overwrite, error);
+    if (!error) {
+        fs::copy_file(programFolder_ + "/Config/list.ini",
+                      programFolder_ + "/Sounds/Common/list.ini", overwrite, error);
+    }
     installed_ = !error && fs::is_regular_file(programFolder_ + "/vorlune", error);
 }
 
@@ -129,19 +140,28 @@ bool ProgramUnderTest::Key(const std::string& keys) const {
     return Run("xdotool key " + keys);
 }
 
-std::vector<std::string> ProgramUnderTest::OtherWindows() const {
-    std::vector<std::string> others;
+std::vector<std::string> ProgramUnderTest::VisibleWindows(bool popups) const {
+    std::vector<std::string> windows;
     if (!process_) {
-        return others;
+        return windows;
     }
     const std::string search =
         "xdotool search --onlyvisible --pid " + std::to_string(process_->Pid()) + " 2>/dev/null";
     for (const std::string& window : Lines(CommandOutput(search))) {
-        if (window != window_ && !IsPopup(static_cast<std::uint32_t>(std::stoul(window)))) {
-            others.push_back(window);
+        if (window != window_ &&
+            IsPopup(static_cast<std::uint32_t>(std::stoul(window))) == popups) {
+            windows.push_back(window);
         }
     }
-    return others;
+    return windows;
+}
+
+std::vector<std::string> ProgramUnderTest::OtherWindows() const {
+    return VisibleWindows(false);
+}
+
+std::vector<std::string> ProgramUnderTest::Popups() const {
+    return VisibleWindows(true);
 }
 
 std::string ProgramUnderTest::WindowName(const std::string& window) const {

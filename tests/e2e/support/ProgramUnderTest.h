@@ -22,8 +22,9 @@ namespace vorlune::test {
 // copy started from the same path and tests run in parallel.
 class ProgramUnderTest {
   public:
-    // Copies the program folder into `folder`/program. `folder` also takes the program's
-    // runtime folder and its log.
+    // Copies the program folder into `folder`/program, with the shipped config.ini and the
+    // factory slot list as the live one. `folder` also takes the program's runtime folder and
+    // its logs.
     explicit ProgramUnderTest(const std::string& folder);
     ~ProgramUnderTest();
     ProgramUnderTest(const ProgramUnderTest&) = delete;
@@ -66,6 +67,8 @@ class ProgramUnderTest {
     // dialogs), as X window ids.
     std::vector<std::string> OtherWindows() const;
     std::string WindowName(const std::string& window) const;
+    // The program's visible pop-ups: menus, open combo-box lists, tooltips.
+    std::vector<std::string> Popups() const;
     // Waits for a window other than the main window, gives it the focus and presses `keys` in
     // it; the window's title, or nothing when no such window showed within the limit.
     std::optional<std::string> AnswerBox(
@@ -85,6 +88,8 @@ class ProgramUnderTest {
     std::optional<long long> CpuTicks() const;
 
   private:
+    std::vector<std::string> VisibleWindows(bool popups) const;
+
     std::string folder_;
     std::string programFolder_;
     std::string windowTitle_ = "Vorlune";
