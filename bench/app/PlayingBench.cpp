@@ -22,6 +22,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -53,7 +55,8 @@ constexpr char kConfig[] =
 
 constexpr char kSlotList[] =
     "[音效1]\n名称=Short\ndz=音效1｜[取运行目录]\\Sounds\\Common\\short.wav\nkjj=Ctrl｜F1键\n"
-    "[音效2]\n名称=Long\ndz=音效2｜[取运行目录]\\Sounds\\Common\\long.wav\n";
+    "[音效2]\n名称=Long\ndz=音效2｜[取运行目录]\\Sounds\\Common\\long.wav\n"
+    "[音效3]\n名称=Hour\ndz=音效3｜[取运行目录]\\Sounds\\Common\\hour.mp3\n";
 
 constexpr float kOnsetThreshold = 0.01f;  // -40 dBFS
 
@@ -218,9 +221,22 @@ double CpuPercent(const test::ProgramUnderTest& program, std::chrono::millisecon
     return 100.0 * cpuSeconds / seconds;
 }
 
+// Resident memory of the program in KiB (VmRSS), -1 when it cannot be read.
+long ResidentKiB(const test::ProgramUnderTest& program) {
+    std::ifstream status("/proc/" + std::to_string(program.Pid()) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return -1;
+}
+
 }  // namespace
 
-int main() {
+// Argument (optional): a one-hour MP3 to measure the memory of a long file playing.
+int main(int argc, char** argv) {
     test::TempDir dir;
     test::XvfbDisplay display;
     if (!display.Start("1024x768x24")) {
@@ -253,6 +269,8 @@ int main() {
     std::printf("Vorlune playing figures (PulseAudio null sink, Xvfb, %ld CPUs)\n",
                 ::sysconf(_SC_NPROCESSORS_ONLN));
     std::printf("%-28s %5.1f %% of one CPU over 5 s\n", "CPU idle", CpuPercent(program, 5s));
+    const long idleKiB = ResidentKiB(program);
+    std::printf("%-28s %ld KiB\n", "resident memory idle", idleKiB);
 
     ReportRecorderSteps(sink);
     InputEventClock input;
@@ -279,5 +297,18 @@ int main() {
     std::this_thread::sleep_for(2500ms);
     std::printf("%-28s %5.1f %% of one CPU over 5 s\n", "CPU idle after the sound",
                 CpuPercent(program, 5s));
+
+    if (argc > 1) {
+        std::error_code error;
+        std::filesystem::copy_file(argv[1], program.File("Sounds/Common/hour.mp3"), error);
+        if (!error) {
+            program.Click(test::SlotButtonCentre(0, 0, 3));
+            std::this_thread::sleep_for(3s);
+            const long hourKiB = ResidentKiB(program);
+            std::printf("%-28s %ld KiB (%+ld KiB over idle)\n", "resident memory, 1-hour MP3",
+                        hourKiB, hourKiB - idleKiB);
+            program.Click(test::kStopSound);
+        }
+    }
     return 0;
 }
