@@ -1,0 +1,170 @@
+// The INI reader and writer on any file and any write. The input is
+//   section "\n" key "\n" ('=' value | '-') "\n" file bytes
+// (an input with fewer line breaks is only read). Whatever the bytes:
+// - reading never fails, and a file read and encoded again is the same bytes;
+// - a write changes at most the one line of the key (or adds the key, or a section with it), so
+//   every other line keeps its bytes;
+// - a value written reads back as written, when it is a value the file can hold as such.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "FuzzCheck.h"
+#include "base/GbkText.h"
+#include "base/ProfileDocument.h"
+
+namespace {
+
+using vorlune::ProfileDocument;
+using vorlune::TextEncoding;
+
+struct Write {
+    std::string_view section;
+    std::string_view key;
+    std::optional<std::string_view> value;
+};
+
+// Splits off the first line of `rest`.
+std::optional<std::string_view> TakeLine(std::string_view& rest) {
+    const std::size_t nl = rest.find('\n');
+    if (nl == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::string_view line = rest.substr(0, nl);
+    rest.remove_prefix(nl + 1);
+    return line;
+}
+
+std::optional<Write> TakeWrite(std::string_view& rest) {
+    std::string_view probe = rest;
+    const auto section = TakeLine(probe);
+    const auto key = section ? TakeLine(probe) : std::nullopt;
+    const auto op = key ? TakeLine(probe) : std::nullopt;
+    if (!op || op->empty() || (op->front() != '=' && op->front() != '-')) {
+        return std::nullopt;
+    }
+    rest = probe;
+    if (op->front() == '-') {
+        return Write{*section, *key, std::nullopt};
+    }
+    return Write{*section, *key, op->substr(1)};
+}
+
+// Lines with their line ends.
+std::vector<std::string_view> Lines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        const std::size_t nl = text.find('\n');
+        const std::size_t len = nl == std::string_view::npos ? text.size() : nl + 1;
+        lines.push_back(text.substr(0, len));
+        text.remove_prefix(len);
+    }
+    return lines;
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+bool HasOuterBlank(std::string_view s) {
+    return !s.empty() && (IsBlank(s.front()) || IsBlank(s.back()));
+}
+
+bool HasLineBreak(std::string_view s) {
+    return s.find_first_of("\r\n") != std::string_view::npos;
+}
+
+// Whether the file's encoding holds the text as it is (GBK turns what it lacks into "?").
+bool Representable(const ProfileDocument& doc, std::string_view text) {
+    const std::string bytes = doc.Encode(text);
+    return ProfileDocument::Parse(bytes).Text() == text;
+}
+
+// Names and values that a file can hold so that they read back as written: a section name
+// without "]", a key without "=" that does not look like a comment or a section, a value that
+// is not quoted and has no blanks at its ends; none with a line break.
+bool ReadsBackAsWritten(const ProfileDocument& doc, const Write& w) {
+    if (!w.value || HasLineBreak(w.section) || HasLineBreak(w.key) || HasLineBreak(*w.value)) {
+        return false;
+    }
+    if (w.section.find(']') != std::string_view::npos || HasOuterBlank(w.section) ||
+        HasOuterBlank(w.key) || HasOuterBlank(*w.value)) {
+        return false;
+    }
+    if (w.key.empty() || w.key.find('=') != std::string_view::npos || w.key.front() == ';' ||
+        w.key.front() == '[') {
+        return false;
+    }
+    const std::string_view v = *w.value;
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
+        return false;
+    }
+    if (vorlune::GbkByteLength(v) > ProfileDocument::kMaxValueBytes) {
+        return false;
+    }
+    return Representable(doc, w.section) && Representable(doc, w.key) && Representable(doc, v);
+}
+
+void CheckWrite(const ProfileDocument& doc, const Write& w) {
+    const std::optional<std::string> after = doc.TextAfterWrite(w.section, w.key, w.value);
+    if (!after) {
+        // Nothing to change: the file already says it.
+        if (ReadsBackAsWritten(doc, w)) {
+            FUZZ_CHECK(doc.Value(w.section, w.key) == std::string(*w.value));
+        }
+        if (!w.value && !HasLineBreak(w.section) && !HasLineBreak(w.key)) {
+            FUZZ_CHECK(!doc.Value(w.section, w.key));
+        }
+        return;
+    }
+    FUZZ_CHECK(*after != doc.Text());
+
+    // At most one old line goes (the key's, or a last line that gains its line end), at most
+    // three come (a line end, a section header and the key); all others stay byte for byte.
+    const std::vector<std::string_view> before = Lines(doc.Text());
+    const std::vector<std::string_view> now = Lines(*after);
+    std::size_t same = 0;
+    while (same < before.size() && same < now.size() && before[same] == now[same]) {
+        ++same;
+    }
+    std::size_t sameEnd = 0;
+    while (sameEnd < before.size() - same && sameEnd < now.size() - same &&
+           before[before.size() - 1 - sameEnd] == now[now.size() - 1 - sameEnd]) {
+        ++sameEnd;
+    }
+    FUZZ_CHECK(before.size() - same - sameEnd <= 1);
+    FUZZ_CHECK(now.size() - same - sameEnd <= 3);
+
+    // The file as it is written and read again.
+    const std::string bytes = doc.Encode(*after);
+    const ProfileDocument reread = ProfileDocument::Parse(bytes);
+    FUZZ_CHECK(reread.Encoding() == doc.Encoding());
+    if (ReadsBackAsWritten(doc, w)) {
+        FUZZ_CHECK(reread.Value(w.section, w.key) == std::string(*w.value));
+        // Writing the same again changes nothing.
+        FUZZ_CHECK(!reread.TextAfterWrite(w.section, w.key, w.value));
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::string_view rest(reinterpret_cast<const char*>(data), size);
+    const std::optional<Write> write = TakeWrite(rest);
+    const ProfileDocument doc = ProfileDocument::Parse(rest);
+    if (doc.Encoding() != TextEncoding::Utf16LeBom) {
+        // UTF-16 cannot keep an odd byte or a lone surrogate; the other encodings keep all.
+        FUZZ_CHECK(doc.Encode(doc.Text()) == rest);
+    }
+    if (write) {
+        const std::optional<std::string> value = doc.Value(write->section, write->key);
+        if (value && doc.Encoding() != TextEncoding::Utf8Bom) {
+            FUZZ_CHECK(vorlune::GbkByteLength(*value) <= ProfileDocument::kMaxValueBytes);
+        }
+        CheckWrite(doc, *write);
+    }
+    return 0;
+}
