@@ -83,8 +83,9 @@ ControlStrip::ControlStrip(QWidget* parent) : QGroupBox(parent) {
     volume_->setFocusPolicy(Qt::NoFocus);
     volumeLabel_ = MakeLabel(this, "透明标签_音量", QStringLiteral("100%"), {508, 53, 36, 16});
 
+    // As loaded: the grey pause sign and the green stop sign.
     ShowPausePicture(PausePicture::Idle);
-    ShowStopPicture(false);
+    ShowStopPicture(true);
 
     connect(hotkeySwitch_, &QPushButton::clicked, this, &ControlStrip::hotkeySwitchClicked);
     connect(pause_, &QPushButton::clicked, this, &ControlStrip::pauseClicked);

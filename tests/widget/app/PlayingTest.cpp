@@ -168,6 +168,7 @@ TEST_F(PlayingTest, PauseWithNothingPlayedShowsPlayAndPlaysNothing) {
     GivenSounds();
     Start();
     EXPECT_EQ(Strip().PauseShown(), Picture::Idle);
+    EXPECT_TRUE(Strip().StopShownActive());  // the stop sign is green as loaded
     Strip().PauseButton()->click();
     EXPECT_EQ(Strip().PauseShown(), Picture::Play);
     EXPECT_EQ(Player().CurrentStream(), 0U);
