@@ -65,7 +65,7 @@ class ExitFixture : public LeavingFixture {
                 app->Tray().IsShown()};
     }
     void WatchTheExit() {
-        audio.beforeCall = [this](const test::ObservedAudioEngine::Call& call) {
+        audio.beforeCall = [this](const test::RecordingAudioEngine::Call& call) {
             moments.push_back(Now(call.name, call.stream));
         };
         Exit().endProcess = [this](int code) {

@@ -12,6 +12,7 @@
 #include "FakeDesktopServices.h"
 #include "FakePrompts.h"
 #include "QtTestSupport.h"
+#include "RecordingAudioEngine.h"
 #include "TempDir.h"
 #include "app/Application.h"
 #include "app/ExitFlow.h"
@@ -23,63 +24,6 @@
 #include "hotkeys/fake/FakeKeyWatcher.h"
 
 namespace vorlune::test {
-
-// The real engine on SDL's dummy driver, telling the test about every call that stops, frees
-// or closes something before it happens, so the test can look at the rest of the program at
-// that moment.
-class ObservedAudioEngine final : public AudioEngine {
-  public:
-    struct Call {
-        std::string name;
-        StreamHandle stream;
-    };
-    std::function<void(const Call&)> beforeCall;
-
-    bool Init(int device, int frequency, std::uint32_t flags) override {
-        return real_.Init(device, frequency, flags);
-    }
-    bool Free() override {
-        Observe({"Free", 0});
-        return real_.Free();
-    }
-    std::optional<int> CurrentDevice() const override { return real_.CurrentDevice(); }
-    std::optional<DeviceInfo> GetDeviceInfo(int device) const override {
-        return real_.GetDeviceInfo(device);
-    }
-    StreamHandle CreateStreamFile(const std::string& path) override {
-        return real_.CreateStreamFile(path);
-    }
-    bool ChannelPlay(StreamHandle stream, bool restart) override {
-        Observe({"Play", stream});
-        return real_.ChannelPlay(stream, restart);
-    }
-    bool ChannelPause(StreamHandle stream) override { return real_.ChannelPause(stream); }
-    bool ChannelStop(StreamHandle stream) override {
-        Observe({"Stop", stream});
-        return real_.ChannelStop(stream);
-    }
-    ChannelState ChannelIsActive(StreamHandle stream) const override {
-        return real_.ChannelIsActive(stream);
-    }
-    bool StreamFree(StreamHandle stream) override {
-        Observe({"StreamFree", stream});
-        return real_.StreamFree(stream);
-    }
-    bool ChannelSetVolume(StreamHandle stream, float level) override {
-        return real_.ChannelSetVolume(stream, level);
-    }
-    int ChannelGetFft512(StreamHandle stream, std::span<float> out) const override {
-        return real_.ChannelGetFft512(stream, out);
-    }
-
-  private:
-    void Observe(const Call& call) {
-        if (beforeCall) {
-            beforeCall(call);
-        }
-    }
-    SdlAudioEngine real_;
-};
 
 // Prompts that let the test act while a message is open (as the user's event loop would), then
 // answer from the script of FakePrompts.
@@ -143,7 +87,9 @@ class LeavingFixture : public ::testing::Test {
     FakeHotkeyBackend hotkeys;
     FakeKeyWatcher keyWatcher;
     FakeDesktopServices desktop;
-    ObservedAudioEngine audio;
+    // The real engine on SDL's dummy driver, observed.
+    SdlAudioEngine realAudio;
+    RecordingAudioEngine audio{realAudio};
     bool trayAvailable = true;
     std::vector<int> endCodes;
     std::unique_ptr<Application> app;
