@@ -8,7 +8,7 @@ namespace vorlune {
 // The desktop's own services: the desktop folder, the open-file dialog, opening an address
 // with the system's default handler, and the clipboard. Tests hand in a fake.
 class DesktopServices {
-public:
+  public:
     virtual ~DesktopServices() = default;
 
     // The user's desktop folder (XDG desktop directory), without a trailing separator.
