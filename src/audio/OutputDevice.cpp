@@ -31,6 +31,10 @@ std::unique_ptr<OutputDevice> OutputDevice::Open(const char* name, int frequency
     }
     device->format_ = OutputFormat{have.freq, have.channels};
     device->periodFrames_ = have.samples > 0 ? have.samples : want.samples;
+    // Idle, the device is held rather than paused: SDL feeds a paused device silence all the
+    // time, while a held one leaves its audio thread asleep until the next sound.
+    SDL_LockAudioDevice(device->id_);
+    SDL_PauseAudioDevice(device->id_, 0);
     return device;
 }
 
@@ -40,6 +44,9 @@ OutputDevice::OutputDevice() {
 
 OutputDevice::~OutputDevice() {
     if (id_ != 0) {
+        if (!running_) {
+            SDL_UnlockAudioDevice(id_);  // closing waits for the audio thread
+        }
         SDL_CloseAudioDevice(id_);
     }
 }
@@ -71,7 +78,11 @@ void OutputDevice::UpdateRunning() {
         std::any_of(streams_.begin(), streams_.end(), [](const auto& s) { return s->IsRunning(); });
     if (anyPlaying != running_) {
         running_ = anyPlaying;
-        SDL_PauseAudioDevice(id_, anyPlaying ? 0 : 1);
+        if (anyPlaying) {
+            SDL_UnlockAudioDevice(id_);
+        } else {
+            SDL_LockAudioDevice(id_);
+        }
     }
 }
 
