@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "DistinctHotkeys.h"
 #include "base/GbkText.h"
 
 namespace {
@@ -24,18 +25,11 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 std::string FullList() {
-    static const char* const kModifiers[] = {"", "Ctrl｜", "Alt｜", "Shift｜"};
     std::string list;
     for (int n = 1; n <= 209; ++n) {
-        const int k = (n - 1) % 58;
-        std::string key = k < 26   ? std::string(1, static_cast<char>('A' + k)) + "键"
-                          : k < 36 ? std::to_string(k - 26) + "键"
-                          : k < 48 ? "F" + std::to_string(k - 35) + "键"
-                                   : "Number" + std::to_string(k - 48);
         list += "[音效" + std::to_string(n) + "]\r\n名称=音效" + std::to_string(n) + "\r\ndz=音效" +
-                std::to_string(n) +
-                "｜[取运行目录]\\Sounds\\Common\\叮.wav\r\nkjj=" + kModifiers[(n - 1) / 58] + key +
-                "\r\n";
+                std::to_string(n) + "｜[取运行目录]\\Sounds\\Common\\叮.wav\r\nkjj=" +
+                vorlune::test::DistinctSlotHotkey(n) + "\r\n";
     }
     return vorlune::Utf8ToGbk(list);
 }

@@ -31,17 +31,6 @@ std::optional<int> PpmNumber(std::istream& in) {
     return std::nullopt;
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty()) {
-            lines.push_back(line);
-        }
-    }
-    return lines;
-}
-
 }  // namespace
 
 std::optional<Screenshot> Screenshot::Of(const std::string& window,

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <thread>
 
 namespace vorlune::test {
@@ -44,6 +45,17 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return true;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty()) {
+            lines.push_back(line);
+        }
+    }
+    return lines;
 }
 
 }  // namespace vorlune::test

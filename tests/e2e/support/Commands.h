@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vorlune::test {
 
@@ -12,6 +13,9 @@ bool Run(const std::string& command);
 
 // What a shell command wrote to its standard output.
 std::string CommandOutput(const std::string& command);
+
+// The non-empty lines of a command's output (window ids from xdotool, say).
+std::vector<std::string> Lines(const std::string& text);
 
 // The text in single quotes for the shell.
 std::string ShellQuoted(std::string_view text);

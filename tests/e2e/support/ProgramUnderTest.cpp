@@ -17,17 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty()) {
-            lines.push_back(line);
-        }
-    }
-    return lines;
-}
-
 }  // namespace
 
 ProgramUnderTest::ProgramUnderTest(const std::string& folder)

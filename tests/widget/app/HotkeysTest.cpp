@@ -2,6 +2,7 @@
 #include <QPushButton>
 
 #include "AppFixture.h"
+#include "DistinctHotkeys.h"
 #include "app/ControlStrip.h"
 #include "app/MainWindow.h"
 #include "app/SwitchButton.h"
@@ -14,22 +15,8 @@ namespace {
 
 using test::AppFixture;
 
-// A distinct combination for every slot: one of four modifiers with one of 58 keys.
 std::string SlotHotkey(int n) {
-    static const char* const kModifiers[] = {"", "Ctrl｜", "Alt｜", "Shift｜"};
-    constexpr int kKeys = 58;
-    std::string key;
-    const int k = (n - 1) % kKeys;
-    if (k < 26) {
-        key = std::string(1, static_cast<char>('A' + k)) + "键";
-    } else if (k < 36) {
-        key = std::to_string(k - 26) + "键";
-    } else if (k < 48) {
-        key = "F" + std::to_string(k - 35) + "键";
-    } else {
-        key = "Number" + std::to_string(k - 48);
-    }
-    return kModifiers[(n - 1) / kKeys] + key;
+    return test::DistinctSlotHotkey(n);
 }
 
 TEST_F(AppFixture, EverySlotHotkeyDoesWhatAClickOnItsButtonDoes) {
