@@ -249,7 +249,8 @@ std::optional<std::string> ProfileDocument::TextAfterWrite(
         if (!newValue) {
             return splice(span.start, span.length + span.eolLength, "");
         }
-        if (KeyLineOf(LineText(*found))->value == *newValue) {
+        // Unchanged when the value already reads back, or the line would be written as it is.
+        if (KeyLineOf(LineText(*found))->value == *newValue || LineText(*found) == keyLine) {
             return std::nullopt;
         }
         return splice(span.start, span.length, keyLine);

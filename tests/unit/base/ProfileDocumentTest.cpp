@@ -86,6 +86,8 @@ TEST(ProfileDocument, WritesKeepEveryUntouchedLine) {
     EXPECT_EQ(doc.TextAfterWrite("a", "x", "1"), std::nullopt);
     EXPECT_EQ(doc.TextAfterWrite("a", "nothing", std::nullopt), std::nullopt);
     EXPECT_EQ(doc.TextAfterWrite("none", "k", std::nullopt), std::nullopt);
+    // A value with blanks at its end that the line already holds as it would be written.
+    EXPECT_EQ(Gbk("[s]\r\nk= \r\n").TextAfterWrite("s", "k", " "), std::nullopt);
 }
 
 TEST(ProfileDocument, WritesFollowTheFilesLineEndsAndNeverInjectLines) {
