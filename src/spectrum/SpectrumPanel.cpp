@@ -1,30 +1,30 @@
 #include "spectrum/SpectrumPanel.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPalette>
+#include <algorithm>
 
 namespace vorlune {
 namespace {
 
 const QColor kBarColor{255, 255, 0};
 
-QImage RenderFrame(const SpectrumFrame& bars, QSize size) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::black);
-    QPainter painter(&image);
-    for (const SpectrumBar& bar : bars) {
-        if (bar.bodyTop < size.height()) {
-            painter.fillRect(bar.left, bar.bodyTop, kBarWidth, size.height() - bar.bodyTop,
-                             kBarColor);
-        }
-        if (bar.capRow >= 0 && bar.capRow < size.height()) {
-            painter.fillRect(bar.left, bar.capRow, kBarWidth, 1, kBarColor);
-        }
-    }
-    return image;
+// The row of a bar's cap when it shows: above the frame or on its body it does not.
+int VisibleCapRow(const SpectrumBar& bar) {
+    return bar.capRow >= 0 && bar.capRow < bar.bodyTop ? bar.capRow : -1;
+}
+
+bool LookTheSame(const SpectrumBar& a, const SpectrumBar& b) {
+    return a.left == b.left && a.bodyTop == b.bodyTop && VisibleCapRow(a) == VisibleCapRow(b);
 }
 
 }  // namespace
+
+bool SpectrumPanel::Frame::operator==(const Frame& other) const {
+    return height == other.height &&
+           std::equal(bars.begin(), bars.end(), other.bars.begin(), LookTheSame);
+}
 
 SpectrumPanel::SpectrumPanel(FftSource source, QWidget* parent)
     : QFrame(parent), source_(std::move(source)), timer_(new QTimer(this)) {
@@ -36,6 +36,7 @@ SpectrumPanel::SpectrumPanel(FftSource source, QWidget* parent)
     colours.setColor(QPalette::Window, Qt::black);
     colours.setColor(QPalette::WindowText, Qt::darkGray);
     setPalette(colours);
+    // Qt clears every repainted area to the black background before paintEvent draws bars.
     setAutoFillBackground(true);
 
     timer_->setObjectName(QStringLiteral("频谱时钟"));
@@ -52,31 +53,49 @@ void SpectrumPanel::Start() {
 void SpectrumPanel::Stop() {
     timer_->stop();
     levels_ = SpectrumLevels{};
-    frame_ = QImage();
-    update();
+    Show(std::nullopt);
 }
 
 void SpectrumPanel::DrawFrame() {
     // The frame takes the panel's outer size, read afresh every frame.
-    const QSize size = this->size();
+    const int height = this->height();
     FftMagnitudes fft{};
     if (source_ && source_(fft)) {
-        frame_ = RenderFrame(AdvanceSpectrum(levels_, fft, size.height()), size);
+        Show(Frame{AdvanceSpectrum(levels_, fft, height), height});
     } else {
-        frame_ = QImage(size, QImage::Format_RGB32);
-        frame_.fill(Qt::black);
+        Show(std::nullopt);
     }
-    update();
+}
+
+void SpectrumPanel::Show(std::optional<Frame> frame) {
+    // A steady tone or a pause gives the same bars frame after frame; the screen already
+    // shows them. The border never changes, so only the inside is repainted.
+    if (frame == shown_) {
+        return;
+    }
+    shown_ = std::move(frame);
+    update(contentsRect());
 }
 
 void SpectrumPanel::paintEvent(QPaintEvent* event) {
-    QFrame::paintEvent(event);
-    if (frame_.isNull()) {
+    if (!contentsRect().contains(event->rect())) {
+        QFrame::paintEvent(event);
+    }
+    if (!shown_) {
         return;  // the black background is all there is to show
     }
     QPainter painter(this);
     painter.setClipRect(contentsRect());
-    painter.drawImage(contentsRect().topLeft(), frame_);
+    painter.translate(contentsRect().topLeft());
+    const int height = shown_->height;
+    for (const SpectrumBar& bar : shown_->bars) {
+        if (bar.bodyTop < height) {
+            painter.fillRect(bar.left, bar.bodyTop, kBarWidth, height - bar.bodyTop, kBarColor);
+        }
+        if (const int capRow = VisibleCapRow(bar); capRow >= 0) {
+            painter.fillRect(bar.left, capRow, kBarWidth, 1, kBarColor);
+        }
+    }
 }
 
 }  // namespace vorlune

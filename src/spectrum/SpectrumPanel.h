@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QFrame>
-#include <QImage>
 #include <QTimer>
 #include <functional>
+#include <optional>
 
 #include "spectrum/SpectrumBars.h"
 
@@ -14,9 +14,10 @@ namespace vorlune {
 using FftSource = std::function<bool(FftMagnitudes&)>;
 
 // The strip under the slot pages that shows the playing sound as yellow bars on black.
-// Each frame is drawn into an off-screen image the size of the whole panel and shown in one
-// paint at the top left of the area inside the border, which hides the frame's two bottom rows
-// and two right columns: that is where the caps of silent bars rest.
+// Each frame is laid out for the whole panel and painted at the top left of the area inside
+// the border, which hides the frame's two bottom rows and two right columns: that is where the
+// caps of silent bars rest. The frame is painted into the window's off-screen buffer and
+// reaches the screen in one copy; a frame that looks like the one shown is not painted again.
 class SpectrumPanel : public QFrame {
     Q_OBJECT
   public:
@@ -41,10 +42,19 @@ class SpectrumPanel : public QFrame {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    // A laid-out frame and the outer height it was laid out for.
+    struct Frame {
+        SpectrumFrame bars;
+        int height = 0;
+        bool operator==(const Frame& other) const;
+    };
+
+    void Show(std::optional<Frame> frame);
+
     FftSource source_;
     QTimer* timer_;  // child of the panel
     SpectrumLevels levels_;
-    QImage frame_;  // null: nothing drawn since start-up or the last Stop
+    std::optional<Frame> shown_;  // none: the panel is black
 };
 
 }  // namespace vorlune

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QEvent>
 #include <QImage>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 
 namespace vorlune {
 namespace {
@@ -124,6 +126,69 @@ TEST(SpectrumPanel, DrawsYellowBarsThatFallBackWhenTheSoundGetsQuieter) {
     fft.playing = false;
     panel.DrawFrame();
     EXPECT_EQ(LitPixels(Visible(panel)), 0);
+}
+
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject {
+  public:
+    int paints = 0;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            ++paints;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// Loud enough in bins 0..200 to hold bars 0..66 at full height; nothing above.
+FftMagnitudes FullLowBars() {
+    FftMagnitudes fft{};
+    std::fill_n(fft.begin(), 201, 0.5f);
+    return fft;
+}
+
+TEST(SpectrumPanel, PaintsOnlyFramesThatDifferFromTheOneShown) {
+    App();
+    FakeFft fft;
+    fft.playing = true;
+    fft.magnitudes = FullLowBars();
+    SpectrumPanel panel(fft.Source());
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    PaintCounter counter;
+    panel.installEventFilter(&counter);
+    const auto paintsAfter = [&](auto step) {
+        counter.paints = 0;
+        step();
+        QApplication::processEvents();
+        return counter.paints;
+    };
+
+    EXPECT_EQ(paintsAfter([&] { panel.DrawFrame(); }), 1);
+    // The same full bars again: their caps sink into the bodies, unseen; nothing to paint.
+    EXPECT_EQ(paintsAfter([&] { panel.DrawFrame(); }), 0);
+    EXPECT_EQ(paintsAfter([&] { panel.DrawFrame(); }), 0);
+    // Quieter: the bars fall, frame after frame, until they rest.
+    fft.magnitudes = {};
+    int fallingFrames = 0;
+    while (paintsAfter([&] { panel.DrawFrame(); }) == 1) {
+        ASSERT_LT(++fallingFrames, 40);
+    }
+    EXPECT_GE(fallingFrames, 4);  // 27 rows at 6 rows per frame
+    EXPECT_EQ(LitPixels(Visible(panel)), 0);
+    // No stream after a frame with bars: one black frame, then nothing more.
+    fft.magnitudes = FullLowBars();
+    EXPECT_EQ(paintsAfter([&] { panel.DrawFrame(); }), 1);
+    fft.playing = false;
+    EXPECT_EQ(paintsAfter([&] { panel.DrawFrame(); }), 1);
+    EXPECT_EQ(paintsAfter([&] { panel.DrawFrame(); }), 0);
+    EXPECT_EQ(LitPixels(Visible(panel)), 0);
+    // The border around the strip is still there.
+    const QImage whole = panel.grab().toImage();
+    EXPECT_EQ(whole.pixel(0, 0), QColor(Qt::darkGray).rgb());
+    EXPECT_EQ(whole.pixel(549, 26), QColor(Qt::darkGray).rgb());
 }
 
 TEST(SpectrumPanel, TimerDrawsOnlyBetweenStartAndStop) {
