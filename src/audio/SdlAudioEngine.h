@@ -12,7 +12,7 @@ struct SdlAudioEngineOptions {
     // Frames per audio period asked of the output; the callback runs once per period.
     int periodFrames = 512;
     // How often the decoder thread tops up the streams that are playing.
-    std::chrono::milliseconds feedInterval{10};
+    std::chrono::milliseconds feedInterval{50};
 };
 
 // What an open output runs at.
