@@ -1,7 +1,8 @@
 // Figures of the built program while it plays, on a private Xvfb and PulseAudio server:
 // - the delay from a click on a slot button (and from a slot hotkey) to the first sound on the
 //   output sink;
-// - the program's processor use while idle and while a long sound plays with the spectrum.
+// - the program's processor use while idle and while a long sound plays with the spectrum
+//   (noise, whose spectrum changes every frame), in all and per thread.
 //
 // How the delay is taken. The moment of the input: a watcher thread on its own X connection
 // gets the X server's raw button-release (a click acts on release) and raw key-press events as
@@ -208,17 +209,32 @@ void ReportRecorderSteps(const test::SinkRecorder& sink) {
                 1000.0 * static_cast<double>(largest) / test::SinkRecorder::kRate);
 }
 
-double CpuPercent(const test::ProgramUnderTest& program, std::chrono::milliseconds span) {
+// The program's processor use over `span` in % of one CPU, and each busy thread's share on the
+// lines after it.
+void ReportCpu(const char* what, const test::ProgramUnderTest& program,
+               std::chrono::milliseconds span) {
     const std::optional<long long> start = program.CpuTicks();
+    const std::vector<test::ThreadTicks> threadsBefore = program.ThreadCpuTicks();
     const Clock::time_point begin = Clock::now();
     std::this_thread::sleep_for(span);
     const std::optional<long long> end = program.CpuTicks();
+    const std::vector<test::ThreadTicks> threadsAfter = program.ThreadCpuTicks();
     const double seconds = std::chrono::duration<double>(Clock::now() - begin).count();
-    if (!start || !end) {
-        return -1.0;
+    const double ticksPerSecond = static_cast<double>(::sysconf(_SC_CLK_TCK));
+    const auto percent = [&](long long ticks) {
+        return 100.0 * static_cast<double>(ticks) / ticksPerSecond / seconds;
+    };
+    std::printf("%-28s %5.1f %% of one CPU over %.0f s\n", what,
+                start && end ? percent(*end - *start) : -1.0, seconds);
+    for (const test::ThreadTicks& after : threadsAfter) {
+        const auto before =
+            std::find_if(threadsBefore.begin(), threadsBefore.end(),
+                         [&](const test::ThreadTicks& t) { return t.id == after.id; });
+        const long long used = after.ticks - (before != threadsBefore.end() ? before->ticks : 0);
+        if (used > 0) {
+            std::printf("  thread %-19s %5.2f %%\n", after.name.c_str(), percent(used));
+        }
     }
-    const double cpuSeconds = static_cast<double>(*end - *start) / ::sysconf(_SC_CLK_TCK);
-    return 100.0 * cpuSeconds / seconds;
 }
 
 // Resident memory of the program in KiB (VmRSS), -1 when it cannot be read.
@@ -253,8 +269,8 @@ int main(int argc, char** argv) {
         !program.WriteSlotList(kSlotList) ||
         !test::WriteToneWav(program.File("Sounds/Common/short.wav"),
                             {.frequency = 440, .seconds = 0.3, .amplitude = 0.5}) ||
-        !test::WriteToneWav(program.File("Sounds/Common/long.wav"),
-                            {.frequency = 440, .seconds = 20, .amplitude = 0.5})) {
+        // Noise changes the spectrum every frame, so every frame is drawn.
+        !test::WriteNoiseWav(program.File("Sounds/Common/long.wav"), 30, 0.3)) {
         std::fprintf(stderr, "could not prepare the program folder\n");
         return 1;
     }
@@ -268,7 +284,7 @@ int main(int argc, char** argv) {
 
     std::printf("Vorlune playing figures (PulseAudio null sink, Xvfb, %ld CPUs)\n",
                 ::sysconf(_SC_NPROCESSORS_ONLN));
-    std::printf("%-28s %5.1f %% of one CPU over 5 s\n", "CPU idle", CpuPercent(program, 5s));
+    ReportCpu("CPU idle", program, 5s);
     const long idleKiB = ResidentKiB(program);
     std::printf("%-28s %ld KiB\n", "resident memory idle", idleKiB);
 
@@ -291,12 +307,10 @@ int main(int argc, char** argv) {
     std::this_thread::sleep_for(700ms);
     program.Click(test::SlotButtonCentre(0, 0, 2));
     std::this_thread::sleep_for(1s);
-    std::printf("%-28s %5.1f %% of one CPU over 5 s\n", "CPU playing, spectrum on",
-                CpuPercent(program, 5s));
+    ReportCpu("CPU playing, spectrum on", program, 10s);
     program.Click(test::kStopSound);
     std::this_thread::sleep_for(2500ms);
-    std::printf("%-28s %5.1f %% of one CPU over 5 s\n", "CPU idle after the sound",
-                CpuPercent(program, 5s));
+    ReportCpu("CPU idle after the sound", program, 5s);
 
     if (argc > 1) {
         std::error_code error;

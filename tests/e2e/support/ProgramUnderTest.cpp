@@ -17,6 +17,30 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// User plus system time of a process or thread from its /proc stat file, in clock ticks.
+std::optional<long long> StatCpuTicks(const std::string& path) {
+    std::ifstream in(path);
+    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // The command name in parentheses may hold blanks: count fields after its closing one.
+    const std::size_t close = stat.rfind(')');
+    if (close == std::string::npos) {
+        return std::nullopt;
+    }
+    std::istringstream fields(stat.substr(close + 2));
+    std::string field;
+    long long utime = 0;
+    long long stime = 0;
+    // Fields after the name start with the state (field 3); utime and stime are 14 and 15.
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+        if (i == 14) {
+            utime = std::stoll(field);
+        } else if (i == 15) {
+            stime = std::stoll(field);
+        }
+    }
+    return utime + stime;
+}
+
 }  // namespace
 
 ProgramUnderTest::ProgramUnderTest(const std::string& folder)
@@ -200,26 +224,28 @@ std::optional<long long> ProgramUnderTest::CpuTicks() const {
     if (!process_ || !process_->Started()) {
         return std::nullopt;
     }
-    std::ifstream in("/proc/" + std::to_string(process_->Pid()) + "/stat");
-    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    // The command name in parentheses may hold blanks: count fields after its closing one.
-    const std::size_t close = stat.rfind(')');
-    if (close == std::string::npos) {
-        return std::nullopt;
+    return StatCpuTicks("/proc/" + std::to_string(process_->Pid()) + "/stat");
+}
+
+std::vector<ThreadTicks> ProgramUnderTest::ThreadCpuTicks() const {
+    std::vector<ThreadTicks> threads;
+    if (!process_ || !process_->Started()) {
+        return threads;
     }
-    std::istringstream fields(stat.substr(close + 2));
-    std::string field;
-    long long utime = 0;
-    long long stime = 0;
-    // Fields after the name start with the state (field 3); utime and stime are 14 and 15.
-    for (int i = 3; i <= 15 && fields >> field; ++i) {
-        if (i == 14) {
-            utime = std::stoll(field);
-        } else if (i == 15) {
-            stime = std::stoll(field);
+    std::error_code error;
+    const std::string tasks = "/proc/" + std::to_string(process_->Pid()) + "/task";
+    for (const fs::directory_entry& task : fs::directory_iterator(tasks, error)) {
+        const std::string folder = task.path().string();
+        std::ifstream comm(folder + "/comm");
+        ThreadTicks thread;
+        std::getline(comm, thread.name);
+        thread.id = std::atoi(task.path().filename().c_str());
+        if (const std::optional<long long> ticks = StatCpuTicks(folder + "/stat")) {
+            thread.ticks = *ticks;
+            threads.push_back(std::move(thread));
         }
     }
-    return utime + stime;
+    return threads;
 }
 
 }  // namespace vorlune::test

@@ -15,6 +15,13 @@
 
 namespace vorlune::test {
 
+// Processor time a thread of the program has used so far, in clock ticks.
+struct ThreadTicks {
+    int id = 0;
+    std::string name;
+    long long ticks = 0;
+};
+
 // The built program, run as a user runs it: a copy of the program folder (the executable, its
 // INI files and sounds) in a folder of the test, started on the test's X display and audio
 // server (DISPLAY, PULSE_SERVER, ... taken from this process's environment), driven with
@@ -86,6 +93,8 @@ class ProgramUnderTest {
     // CPU time the program has used so far (user + system), in clock ticks
     // (sysconf(_SC_CLK_TCK) per second); nothing when it is not running.
     std::optional<long long> CpuTicks() const;
+    // The same for each of its threads.
+    std::vector<ThreadTicks> ThreadCpuTicks() const;
 
   private:
     std::vector<std::string> VisibleWindows(bool popups) const;

@@ -11,15 +11,28 @@
 
 namespace vorlune::test {
 
-bool WriteToneWav(const std::string& path, const Tone& tone) {
+namespace {
+
+// Interleaved samples as a 16-bit WAV file.
+bool WriteWav(const std::string& path, int rate, int channels, const std::vector<float>& samples) {
     SF_INFO info{};
-    info.samplerate = tone.rate;
-    info.channels = tone.channels;
+    info.samplerate = rate;
+    info.channels = channels;
     info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (file == nullptr) {
         return false;
     }
+    const auto frames =
+        static_cast<sf_count_t>(samples.size() / static_cast<std::size_t>(channels));
+    const sf_count_t written = sf_writef_float(file, samples.data(), frames);
+    sf_close(file);
+    return written == frames;
+}
+
+}  // namespace
+
+bool WriteToneWav(const std::string& path, const Tone& tone) {
     const auto frames = static_cast<std::size_t>(tone.seconds * tone.rate);
     std::vector<float> samples(frames * static_cast<std::size_t>(tone.channels));
     for (std::size_t f = 0; f < frames; ++f) {
@@ -31,10 +44,19 @@ bool WriteToneWav(const std::string& path, const Tone& tone) {
                 value;
         }
     }
-    const sf_count_t written =
-        sf_writef_float(file, samples.data(), static_cast<sf_count_t>(frames));
-    sf_close(file);
-    return written == static_cast<sf_count_t>(frames);
+    return WriteWav(path, tone.rate, tone.channels, samples);
+}
+
+bool WriteNoiseWav(const std::string& path, double seconds, double amplitude, int rate) {
+    std::vector<float> samples(static_cast<std::size_t>(seconds * rate));
+    std::uint32_t state = 2463534242U;  // xorshift32: the same noise on every run
+    for (float& sample : samples) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        sample = static_cast<float>(amplitude * (static_cast<double>(state) / 2147483648.0 - 1.0));
+    }
+    return WriteWav(path, rate, 1, samples);
 }
 
 bool EncodeMp3(const std::string& wavPath, const std::string& mp3Path) {
