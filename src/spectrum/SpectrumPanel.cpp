@@ -68,8 +68,8 @@ void SpectrumPanel::DrawFrame() {
 }
 
 void SpectrumPanel::Show(std::optional<Frame> frame) {
-    // A steady tone or a pause gives the same bars frame after frame; the screen already
-    // shows them. The border never changes, so only the inside is repainted.
+    // Silence, a freed stream or bars held at full height give the same picture frame after
+    // frame; the screen already shows it. The border never changes: only the inside is redrawn.
     if (frame == shown_) {
         return;
     }
