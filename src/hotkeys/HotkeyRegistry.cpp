@@ -37,6 +37,9 @@ void HotkeyRegistry::RegisterAllHotkeys() {
     // Started from a hotkey inside another run: that run's batch ends here, and so does it.
     CloseBatch();
     const bool enabled = settings_.ReadInt(setting::kHotkeysOn) == 1;
+    const std::string pause = settings_.Read(setting::kPauseHotkey);
+    const std::string stop = settings_.Read(setting::kStopHotkey);
+    const std::string master = settings_.Read(setting::kMasterHotkey);
     std::vector<std::string> slotTexts;
     if (enabled) {
         // All texts first, so the backend can ask the system for every combination in one go.
@@ -44,6 +47,9 @@ void HotkeyRegistry::RegisterAllHotkeys() {
         for (std::int32_t slot = hotkey_id::kFirstSlot; slot <= hotkey_id::kLastSlot; ++slot) {
             slotTexts.push_back(readSlotHotkey_ ? readSlotHotkey_(slot) : std::string());
             wanted.push_back(ParseStoredHotkey(slotTexts.back()));
+        }
+        for (const std::string* special : {&pause, &stop, &master}) {
+            wanted.push_back(ParseStoredHotkey(*special));
         }
         backend_.BeginBatch(wanted);
         batchOpen_ = true;
@@ -63,13 +69,11 @@ void HotkeyRegistry::RegisterAllHotkeys() {
             return;
         }
     }
-    CloseBatch();
-    RegisterSpecial(hotkey_id::kPause, SpecialHotkey::Pause, settings_.Read(setting::kPauseHotkey),
-                    enabled);
-    RegisterSpecial(hotkey_id::kStop, SpecialHotkey::Stop, settings_.Read(setting::kStopHotkey),
-                    enabled);
-    const std::string master = settings_.Read(setting::kMasterHotkey);
+    // The special hotkeys read their texts when the run began, like the slots.
+    RegisterSpecial(hotkey_id::kPause, SpecialHotkey::Pause, pause, enabled);
+    RegisterSpecial(hotkey_id::kStop, SpecialHotkey::Stop, stop, enabled);
     RegisterSpecial(hotkey_id::kMasterSwitch, SpecialHotkey::MasterSwitch, master, !master.empty());
+    CloseBatch();
 }
 
 void HotkeyRegistry::RegisterSpecial(std::int32_t id, SpecialHotkey which,

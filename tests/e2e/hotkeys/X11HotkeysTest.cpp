@@ -222,12 +222,16 @@ TEST_F(X11Hotkeys, RegistryRegistersFromTheStoresAndDispatches) {
     settings.Write(setting::kHotkeysOn, "1");
     ASSERT_TRUE(other_.GrabKey(XK_F4, 0));
     settings.Write(setting::kMasterHotkey, "F1键");  // also slot 3's: refused while slots are on
+    settings.Write(setting::kStopHotkey, "Ctrl｜F2键");
+    settings.Write(setting::kPauseHotkey, "F4键");  // held by the other client
     std::vector<int> triggered;
     HotkeyActions actions;
     for (std::size_t i = 0; i < actions.slotTriggers.size(); ++i) {
         actions.slotTriggers[i] = [&triggered, i] { triggered.push_back(static_cast<int>(i) + 1); };
     }
     actions.masterSwitch = [&triggered] { triggered.push_back(hotkey_id::kMasterSwitch); };
+    actions.stopSound = [&triggered] { triggered.push_back(hotkey_id::kStop); };
+    actions.pauseOrResume = [&triggered] { triggered.push_back(hotkey_id::kPause); };
     int pumps = 0;
     HotkeyRegistry registry(
         Backend(), settings,
@@ -253,17 +257,20 @@ TEST_F(X11Hotkeys, RegistryRegistersFromTheStoresAndDispatches) {
     test::XClient third;
     EXPECT_TRUE(third.GrabKey(XK_F4, XCB_MOD_MASK_LOCK));  // nothing of F4 left held by us
     EXPECT_FALSE(registry.IsRegistered(hotkey_id::kMasterSwitch));
-    ASSERT_TRUE(test::Run("xdotool key F1 ctrl+F1"));
-    EXPECT_TRUE(WaitFor([&] { return triggered.size() >= 2; }));
-    EXPECT_EQ(triggered, (std::vector<int>{3, 8}));
+    EXPECT_TRUE(registry.IsRegistered(hotkey_id::kStop));
+    EXPECT_FALSE(registry.IsRegistered(hotkey_id::kPause));
+    ASSERT_TRUE(test::Run("xdotool key F1 ctrl+F1 ctrl+F2"));
+    EXPECT_TRUE(WaitFor([&] { return triggered.size() >= 3; }));
+    EXPECT_EQ(triggered, (std::vector<int>{3, 8, hotkey_id::kStop}));
 
     settings.Write(setting::kHotkeysOn, "0");
     registry.RegisterAllHotkeys();
     EXPECT_TRUE(registry.IsRegistered(hotkey_id::kMasterSwitch));
     EXPECT_FALSE(registry.IsRegistered(3));
     ASSERT_TRUE(test::Run("xdotool key F1"));
-    EXPECT_TRUE(WaitFor([&] { return triggered.size() >= 3; }));
+    EXPECT_TRUE(WaitFor([&] { return triggered.size() >= 4; }));
     EXPECT_EQ(triggered.back(), hotkey_id::kMasterSwitch);
+    EXPECT_FALSE(registry.IsRegistered(hotkey_id::kStop));
 }
 
 TEST(HotkeyPlatform, WithoutADisplayNothingIsAvailable) {
