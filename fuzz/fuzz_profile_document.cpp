@@ -77,10 +77,14 @@ bool HasLineBreak(std::string_view s) {
     return s.find_first_of("\r\n") != std::string_view::npos;
 }
 
-// Whether the file's encoding holds the text as it is (GBK turns what it lacks into "?").
-bool Representable(const ProfileDocument& doc, std::string_view text) {
-    const std::string bytes = doc.Encode(text);
-    return ProfileDocument::Parse(bytes).Text() == text;
+// Whether the file's encoding holds the section, key and value as they are, where they stand:
+// GBK turns what it lacks into "?", and a byte kept undecoded joins the next one when the two
+// make a character (a lone lead byte at the end of a section name takes its "]").
+bool Representable(const ProfileDocument& doc, const Write& w) {
+    const std::string lines = "[" + std::string(w.section) + "]\r\n" + std::string(w.key) + "=" +
+                              std::string(*w.value) + "\r\n";
+    return ProfileDocument::Parse(doc.Encode(lines)).Value(w.section, w.key) ==
+           std::string(*w.value);
 }
 
 // Names and values that a file can hold so that they read back as written: a section name
@@ -105,7 +109,7 @@ bool ReadsBackAsWritten(const ProfileDocument& doc, const Write& w) {
     if (vorlune::GbkByteLength(v) > ProfileDocument::kMaxValueBytes) {
         return false;
     }
-    return Representable(doc, w.section) && Representable(doc, w.key) && Representable(doc, v);
+    return Representable(doc, w);
 }
 
 void CheckWrite(const ProfileDocument& doc, const Write& w) {
