@@ -174,9 +174,11 @@ std::string Utf8ToGbk(std::string_view utf8) {
     const GbkTables& t = Tables();
     std::string out;
     out.reserve(utf8.size());
+    bool endsInLoneByte = false;  // the last byte written was kept undecoded
     for (std::size_t i = 0; i < utf8.size();) {
         const CodePoint c = NextCodePoint(utf8, i);
         i += c.length;
+        const std::size_t at = out.size();
         if (c.value < 0x80) {
             out += static_cast<char>(c.value);
         } else if (IsEscape(c.value)) {
@@ -187,6 +189,13 @@ std::string Utf8ToGbk(std::string_view utf8) {
         } else {
             out += '?';
         }
+        // A lone lead byte that the next byte would join into another character when read
+        // means text put together anew around it; it goes the way of any character GBK lacks.
+        if (endsInLoneByte && t.Decode(static_cast<unsigned char>(out[at - 1]),
+                                       static_cast<unsigned char>(out[at])) != 0) {
+            out[at - 1] = '?';
+        }
+        endsInLoneByte = IsEscape(c.value);
     }
     return out;
 }

@@ -12,7 +12,9 @@ namespace vorlune {
 // turns back into that byte. So a value read and written back unchanged keeps its exact bytes.
 std::string GbkToUtf8(std::string_view gbk);
 
-// Characters GBK cannot hold become "?".
+// Characters GBK cannot hold become "?", and so does a byte kept undecoded (above) that the
+// byte after it would join into another character: text read from GBK keeps its bytes, while
+// new text put next to such a byte cannot change what it reads as.
 std::string Utf8ToGbk(std::string_view utf8);
 
 // Length in bytes of the UTF-8 text once encoded as GBK.

@@ -41,6 +41,25 @@ TEST(GbkText, EveryByteSequenceSurvivesTheRoundTrip) {
     }
 }
 
+TEST(GbkText, ALoneByteNeverJoinsTextPutAfterIt) {
+    // "\xD2 " and "\xD2\n" hold a lone lead byte; so does "\xD2" at the end.
+    const std::string lone = GbkToUtf8("\xD2");
+    EXPECT_EQ(Utf8ToGbk(lone), "\xD2");
+    EXPECT_EQ(Utf8ToGbk(lone + " x"), "\xD2 x");
+    EXPECT_EQ(Utf8ToGbk(lone + "\r\n"), "\xD2\r\n");
+    // Before "]" or "A" or a Chinese character the byte would read as one character with
+    // them, so it is written as "?", as a character GBK lacks would be.
+    EXPECT_EQ(Utf8ToGbk(lone + "]"), "?]");
+    EXPECT_EQ(Utf8ToGbk(lone + "A"), "?A");
+    EXPECT_EQ(Utf8ToGbk(lone + "音"), "?\xD2\xF4");
+    EXPECT_EQ(Utf8ToGbk(lone + lone), "?\xD2");
+    // Bytes that start no character never join anything.
+    EXPECT_EQ(Utf8ToGbk(GbkToUtf8("\x80") + "A"),
+              "\x80"
+              "A");
+    EXPECT_EQ(GbkToUtf8(Utf8ToGbk(lone + "]")), "?]");
+}
+
 TEST(GbkText, CountsAndCutsByGbkBytesWithoutSplittingCharacters) {
     EXPECT_EQ(GbkByteLength("音效12"), 6U);
     EXPECT_EQ(GbkByteLength(GbkToUtf8("\x80")), 1U);

@@ -103,6 +103,18 @@ TEST(ProfileDocument, WritesFollowTheFilesLineEndsAndNeverInjectLines) {
     EXPECT_EQ(reread.Value("s t", "k"), "v  [evil]  x=1");
 }
 
+TEST(ProfileDocument, ANameEndingInALoneByteNeverSpillsIntoTheSectionBefore) {
+    // A section name ending in a byte that was kept undecoded: written as it is, the byte
+    // would take the "]" of its header, and the key would land in section "a".
+    const ProfileDocument doc = Gbk("[a]\r\nk=1\r\n");
+    const std::string name = "x" + GbkToUtf8("\xD2");
+    const std::optional<std::string> after = doc.TextAfterWrite(name, "k", "2");
+    ASSERT_TRUE(after);
+    const ProfileDocument reread = ProfileDocument::Parse(doc.Encode(*after));
+    EXPECT_EQ(reread.Value("a", "k"), "1");
+    EXPECT_EQ(reread.Value("x?", "k"), "2");
+}
+
 TEST(ProfileDocument, KeepsTheEncodingOfFilesWithAByteOrderMark) {
     const std::string utf8 = "\xEF\xBB\xBF[音效1]\n名称=掌声\n";
     const ProfileDocument doc = ProfileDocument::Parse(utf8);
