@@ -46,14 +46,6 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 namespace test = vorlune::test;
 
-constexpr char kConfig[] =
-    "[软件名称]\n文本=Vorlune正式版\n"
-    "[当前栏目]\n值=0\n"
-    "[音效音量]\n值=100\n"
-    "[是否设置快捷按钮]\n值=1\n"
-    "[是否重复音效]\n值=0\n"
-    "[是否窗口置顶]\n值=0\n";
-
 constexpr char kSlotList[] =
     "[音效1]\n名称=Short\ndz=音效1｜[取运行目录]\\Sounds\\Common\\short.wav\nkjj=Ctrl｜F1键\n"
     "[音效2]\n名称=Long\ndz=音效2｜[取运行目录]\\Sounds\\Common\\long.wav\n"
@@ -265,7 +257,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     test::ProgramUnderTest program(dir.Path());
-    if (!program.Installed() || !program.WriteConfig(kConfig) ||
+    if (!program.Installed() || !program.WriteConfig(test::kPlainConfig) ||
         !program.WriteSlotList(kSlotList) ||
         !test::WriteToneWav(program.File("Sounds/Common/short.wav"),
                             {.frequency = 440, .seconds = 0.3, .amplitude = 0.5}) ||

@@ -24,14 +24,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr char kConfig[] =
-    "[软件名称]\n文本=Vorlune正式版\n"
-    "[当前栏目]\n值=0\n"
-    "[音效音量]\n值=100\n"
-    "[是否设置快捷按钮]\n值=1\n"
-    "[是否重复音效]\n值=0\n"
-    "[是否窗口置顶]\n值=0\n"
-    "[音效快键控制]\n值=Ctrl｜F10键\n";
+const std::string kConfig = std::string(test::kPlainConfig) + "[音效快键控制]\n值=Ctrl｜F10键\n";
 
 constexpr char kSlotList[] =
     "[音效1]\n名称=Tone\ndz=音效1｜[取运行目录]\\Sounds\\Common\\tone.wav\nkjj=Ctrl｜F1键\n";

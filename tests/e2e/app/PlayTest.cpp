@@ -22,14 +22,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr char kConfig[] =
-    "[软件名称]\n文本=Vorlune正式版\n"
-    "[当前栏目]\n值=0\n"
-    "[音效音量]\n值=100\n"
-    "[是否设置快捷按钮]\n值=1\n"
-    "[是否重复音效]\n值=0\n"
-    "[是否窗口置顶]\n值=0\n";
-
 constexpr char kSlotList[] =
     "[音效1]\n名称=Tone\ndz=音效1｜[取运行目录]\\Sounds\\Common\\tone.wav\n";
 
@@ -80,7 +72,7 @@ TEST(PlayE2e, ClickPlaysOnTheChosenOutputWhichSurvivesARestart) {
 
     test::ProgramUnderTest program(dir.Path());
     ASSERT_TRUE(program.Installed());
-    ASSERT_TRUE(program.WriteConfig(kConfig));
+    ASSERT_TRUE(program.WriteConfig(test::kPlainConfig));
     ASSERT_TRUE(program.WriteSlotList(kSlotList));
     ASSERT_TRUE(test::WriteToneWav(program.File("Sounds/Common/tone.wav"),
                                    {.frequency = 440, .seconds = 1.0, .amplitude = 0.5}));

@@ -139,17 +139,6 @@ Loudness LoudnessOf(const std::vector<float>& mono, double threshold) {
     return loudness;
 }
 
-bool PollFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return true;
-}
-
 std::vector<std::string> VisibleWindowsOf(pid_t pid) {
     return Lines(CommandOutput("xdotool search --onlyvisible --pid " + std::to_string(pid) +
                                " 2>/dev/null"));
@@ -198,6 +187,10 @@ std::vector<pid_t> ProcessesRunning(const std::string& path) {
         }
     }
     return found;
+}
+
+bool PollFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    return WaitFor(done, limit, std::chrono::milliseconds(50));
 }
 
 }  // namespace vorlune::test

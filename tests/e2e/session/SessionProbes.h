@@ -67,7 +67,8 @@ struct Loudness {
 };
 Loudness LoudnessOf(const std::vector<float>& mono, double threshold = 0.01);
 
-// Polls `done` every 50 ms until it holds or `limit` has passed.
+// Polls `done` every 50 ms until it holds or `limit` has passed: the session's checks read
+// whole recordings, so they are not repeated as often as WaitFor's.
 bool PollFor(const std::function<bool()>& done, std::chrono::milliseconds limit);
 
 // Visible top-level windows of a process, and the first of them titled `title` within `limit`.

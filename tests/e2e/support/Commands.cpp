@@ -36,13 +36,14 @@ std::string ShellQuoted(std::string_view text) {
     return quoted + "'";
 }
 
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit,
+             std::chrono::milliseconds every) {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (!done()) {
         if (std::chrono::steady_clock::now() > end) {
             return false;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(every);
     }
     return true;
 }

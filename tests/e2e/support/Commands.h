@@ -20,7 +20,8 @@ std::vector<std::string> Lines(const std::string& text);
 // The text in single quotes for the shell.
 std::string ShellQuoted(std::string_view text);
 
-// Polls done() every 10 ms until it holds (true) or the limit has passed (false).
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit);
+// Polls done() every `every` until it holds (true) or the limit has passed (false).
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit,
+             std::chrono::milliseconds every = std::chrono::milliseconds(10));
 
 }  // namespace vorlune::test

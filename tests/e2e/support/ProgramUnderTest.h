@@ -15,6 +15,16 @@
 
 namespace vorlune::test {
 
+// A config.ini for tests that start on the first page: volume 100, hotkeys on, repeat off,
+// not kept above the other windows.
+inline constexpr char kPlainConfig[] =
+    "[软件名称]\n文本=Vorlune正式版\n"
+    "[当前栏目]\n值=0\n"
+    "[音效音量]\n值=100\n"
+    "[是否设置快捷按钮]\n值=1\n"
+    "[是否重复音效]\n值=0\n"
+    "[是否窗口置顶]\n值=0\n";
+
 // Processor time a thread of the program has used so far, in clock ticks.
 struct ThreadTicks {
     int id = 0;
