@@ -39,6 +39,7 @@
 #include "SinkRecorder.h"
 #include "TempDir.h"
 #include "XvfbDisplay.h"
+#include "hotkeys/x11/RawInputEvents.h"
 
 namespace {
 
@@ -86,27 +87,11 @@ class InputEventClock {
 
   private:
     bool SelectRawEvents() {
-        const xcb_query_extension_reply_t* extension =
-            xcb_get_extension_data(connection_, &xcb_input_id);
-        if (extension == nullptr || extension->present == 0) {
-            return false;
-        }
-        opcode_ = extension->major_opcode;
-        std::free(xcb_input_xi_query_version_reply(
-            connection_, xcb_input_xi_query_version(connection_, 2, 2), nullptr));
-        struct {
-            xcb_input_event_mask_t head;
-            std::uint32_t bits;
-        } mask{};
-        mask.head.deviceid = XCB_INPUT_DEVICE_ALL_MASTER;
-        mask.head.mask_len = 1;
-        mask.bits =
-            XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE;
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
-        xcb_generic_error_t* error = xcb_request_check(
-            connection_, xcb_input_xi_select_events_checked(connection_, root, 1, &mask.head));
-        std::free(error);
-        return error == nullptr;
+        const std::optional<std::uint8_t> opcode = vorlune::SelectRawInputEvents(
+            connection_, xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root,
+            XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE);
+        opcode_ = opcode.value_or(0);
+        return opcode.has_value();
     }
     void Watch() {
         pollfd readable{xcb_get_file_descriptor(connection_), POLLIN, 0};

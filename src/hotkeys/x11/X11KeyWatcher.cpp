@@ -4,6 +4,7 @@
 
 #include <QTimer>
 
+#include "hotkeys/x11/RawInputEvents.h"
 #include "hotkeys/x11/VirtualKeySymbols.h"
 
 namespace vorlune {
@@ -42,31 +43,14 @@ void X11KeyWatcher::Stop() {
 }
 
 bool X11KeyWatcher::SelectRawKeys() {
-    xcb_connection_t* c = connection_->Get();
-    const xcb_query_extension_reply_t* extension = xcb_get_extension_data(c, &xcb_input_id);
-    if (extension == nullptr || extension->present == 0) {
+    const std::optional<std::uint8_t> opcode = SelectRawInputEvents(
+        connection_->Get(), connection_->Root(),
+        XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE);
+    if (!opcode) {
         return false;
     }
-    xinputOpcode_ = extension->major_opcode;
-    // Raw events on the root window need XInput 2.1 or later; say which version we speak.
-    XcbPtr<xcb_input_xi_query_version_reply_t> version(
-        xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, 2, 2), nullptr));
-    if (!version || (version->major_version < 2) ||
-        (version->major_version == 2 && version->minor_version < 1)) {
-        return false;
-    }
-    struct {
-        xcb_input_event_mask_t head;
-        std::uint32_t bits;
-    } mask{};
-    // Master devices only: the slave keyboards would report every key a second time.
-    mask.head.deviceid = XCB_INPUT_DEVICE_ALL_MASTER;
-    mask.head.mask_len = 1;
-    mask.bits = XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE;
-    const xcb_void_cookie_t cookie =
-        xcb_input_xi_select_events_checked(c, connection_->Root(), 1, &mask.head);
-    XcbPtr<xcb_generic_error_t> error(xcb_request_check(c, cookie));
-    return !error;
+    xinputOpcode_ = *opcode;
+    return true;
 }
 
 void X11KeyWatcher::OnEvent(const xcb_generic_event_t& event) {
