@@ -3,6 +3,10 @@
 # Widget tests run on Qt's offscreen platform with SDL's dummy audio driver unless ENV says otherwise.
 function(vorlune_add_test name)
   cmake_parse_arguments(T "" "LABEL;TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+  # scripts/test runs each level by its label; a test without one of them would never run.
+  if(NOT T_LABEL MATCHES "^(unit|widget|e2e)$")
+    message(FATAL_ERROR "test ${name}: LABEL must be unit, widget or e2e, not '${T_LABEL}'")
+  endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   add_test(NAME ${name} COMMAND ${name})
@@ -17,11 +21,13 @@ function(vorlune_add_test name)
     ENVIRONMENT "${env}")
 endfunction()
 
-# Adds each listed subdirectory that exists, so areas can grow their own folders.
-macro(vorlune_add_existing_subdirectories)
+# Adds each listed subdirectory. A name without its folder stops the configuration: a folder that
+# was moved or removed must not take its targets and tests out of the build unnoticed.
+macro(vorlune_add_subdirectories)
   foreach(dir ${ARGN})
-    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
-      add_subdirectory(${dir})
+    if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+      message(FATAL_ERROR "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt does not exist")
     endif()
+    add_subdirectory(${dir})
   endforeach()
 endmacro()
