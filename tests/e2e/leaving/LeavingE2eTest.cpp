@@ -176,9 +176,10 @@ TEST(LeavingE2e, TrayKeepsTheProgramAndOnlyAConfirmedExitEndsIt) {
     EXPECT_TRUE(test::WaitFor([&] { return wm.Withdrawn(*main); }, 5s));
     EXPECT_FALSE(placeOfMain().viewable);
 
-    // A double-click on the icon brings it back, centred on the 1280 x 800 screen.
+    // A double-click on the icon brings it back: the 570 x 590 window centred on the 1280 x 800
+    // screen has its corner at (355, 105).
     ASSERT_TRUE(ClickAt(iconX, iconY, "click --repeat 2 --delay 80 1"));
-    const WindowManagerStandIn::Place centred{(1280 - 570) / 2, (800 - 590) / 2, 570, 590, true};
+    const WindowManagerStandIn::Place centred{355, 105, 570, 590, true};
     EXPECT_TRUE(test::WaitFor([&] { return placeOfMain() == centred; }, 5s))
         << placeOfMain().x << "," << placeOfMain().y << " " << placeOfMain().width << "x"
         << placeOfMain().height;

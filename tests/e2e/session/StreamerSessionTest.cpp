@@ -4,8 +4,10 @@
 // hears: the sound recorded on the sinks, the INI files, screenshots of the controls, the tray
 // icon, the windows and the exit code.
 //
-// The steps are the tests of one suite and run in the order written: each starts where the
-// previous one left the program.
+// The steps are the tests of one suite and run in the order written, on one running program.
+// A step that starts where earlier steps left the program names them first (After); without them
+// (filtered out, failed, or shuffled) it fails at once and says which one it needs, instead of
+// failing later in a check that has nothing to do with the cause. The other steps stand alone.
 #include <gtest/gtest.h>
 
 #include <X11/keysym.h>
@@ -14,8 +16,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -38,9 +42,6 @@ namespace vorlune::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-constexpr int kScreenWidth = 1024;
-constexpr int kScreenHeight = 768;
 
 // The shipped set plays these files; the test puts tones in their place so that the sinks can
 // tell one sound from another: slot 1 "掌声" (Ctrl+F1) a long tone, slot 9 "叮" a short one.
@@ -282,8 +283,24 @@ class StreamerSession : public ::testing::Test {
         session_ = nullptr;
     }
     void SetUp() override {
+        ASSERT_FALSE(GTEST_FLAG_GET(shuffle)) << "the steps run in the order written";
         ASSERT_TRUE(session_ != nullptr && session_->Ready())
             << (session_ != nullptr ? session_->Why() : "");
+    }
+    void TearDown() override {
+        const std::string step = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        ran_.insert(step);
+        if (!HasFailure()) {
+            passed_.insert(step);
+        }
+    }
+
+    // Fails the step unless each of `steps` has run before it and passed.
+    static void After(std::initializer_list<const char*> steps) {
+        for (const char* step : steps) {
+            ASSERT_TRUE(passed_.count(step) != 0) << "this step starts where " << step
+                                                  << " leaves the program; run and pass it first";
+        }
     }
 
     static Session& S() { return *session_; }
@@ -330,12 +347,19 @@ class StreamerSession : public ::testing::Test {
     static Session* session_;
     // The short tone's level at the shipped volume, for the volume step.
     static double shortToneAt80_;
+    // The steps that have run so far, and those of them that passed.
+    static std::set<std::string> ran_;
+    static std::set<std::string> passed_;
 };
 
 Session* StreamerSession::session_ = nullptr;
 double StreamerSession::shortToneAt80_ = 0.0;
+std::set<std::string> StreamerSession::ran_;
+std::set<std::string> StreamerSession::passed_;
 
 TEST_F(StreamerSession, FirstStartShowsTheShippedSet) {
+    // The program as it started: no step before this one has clicked or written anything.
+    ASSERT_TRUE(ran_.empty()) << "this step must run first";
     EXPECT_EQ(WindowTitle(S().MainId()), "Vorlune正式版");
     // Nothing is written at start-up; the live slot list is the factory one.
     EXPECT_EQ(ReadFileBytes(P().File("config.ini")), S().ShippedConfig());
@@ -381,7 +405,9 @@ TEST_F(StreamerSession, ClickAndHotkeyPlayWhileAnotherProgramHasTheFocus) {
 }
 
 TEST_F(StreamerSession, PauseFadesOutAndTheControlHotkeyResumes) {
-    // "掌声" has played about two seconds; the control button fades it out and pauses it.
+    ASSERT_NO_FATAL_FAILURE(After({"ClickAndHotkeyPlayWhileAnotherProgramHasTheFocus"}));
+    // "掌声", started by that step, has played about two seconds; the control button fades it
+    // out and pauses it.
     std::this_thread::sleep_for(1500ms);
     const std::size_t lead = Frames(500ms);
     const std::size_t before = S().Mark(Sink::A) - lead;
@@ -493,6 +519,8 @@ TEST_F(StreamerSession, RepeatPlaysTheSoundAgainUntilSwitchedOff) {
 }
 
 TEST_F(StreamerSession, VolumeSliderSetsTheLevel) {
+    // That step measured the short tone at the shipped 80 %, on the first sink.
+    ASSERT_NO_FATAL_FAILURE(After({"ClickAndHotkeyPlayWhileAnotherProgramHasTheFocus"}));
     ASSERT_GT(shortToneAt80_, kHeard) << "the click step measured no level at 80 %";
     // The handle dragged from 80 % to about 40 %.
     const std::string at = "mousemove --window " + S().Main() + " ";
@@ -538,6 +566,8 @@ TEST_F(StreamerSession, OutputSwitchesToTheSecondSink) {
 }
 
 TEST_F(StreamerSession, AddASlotAndItsHotkeyThroughTheDialog) {
+    // Sound goes to the second sink.
+    ASSERT_NO_FATAL_FAILURE(After({"OutputSwitchesToTheSecondSink"}));
     std::optional<Screenshot> shot = S().ShotOfMain();
     ASSERT_TRUE(shot);
     const std::size_t emptyFace = shot->InkPixels(SlotFace(kSlot10));
@@ -581,6 +611,8 @@ TEST_F(StreamerSession, AddASlotAndItsHotkeyThroughTheDialog) {
 }
 
 TEST_F(StreamerSession, StopHotkeySetThroughItsDialogStopsTheSound) {
+    // Sound goes to the second sink.
+    ASSERT_NO_FATAL_FAILURE(After({"OutputSwitchesToTheSecondSink"}));
     ASSERT_NO_FATAL_FAILURE(ChooseFromMenu(kStopSound, "Down"));
     const std::optional<std::string> dialog =
         WaitForWindowTitled(P().Pid(), "关于【*音效声场停止】的设置", 5s);
@@ -612,6 +644,9 @@ TEST_F(StreamerSession, StopHotkeySetThroughItsDialogStopsTheSound) {
 }
 
 TEST_F(StreamerSession, MasterSwitchHotkeyTurnsSlotHotkeysOffAndOn) {
+    // Sound goes to the second sink; Alt+F8 is the stop hotkey.
+    ASSERT_NO_FATAL_FAILURE(
+        After({"OutputSwitchesToTheSecondSink", "StopHotkeySetThroughItsDialogStopsTheSound"}));
     OtherProgram other;
     ASSERT_TRUE(other.Focused());
     std::optional<Screenshot> shot;
@@ -654,6 +689,11 @@ TEST_F(StreamerSession, MasterSwitchHotkeyTurnsSlotHotkeysOffAndOn) {
 }
 
 TEST_F(StreamerSession, RestoreBringsBackTheShippedSlots) {
+    // Sound goes to the second sink, slot 10 holds the added sound on Alt+F9, Alt+F8 is the stop
+    // hotkey.
+    ASSERT_NO_FATAL_FAILURE(
+        After({"OutputSwitchesToTheSecondSink", "AddASlotAndItsHotkeyThroughTheDialog",
+               "StopHotkeySetThroughItsDialogStopsTheSound"}));
     std::optional<Screenshot> shot = S().ShotOfMain();
     ASSERT_TRUE(shot);
     const std::size_t namedFace = shot->InkPixels(SlotFace(kSlot10));
@@ -694,6 +734,9 @@ TEST_F(StreamerSession, RestoreBringsBackTheShippedSlots) {
 }
 
 TEST_F(StreamerSession, MinimiseHidesToTheTrayWhereHotkeysStillWork) {
+    // Sound goes to the second sink; Alt+F8 is the stop hotkey.
+    ASSERT_NO_FATAL_FAILURE(
+        After({"OutputSwitchesToTheSecondSink", "StopHotkeySetThroughItsDialogStopsTheSound"}));
     ASSERT_TRUE(S().Wm().Minimise(S().MainId()));
     EXPECT_TRUE(PollFor([] { return S().Wm().Withdrawn(S().MainId()); }, 5s));
     const auto place = [] {
@@ -711,25 +754,23 @@ TEST_F(StreamerSession, MinimiseHidesToTheTrayWhereHotkeysStillWork) {
         Quiet("alt+F8");
     }
 
-    // A double-click on the tray icon brings the window back, centred.
+    // A double-click on the tray icon brings the window back: the 570 x 590 window centred on
+    // the 1024 x 768 screen has its corner at (227, 89).
     const std::optional<WindowManagerStandIn::Place> icon = S().Wm().PlaceOf(S().TrayIcon());
     ASSERT_TRUE(icon);
     ASSERT_TRUE(test::Run("xdotool mousemove --sync " + std::to_string(icon->x + icon->width / 2) +
                           " " + std::to_string(icon->y + icon->height / 2) +
                           " click --repeat 2 --delay 80 1"));
     const WindowManagerStandIn::Place shown = place();
-    EXPECT_TRUE(PollFor(
-        [&] {
-            const WindowManagerStandIn::Place now = place();
-            return now.viewable && now.x == (kScreenWidth - now.width) / 2 &&
-                   now.y == (kScreenHeight - now.height) / 2;
-        },
-        5s))
+    const WindowManagerStandIn::Place centred{227, 89, 570, 590, true};
+    EXPECT_TRUE(PollFor([&] { return place() == centred; }, 5s))
         << place().x << "," << place().y << " viewable " << place().viewable << " (was " << shown.x
         << "," << shown.y << ")";
 }
 
 TEST_F(StreamerSession, SecondCopyIsRefusedAndTheFirstKeepsRunning) {
+    const auto before = S().Wm().PlaceOf(S().MainId());
+    ASSERT_TRUE(before && before->viewable) << "the first copy's window must show to begin with";
     const std::string folder = S().Folder();
     ChildProcess second({P().File("vorlune")},
                         {.outputPath = folder + "/second.log",

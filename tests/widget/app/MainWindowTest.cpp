@@ -146,7 +146,7 @@ TEST_F(AppFixture, WithoutConfigIniEverythingStartsAtItsDefaultAndNothingIsWritt
     EXPECT_EQ(w.Controls()->RepeatSwitch()->Shown(), SwitchButton::Picture::Off);
     EXPECT_EQ(w.Settings()->OnTopSwitch()->Shown(), SwitchButton::Picture::Off);
     EXPECT_EQ(w.StatusText(), QStringLiteral("准备就绪"));
-    EXPECT_EQ(w.size(), MainWindow::kClientSize);
+    EXPECT_EQ(w.size(), QSize(570, 590));
     EXPECT_FALSE(QFile::exists(QString::fromStdString(dir.File("config.ini"))));
     EXPECT_FALSE(QFile::exists(QString::fromStdString(dir.File("Sounds/Common/list.ini"))));
 }
