@@ -4,6 +4,7 @@
 // accepts; config.ini must be GBK text with the settings the program starts from.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -34,9 +35,18 @@ std::string ReadBytes(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// The category page that shows slot n: rows 1-6 hold 36 slots per page, row 7 six more.
+// The category page that shows slot n. Rows 1-6 of the pages hold 1-36, 37-71 (slot 37 covers
+// two cells), 72-107, 108-143 and 144-179; row 7 holds six more each, 180-185 on page 0 and so on.
 int PageOfSlot(int n) {
-    return n <= 179 ? (n - 1) / 36 : (n - 180) / 6;
+    constexpr std::array<int, 5> kLastOfPage{36, 71, 107, 143, 179};
+    if (n >= 180) {
+        return (n - 180) / 6;
+    }
+    int page = 0;
+    while (n > kLastOfPage[page]) {
+        ++page;
+    }
+    return page;
 }
 
 // The file name of a shipped sound (the part after the shipped folder), or empty text when the
