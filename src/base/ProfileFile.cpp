@@ -62,8 +62,12 @@ bool ReplaceFile(const std::string& path, std::string_view bytes) {
 
 }  // namespace
 
+ProfileFiles::ProfileFiles(const GbkCodec& codec)
+    : codec_(&codec),
+      empty_(std::make_shared<const ProfileDocument>(
+          ProfileDocument::FromText({}, TextEncoding::Gbk, codec))) {}
+
 std::shared_ptr<const ProfileDocument> ProfileFiles::Load(const std::string& path) {
-    static const auto kEmpty = std::make_shared<const ProfileDocument>();
     const auto identityOf = [](const struct stat& st) {
         return Identity{static_cast<std::uint64_t>(st.st_dev),
                         static_cast<std::uint64_t>(st.st_ino), st.st_size, ModifiedNs(st)};
@@ -72,7 +76,7 @@ std::shared_ptr<const ProfileDocument> ProfileFiles::Load(const std::string& pat
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
         cache_.erase(path);
-        return kEmpty;
+        return empty_;
     }
     if (const auto it = cache_.find(path);
         it != cache_.end() && it->second.identity == identityOf(st)) {
@@ -84,7 +88,7 @@ std::shared_ptr<const ProfileDocument> ProfileFiles::Load(const std::string& pat
             ::close(fd);
         }
         cache_.erase(path);
-        return kEmpty;
+        return empty_;
     }
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(st.st_size));
@@ -92,9 +96,9 @@ std::shared_ptr<const ProfileDocument> ProfileFiles::Load(const std::string& pat
     ::close(fd);
     if (!read) {
         cache_.erase(path);
-        return kEmpty;
+        return empty_;
     }
-    auto document = std::make_shared<const ProfileDocument>(ProfileDocument::Parse(bytes));
+    auto document = std::make_shared<const ProfileDocument>(ProfileDocument::Parse(bytes, *codec_));
     if (cache_.size() >= kMaxCachedFiles) {
         cache_.clear();
     }
@@ -110,6 +114,9 @@ std::string ProfileFiles::Read(const std::string& path, std::string_view section
 
 bool ProfileFiles::Write(const std::string& path, std::string_view section, std::string_view key,
                          std::optional<std::string_view> value) {
+    if (!codec_->Available()) {
+        return false;
+    }
     struct stat st {};
     const bool exists = ::stat(path.c_str(), &st) == 0;
     if (exists && !S_ISREG(st.st_mode)) {
