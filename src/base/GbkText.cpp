@@ -30,9 +30,9 @@ std::size_t GbkLength(const GbkCodec& codec, char32_t cp) {
 }  // namespace
 
 GbkCodec::GbkCodec(const char* charset)
-    : decode_((kLeadLast - kLeadFirst + 1) * kTrailCount, 0), encode_(0x10000, 0) {
+    : decode_(std::size_t{kLeadLast - kLeadFirst + 1} * kTrailCount, 0), encode_(0x10000, 0) {
     iconv_t cd = iconv_open("UTF-32LE", charset);
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
+    if (reinterpret_cast<std::intptr_t>(cd) == -1) {
         return;
     }
     available_ = true;
@@ -99,8 +99,8 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-CodePoint NextCodePoint(std::string_view s, std::size_t pos) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+CodePoint NextCodePoint(std::string_view utf8, std::size_t pos) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(utf8[i]); };
     const unsigned b0 = byte(pos);
     if (b0 < 0x80) {
         return {b0, 1};
@@ -117,7 +117,7 @@ CodePoint NextCodePoint(std::string_view s, std::size_t pos) {
     } else {
         return {0xFFFD, 1};
     }
-    if (pos + len > s.size()) {
+    if (pos + len > utf8.size()) {
         return {0xFFFD, 1};
     }
     for (std::size_t i = 1; i < len; ++i) {

@@ -30,7 +30,7 @@ class FileDescriptor {
 };
 
 bool CopyContents(int from, AtomicFile& to) {
-    std::array<char, 64 * 1024> buffer{};
+    std::array<char, std::size_t{64} * 1024> buffer{};
     for (;;) {
         const ssize_t n = ::read(from, buffer.data(), buffer.size());
         if (n < 0) {
