@@ -8,6 +8,7 @@
 #include "app/QtDesktopServices.h"
 #include "app/SingleInstance.h"
 #include "audio/SdlAudioEngine.h"
+#include "base/GbkText.h"
 #include "base/ProgramFolder.h"
 #include "hotkeys/HotkeyPlatform.h"
 
@@ -22,6 +23,15 @@ int main(int argc, char** argv) {
     if (!instance.IsFirst()) {
         prompts.Show({.text = "软件已经运行,请在右下角查看！", .caption = "友情提醒:"});
         return 0;
+    }
+
+    // Without the C library's GBK converter no Chinese text reads right, and the INI files
+    // refuse every write for this run so that none is spoiled; the user is told so at once.
+    if (!vorlune::GbkCodec::System().Available()) {
+        prompts.Show({.text = "系统缺少GBK中文编码支持,音效名称和路径将无法正确显示！\r\n"
+                              "为了保护您的设置文件,本次运行不会保存任何修改,"
+                              "请安装系统的中文编码支持后重新打开软件。",
+                      .icon = vorlune::PromptIcon::Warning});
     }
 
     vorlune::WindowKeepAbove keepAbove;
