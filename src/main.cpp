@@ -3,11 +3,13 @@
 
 #include "app/Application.h"
 #include "app/KeepAbove.h"
-#include "app/MainWindow.h"
 #include "app/MessageBoxPrompts.h"
+#include "app/ProgramExit.h"
 #include "app/QtDesktopServices.h"
 #include "app/SingleInstance.h"
+#include "app/SystemTray.h"
 #include "audio/SdlAudioEngine.h"
+#include "base/AppState.h"
 #include "base/GbkText.h"
 #include "base/ProgramFolder.h"
 #include "hotkeys/HotkeyPlatform.h"
@@ -39,10 +41,20 @@ int main(int argc, char** argv) {
     vorlune::SdlAudioEngine audio;
     vorlune::HotkeyPlatform hotkeys =
         vorlune::CreateHotkeyPlatform(QGuiApplication::platformName().toStdString());
-    vorlune::Application app(
-        folder, {prompts, keepAbove, *hotkeys.backend, *hotkeys.watcher, desktop, audio});
+    vorlune::QtSystemTray tray;
+    vorlune::EventLoopExit programExit;
+    vorlune::AppState state;
+    vorlune::Application app(folder, state,
+                             {.prompts = prompts,
+                              .keepAbove = keepAbove,
+                              .hotkeys = *hotkeys.backend,
+                              .keyWatcher = *hotkeys.watcher,
+                              .desktop = desktop,
+                              .audio = audio,
+                              .tray = tray,
+                              .exit = programExit});
     app.OnMainWindowCreated();
-    app.Window().show();
+    app.ShowMainWindow();
     const int code = QApplication::exec();
     app.OnMainWindowDestroyed();
     return code;
