@@ -61,7 +61,7 @@ void Run(benchmark::State& state, HotkeyBackend& backend, bool fromEmpty) {
     Setup setup;
     HotkeyRegistry registry(
         backend, setup.settings,
-        [&setup](std::int32_t n) { return setup.slotTexts[static_cast<std::size_t>(n - 1)]; }, {},
+        [&setup](std::int32_t n) { return setup.slotTexts[static_cast<std::size_t>(n - 1)]; },
         nullptr, [] { QCoreApplication::processEvents(); });
     registry.RegisterAllHotkeys();
     int held = 0;

@@ -8,20 +8,11 @@
 #include "app/BottomLine.h"
 #include "app/CategoryToolbar.h"
 #include "app/ControlStrip.h"
-#include "app/ControlStripView.h"
+#include "app/DelayPumping.h"
 #include "app/KeepAbove.h"
-#include "app/MainWindow.h"
+#include "app/RegionWiring.h"
 #include "app/SettingsPage.h"
 #include "app/SwitchButton.h"
-#include "app/TrayIcon.h"
-#include "audio/AudioPlayer.h"
-#include "audio/controls/OutputDevices.h"
-#include "audio/controls/PlaybackControls.h"
-#include "audio/controls/TimerPeriod.h"
-#include "hotkeys/HotkeyRegistry.h"
-#include "slots/SlotGrid.h"
-#include "slots/SlotTrigger.h"
-#include "slots/editing/SelectSlot.h"
 #include "spectrum/SpectrumPanel.h"
 
 namespace vorlune {
@@ -37,129 +28,130 @@ SwitchButton::Picture PictureOf(std::int32_t value) {
     return value == 0 ? SwitchButton::Picture::Off : SwitchButton::Picture::Loaded;
 }
 
-}  // namespace
-
-Application::Application(const ProgramFolder& folder, Platform platform)
-    : folder_(folder),
-      platform_(platform),
-      settings_(files_, folder),
-      slots_(files_, folder),
-      player_(std::make_unique<AudioPlayer>(platform.audio)) {
-    grid_ = std::make_unique<SlotGrid>(slots_, [this] { registry_->RegisterAllHotkeys(); });
+std::array<QWidget*, kCategoryPages> PagesOf(const SlotGrid& grid) {
     std::array<QWidget*, kCategoryPages> pages{};
     for (int p = 0; p < kCategoryPages; ++p) {
-        pages[static_cast<std::size_t>(p)] = grid_->Page(p);
+        pages[static_cast<std::size_t>(p)] = grid.Page(p);
     }
-    window_ = std::make_unique<MainWindow>(pages);
-    tray_ = std::make_unique<TrayIcon>();
+    return pages;
+}
 
-    AudioPlayer& player = *player_;
+// The spectrum panel in its place on the window, drawing the player's current stream.
+SpectrumPanel& AddSpectrumPanel(MainWindow& window, const AudioPlayer& player) {
     auto* spectrum = new SpectrumPanel([&player](FftMagnitudes& magnitudes) {
         return player.GetFft512(player.CurrentStream(), magnitudes) >= 0;
     });
-    window_->SetSpectrumPanel(spectrum);
-    ControlStrip* strip = window_->Controls();
-    stripView_ = std::make_unique<ControlStripView>(*strip, *spectrum);
-    playback_ = std::make_unique<PlaybackControls>(*player_, settings_, *stripView_,
-                                                   [](int ms) { DelayPumping(ms); });
-    trigger_ = std::make_unique<SlotTrigger>(
-        *player_, slots_, settings_, folder_, state_, platform_.prompts,
-        TriggerHooks{
-            .keepOnTopRelease = [this] { KeepOnTopRelease(); },
-            .showSoundLoaded = [strip] { strip->ShowStopPicture(true); },
-            .soundStarted =
-                [this, strip] {
-                    strip->ShowPausePicture(ControlStrip::PausePicture::Play);
-                    playback_->SoundStarted();
-                },
-            .offerSlotDialog =
-                [this](int n, const std::string& tag) {
-                    SelectSlot(state_, n, tag);
-                    state_.slotDialogMode = SlotDialogMode::SlotSound;
-                    if (openSlotDialog) {
-                        openSlotDialog(SlotDialogMode::SlotSound);
-                    }
-                },
-        });
-    BottomLine* bottom = window_->Bottom();
-    devices_ = std::make_unique<OutputDevices>(*player_, settings_, platform_.prompts,
-                                               *bottom->Devices(), *bottom->ApplyButton());
+    window.SetSpectrumPanel(spectrum);
+    return *spectrum;
+}
 
-    HotkeyActions actions;
-    for (int n = 1; n <= kSlotCount; ++n) {
-        actions.slotTriggers[static_cast<std::size_t>(n - 1)] = [this, n] { TriggerSlotButton(n); };
-    }
-    actions.masterSwitch = [this] { ToggleHotkeys(); };
-    actions.pauseOrResume = [this] { playback_->PauseOrResume(); };
-    actions.stopSound = [this] { playback_->StopSound(); };
-    registry_ = std::make_unique<HotkeyRegistry>(
-        platform_.hotkeys, settings_, [this](std::int32_t n) { return slots_.ReadSlotHotkey(n); },
-        std::move(actions),
-        [strip](SpecialHotkey which, const std::string& text) {
-            const auto label = which == SpecialHotkey::Pause  ? ControlStrip::Special::PauseResume
-                               : which == SpecialHotkey::Stop ? ControlStrip::Special::Stop
-                                                              : ControlStrip::Special::MasterSwitch;
-            strip->HotkeyLabel(label)->setText(QString::fromStdString(text));
-        },
-        [] { QCoreApplication::processEvents(); });
+HotkeyRegistry::LabelWriter LabelsOn(ControlStrip& strip) {
+    return [&strip](SpecialHotkey which, const std::string& text) {
+        strip.HotkeyLabel(which)->setText(QString::fromStdString(text));
+    };
+}
 
-    connect(window_->Toolbar(), &CategoryToolbar::categoryClicked, this,
+}  // namespace
+
+Application::Application(const ProgramFolder& folder, AppState& state, Platform platform)
+    : settings_(files_, folder),
+      slots_(files_, folder),
+      player_(platform.audio),
+      grid_(slots_),
+      window_(PagesOf(grid_)),
+      spectrum_(AddSpectrumPanel(window_, player_)),
+      tray_(platform.tray),
+      onTop_(settings_, platform.keepAbove, window_, *window_.Settings()->OnTopSwitch()),
+      registry_(
+          platform.hotkeys, settings_,
+          [&store = slots_](std::int32_t n) { return store.ReadSlotHotkey(n); },
+          LabelsOn(*window_.Controls()), [] { QCoreApplication::processEvents(); }),
+      hotkeySwitch_(settings_, registry_, *window_.Controls()->HotkeySwitch(), tray_, window_),
+      stripView_(*window_.Controls(), spectrum_),
+      // The monitor timer is one of the window's objects, as the spectrum's timer is.
+      playback_(
+          player_, settings_, stripView_, [](int ms) { DelayPumping(ms); }, &window_),
+      trigger_(player_, slots_, settings_, folder, state, platform.prompts, onTop_),
+      devices_(player_, settings_, platform.prompts, *window_.Bottom()->Devices(),
+               *window_.Bottom()->ApplyButton()),
+      commands_(grid_, trigger_, playback_, hotkeySwitch_),
+      dispatch_(platform.hotkeys, commands_),
+      editing_(
+          SlotEditingServices{
+              .state = state,
+              .slotStore = slots_,
+              .settings = settings_,
+              .folder = folder,
+              .prompts = platform.prompts,
+              .desktop = platform.desktop,
+              .grid = grid_,
+              .hotkeys = registry_,
+              .onTop = onTop_,
+          },
+          platform.keyWatcher),
+      trayController_(window_, platform.tray),
+      exit_(platform.prompts, onTop_, ExitParts{playback_.MonitorTimer(), player_, slots_, tray_},
+            platform.exit),
+      links_(settings_, platform.desktop, platform.prompts, folder) {
+    ControlStrip* strip = window_.Controls();
+    BottomLine* bottom = window_.Bottom();
+    connect(window_.Toolbar(), &CategoryToolbar::categoryClicked, this,
             &Application::SelectCategory);
-    connect(window_->Settings(), &SettingsPage::onTopClicked, this, &Application::ToggleOnTop);
-    connect(grid_.get(), &SlotGrid::slotClicked, this, &Application::TriggerSlotButton);
-    connect(strip, &ControlStrip::hotkeySwitchClicked, this, &Application::ToggleHotkeys);
-    connect(strip, &ControlStrip::pauseClicked, playback_.get(), &PlaybackControls::PauseOrResume);
-    connect(strip, &ControlStrip::stopClicked, playback_.get(), &PlaybackControls::StopSound);
-    connect(strip, &ControlStrip::repeatClicked, playback_.get(), &PlaybackControls::ToggleRepeat);
-    connect(strip, &ControlStrip::volumeChanged, playback_.get(),
-            &PlaybackControls::OnVolumeChanged);
-    connect(bottom->Devices(), &DeviceComboBox::aboutToDropDown, devices_.get(),
+    connect(window_.Settings(), &SettingsPage::onTopClicked, this, [this] { onTop_.Toggle(); });
+    connect(&grid_, &SlotGrid::slotClicked, this, [this](int n) { commands_.PlaySlot(n); });
+    connect(&grid_, &SlotGrid::filled, this, [this] { registry_.RegisterAllHotkeys(); });
+    connect(strip, &ControlStrip::hotkeySwitchClicked, this, [this] { hotkeySwitch_.Toggle(); });
+    connect(strip, &ControlStrip::pauseClicked, &playback_, &PlaybackControls::PauseOrResume);
+    connect(strip, &ControlStrip::stopClicked, &playback_, &PlaybackControls::StopSound);
+    connect(strip, &ControlStrip::repeatClicked, &playback_, &PlaybackControls::ToggleRepeat);
+    connect(strip, &ControlStrip::volumeChanged, &playback_, &PlaybackControls::OnVolumeChanged);
+    connect(&trigger_, &SlotTrigger::soundLoaded, strip, [strip] { strip->ShowStopPicture(true); });
+    connect(&trigger_, &SlotTrigger::soundStarted, this, [this, strip] {
+        strip->ShowPausePicture(ControlStrip::PausePicture::Play);
+        playback_.SoundStarted();
+    });
+    connect(bottom->Devices(), &DeviceComboBox::aboutToDropDown, &devices_,
             &OutputDevices::LoadOutputDevices);
-    connect(bottom->OutputLink(), &LinkLabel::pressed, devices_.get(),
-            &OutputDevices::ExplainOutput);
+    connect(bottom->OutputLink(), &LinkLabel::pressed, &devices_, &OutputDevices::ExplainOutput);
 
-    WireSlotEditing(*this);
-    WireLeaving(*this);
+    ConnectSlotEditing(editing_, grid_, *strip, *window_.Settings(), trigger_);
+    ConnectLeaving(window_, trayController_, exit_, links_);
 }
 
 Application::~Application() = default;
 
 void Application::OnMainWindowCreated() {
-    window_->setWindowTitle(QString::fromStdString(settings_.Read(setting::kTitle)));
-    UpdateTrayIcon();
-    player_->Init(kDefaultDevice);
-    state_.slotListPath = slots_.ListPath();
+    window_.setWindowTitle(QString::fromStdString(settings_.Read(setting::kTitle)));
+    hotkeySwitch_.ShowInTray();
+    player_.Init(kDefaultDevice);
     RestorePage();
-    grid_->LoadSlotGrid();
-    devices_->LoadOutputDevices();
+    grid_.LoadSlotGrid();
+    devices_.LoadOutputDevices();
     RestoreSwitchStates();
     RestoreVolume();
-    if (settings_.ReadInt(setting::kOnTop) == 1) {
-        platform_.keepAbove.SetKeepAbove(window_.get(), true);
-    }
-    if (!registry_->HotkeysAvailable()) {
-        window_->SetStatusText(
+    onTop_.Restore();
+    if (!registry_.HotkeysAvailable()) {
+        window_.SetStatusText(
             QStringLiteral("全局快捷键不可用：当前桌面不支持，只能用鼠标点击播放"));
     }
 }
 
-void Application::OnMainWindowDestroyed() {
-    registry_->UnregisterAllHotkeys();
-    player_->Stop(player_->CurrentStream());
-    player_->FreeStream(player_->CurrentStream());
-    player_->Free();
+void Application::ShowMainWindow() {
+    window_.show();
 }
 
-void Application::UpdateTrayIcon() {
-    const bool on = settings_.ReadInt(setting::kHotkeysOn) == 1;
-    tray_->UpdateTrayIcon(on, TrayTip(window_->windowTitle().toStdString(), on));
+void Application::OnMainWindowDestroyed() {
+    registry_.UnregisterAllHotkeys();
+    player_.Stop(player_.CurrentStream());
+    player_.FreeStream(player_.CurrentStream());
+    player_.Free();
 }
 
 void Application::RestorePage() {
-    state_.currentPage = settings_.ReadInt(setting::kPage);
-    if (state_.currentPage >= 0 && state_.currentPage < kCategoryPages) {
-        window_->Pages()->setCurrentIndex(state_.currentPage);
-        window_->Toolbar()->MarkOnly(state_.currentPage);
+    const std::int32_t page = settings_.ReadInt(setting::kPage);
+    if (page >= 0 && page < kCategoryPages) {
+        window_.Pages()->setCurrentIndex(page);
+        window_.Toolbar()->MarkOnly(page);
     }
 }
 
@@ -167,7 +159,7 @@ void Application::RestoreSwitchStates() {
     const std::string folder = settings_.Read(setting::kPageName);
     for (int i = 0; i < kCategoryPages; ++i) {
         if (folder == kCategoryFolders[static_cast<std::size_t>(i)]) {
-            window_->Toolbar()->AddMark(i + 1);
+            window_.Toolbar()->AddMark(i + 1);
         }
     }
     const auto show = [this](SwitchButton* button, const SettingKey& key) {
@@ -176,54 +168,24 @@ void Application::RestoreSwitchStates() {
             button->ShowPicture(picture);
         }
     };
-    show(window_->Controls()->HotkeySwitch(), setting::kHotkeysOn);
-    show(window_->Controls()->RepeatSwitch(), setting::kRepeat);
-    show(window_->Settings()->OnTopSwitch(), setting::kOnTop);
+    show(window_.Controls()->HotkeySwitch(), setting::kHotkeysOn);
+    show(window_.Controls()->RepeatSwitch(), setting::kRepeat);
+    show(window_.Settings()->OnTopSwitch(), setting::kOnTop);
 }
 
 void Application::RestoreVolume() {
-    QSlider* slider = window_->Controls()->Volume();
+    QSlider* slider = window_.Controls()->Volume();
     const QSignalBlocker quiet(slider);  // restoring the position is not a user's change
     slider->setValue(settings_.ReadInt(setting::kVolume));
-    window_->Controls()->VolumeLabel()->setText(QString::number(slider->value()) +
-                                                QLatin1Char('%'));
+    window_.Controls()->VolumeLabel()->setText(QString::number(slider->value()) + QLatin1Char('%'));
 }
 
 void Application::SelectCategory(int page) {
     if (page >= 0 && page < kCategoryPages) {
         settings_.Write(setting::kPage, std::to_string(page));
     }
-    window_->Toolbar()->MarkOnly(page);
-    window_->Pages()->setCurrentIndex(page);
-}
-
-void Application::ToggleOnTop() {
-    const std::optional<bool> on = ToggleSwitch(settings_, setting::kOnTop);
-    if (!on) {
-        return;
-    }
-    platform_.keepAbove.SetKeepAbove(window_.get(), *on);
-    window_->Settings()->OnTopSwitch()->ShowState(*on);
-}
-
-void Application::KeepOnTopRelease() {
-    if (settings_.ReadInt(setting::kOnTop) == 1) {
-        platform_.keepAbove.SetKeepAbove(window_.get(), false);
-    }
-}
-
-void Application::TriggerSlotButton(int n) {
-    trigger_->TriggerSlot(grid_->Tag(n).toStdString());
-}
-
-void Application::ToggleHotkeys() {
-    const std::optional<bool> on = ToggleSwitch(settings_, setting::kHotkeysOn);
-    if (!on) {
-        return;
-    }
-    registry_->RegisterAllHotkeys();
-    window_->Controls()->HotkeySwitch()->ShowState(*on);
-    UpdateTrayIcon();
+    window_.Toolbar()->MarkOnly(page);
+    window_.Pages()->setCurrentIndex(page);
 }
 
 }  // namespace vorlune

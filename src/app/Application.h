@@ -1,35 +1,60 @@
 #pragma once
 
-#include <QObject>
-#include <functional>
-#include <memory>
+// The composition root. Each kind of link between its parts has one form:
+// - An event (a click, a right-click, the window closing or minimised, the slot buttons filled,
+//   a sound loaded or started) is a Qt signal. A part connects the signals of what it owns; the
+//   links between parts are connected here and in the two region wirings (RegionWiring.h).
+// - A service (a part asks another to do something or to answer) comes in through the user's
+//   constructor: a reference to the service, or to a small interface when the service sits at
+//   the operating-system boundary (Platform) or the user needs only a slice of it (OnTopRelease,
+//   PlaybackView, HotkeyActions). A part that needs a single call and nothing else (the
+//   registry's slot-text reader and event pump, the fade's wait, the spectrum's source) takes
+//   that call as a std::function constructor parameter.
+// - Qt-free code cannot emit signals: its events go to a handler given in its constructor or set
+//   on it (a backend's fired ids, watched keys, the registry's labels).
+// No part receives the Application, which hands out nothing, and no part has a public
+// std::function. The members are built in their order, each from the ones above it, so nothing
+// is given or captured before it exists.
 
+#include <QObject>
+
+#include "app/ControlStripView.h"
+#include "app/ExitFlow.h"
+#include "app/HotkeyCommands.h"
+#include "app/HotkeySwitch.h"
+#include "app/LinkActions.h"
+#include "app/MainWindow.h"
+#include "app/TrayController.h"
+#include "app/TrayIcon.h"
+#include "app/WindowOnTop.h"
+#include "audio/AudioPlayer.h"
+#include "audio/controls/OutputDevices.h"
+#include "audio/controls/PlaybackControls.h"
 #include "base/AppState.h"
 #include "base/ProfileFile.h"
 #include "base/ProgramFolder.h"
-#include "base/Prompts.h"
 #include "base/SettingsStore.h"
+#include "hotkeys/HotkeyDispatch.h"
+#include "hotkeys/HotkeyRegistry.h"
+#include "slots/SlotGrid.h"
 #include "slots/SlotStore.h"
+#include "slots/SlotTrigger.h"
+#include "slots/editing/SlotEditing.h"
 
 namespace vorlune {
 
 class AudioEngine;
-class AudioPlayer;
 class DesktopServices;
 class HotkeyBackend;
-class HotkeyRegistry;
 class KeepAbove;
 class KeyWatcher;
-class MainWindow;
-class PlaybackControls;
-class SlotGrid;
-class SlotTrigger;
-class OutputDevices;
-class TrayIcon;
-class ControlStripView;
+class ProgramExit;
+class Prompts;
+class SpectrumPanel;
+class SystemTray;
 
 // The operating-system services the program uses; tests hand in fakes for all but the audio
-// engine, which they run on SDL's dummy or disk driver.
+// engine, which they run on SDL's dummy or disk driver behind a recorder.
 struct Platform {
     Prompts& prompts;
     KeepAbove& keepAbove;
@@ -37,77 +62,54 @@ struct Platform {
     KeyWatcher& keyWatcher;
     DesktopServices& desktop;
     AudioEngine& audio;
+    SystemTray& tray;
+    ProgramExit& exit;
 };
 
-class Application;
-// Wiring of the slot editing (context menu, slot dialog, special hotkey menus, restore) and of
-// leaving (tray menu, minimise to tray, exit questions, links); each lives in its own file and
-// parents what it creates to the application.
-void WireSlotEditing(Application& app);
-void WireLeaving(Application& app);
-
-// The composition root: builds the stores, the main window and its regions, and wires every
-// control to what it does. Owns everything for the life of the program.
+// Builds the stores, the main window and its regions, and wires every control to what it does.
+// Owns everything for the life of the program.
 class Application : public QObject {
     Q_OBJECT
   public:
-    Application(const ProgramFolder& folder, Platform platform);
+    // `state` is the program-wide state record; it outlives the application.
+    Application(const ProgramFolder& folder, AppState& state, Platform platform);
     ~Application() override;
 
     // The start-up sequence, in the order in which later steps read what earlier ones wrote.
     void OnMainWindowCreated();
+    void ShowMainWindow();
     // The main window is about to be destroyed: hotkeys released, sound stopped, output closed.
     void OnMainWindowDestroyed();
-
-    const ProgramFolder& Folder() const { return folder_; }
-    Platform& Services() { return platform_; }
-    AudioPlayer& Player() const { return *player_; }
-    PlaybackControls& Playback() const { return *playback_; }
-    SlotTrigger& Trigger() const { return *trigger_; }
-    OutputDevices& Devices() const { return *devices_; }
-    MainWindow& Window() const { return *window_; }
-    SlotGrid& Grid() const { return *grid_; }
-    TrayIcon& Tray() const { return *tray_; }
-    HotkeyRegistry& Hotkeys() const { return *registry_; }
-    AppState& State() { return state_; }
-    SettingsStore& Settings() { return settings_; }
-    SlotStore& Slots() { return slots_; }
-
-    // The slot dialog for the current slot or a special hotkey, in the given mode; set by the
-    // slot editing wiring (nothing opens until then).
-    std::function<void(SlotDialogMode)> openSlotDialog;
-
-    // Shows page n (0..5) and marks its toolbar button; pages 0..4 are remembered.
-    void SelectCategory(int page);
-    void ToggleOnTop();
-    // Takes the window out of always-on-top when the setting is on, before a message or dialog.
-    // Nothing puts it back until the switch is pressed again.
-    void KeepOnTopRelease();
-    void UpdateTrayIcon();
-    // The hotkey master switch: slot, pause and stop hotkeys on or off.
-    void ToggleHotkeys();
 
   private:
     void RestorePage();
     void RestoreSwitchStates();
     void RestoreVolume();
-    void TriggerSlotButton(int n);
+    // Shows page n (0..5) and marks its toolbar button; pages 0..4 are remembered.
+    void SelectCategory(int page);
 
-    const ProgramFolder& folder_;
-    Platform platform_;
+    // In dependency order: each member is built from the ones above it.
     ProfileFiles files_;
     SettingsStore settings_;
     SlotStore slots_;
-    AppState state_;
-    std::unique_ptr<AudioPlayer> player_;
-    std::unique_ptr<SlotGrid> grid_;
-    std::unique_ptr<MainWindow> window_;
-    std::unique_ptr<ControlStripView> stripView_;
-    std::unique_ptr<PlaybackControls> playback_;
-    std::unique_ptr<SlotTrigger> trigger_;
-    std::unique_ptr<OutputDevices> devices_;
-    std::unique_ptr<TrayIcon> tray_;
-    std::unique_ptr<HotkeyRegistry> registry_;
+    AudioPlayer player_;
+    SlotGrid grid_;
+    MainWindow window_;
+    SpectrumPanel& spectrum_;
+    TrayIcon tray_;
+    WindowOnTop onTop_;
+    HotkeyRegistry registry_;
+    HotkeySwitch hotkeySwitch_;
+    ControlStripView stripView_;
+    PlaybackControls playback_;
+    SlotTrigger trigger_;
+    OutputDevices devices_;
+    HotkeyCommands commands_;
+    HotkeyDispatch dispatch_;
+    SlotEditing editing_;
+    TrayController trayController_;
+    ExitFlow exit_;
+    LinkActions links_;
 };
 
 }  // namespace vorlune

@@ -3,7 +3,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
-#include "app/Fonts.h"
+#include "decoration/Fonts.h"
 
 namespace vorlune {
 namespace {

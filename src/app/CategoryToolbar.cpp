@@ -2,7 +2,7 @@
 
 #include <QToolButton>
 
-#include "app/Fonts.h"
+#include "decoration/Fonts.h"
 
 namespace vorlune {
 namespace {

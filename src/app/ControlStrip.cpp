@@ -4,24 +4,30 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
+#include <string_view>
 
-#include "app/Fonts.h"
 #include "app/SwitchButton.h"
+#include "decoration/Fonts.h"
 
 namespace vorlune {
 namespace {
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
+QString Utf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QLabel* MakeLabel(QWidget* parent, std::string_view name, const QString& text, QRect geometry) {
     auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromUtf8(name));
+    label->setObjectName(Utf8(name));
     label->setGeometry(geometry);
     label->setFont(YaHeiFont());
     label->setAttribute(Qt::WA_TranslucentBackground);
     return label;
 }
 
-QLabel* MakeHotkeyLabel(QWidget* parent, const char* name, QRect geometry) {
-    QLabel* label = MakeLabel(parent, name, QString(), geometry);
+// The label under a button that shows the special hotkey's text.
+QLabel* MakeHotkeyLabel(QWidget* parent, SpecialHotkey which, QRect geometry) {
+    QLabel* label = MakeLabel(parent, SpecialHotkeyOf(which).label, QString(), geometry);
     QFont font = label->font();
     font.setPointSize(7);
     label->setFont(font);
@@ -51,19 +57,19 @@ ControlStrip::ControlStrip(QWidget* parent) : QGroupBox(parent) {
     hotkeySwitch_->setObjectName(QStringLiteral("超级按钮_快捷控制"));
     hotkeySwitch_->setGeometry(82, 18, 80, 24);
     hotkeySwitch_->setToolTip(QStringLiteral("音效快捷键总开关（右键可设置快捷键）"));
-    masterLabel_ = MakeHotkeyLabel(this, "透明标签_kjkg", {8, 37, 64, 13});
+    MakeHotkeyLabel(this, SpecialHotkey::MasterSwitch, {8, 37, 64, 13});
 
     MakeLabel(this, "透明标签1", QStringLiteral("音效控制:"), {169, 19, 62, 24});
     pause_ = MakePictureButton(this, "超级按钮_音效控制",
                                QStringLiteral("继续/暂停当前音效（右键可设置快捷键）"),
                                {233, 12, 40, 37});
-    pauseLabel_ = MakeHotkeyLabel(this, "透明标签_kjkz", {161, 37, 64, 13});
+    MakeHotkeyLabel(this, SpecialHotkey::Pause, {161, 37, 64, 13});
 
     MakeLabel(this, "透明标签2", QStringLiteral("音效停止:"), {288, 19, 62, 24});
     stop_ =
         MakePictureButton(this, "超级按钮_音效关闭",
                           QStringLiteral("停止当前音效（右键可设置快捷键）"), {352, 12, 40, 37});
-    stopLabel_ = MakeHotkeyLabel(this, "透明标签_kjyxgb", {279, 38, 64, 13});
+    MakeHotkeyLabel(this, SpecialHotkey::Stop, {279, 38, 64, 13});
 
     MakeLabel(this, "透明标签4", QStringLiteral("重复音效:"), {407, 19, 62, 24});
     repeat_ = new SwitchButton(this);
@@ -98,16 +104,8 @@ ControlStrip::ControlStrip(QWidget* parent) : QGroupBox(parent) {
     }
 }
 
-QLabel* ControlStrip::HotkeyLabel(Special which) const {
-    switch (which) {
-        case Special::PauseResume:
-            return pauseLabel_;
-        case Special::Stop:
-            return stopLabel_;
-        case Special::MasterSwitch:
-            break;
-    }
-    return masterLabel_;
+QLabel* ControlStrip::HotkeyLabel(SpecialHotkey which) const {
+    return findChild<QLabel*>(Utf8(SpecialHotkeyOf(which).label), Qt::FindDirectChildrenOnly);
 }
 
 void ControlStrip::ShowPausePicture(PausePicture picture) {
@@ -133,11 +131,11 @@ bool ControlStrip::eventFilter(QObject* watched, QEvent* event) {
         if (widget != nullptr && mouse->button() == Qt::RightButton &&
             widget->rect().contains(mouse->position().toPoint())) {
             if (watched == hotkeySwitch_) {
-                emit specialRightReleased(Special::MasterSwitch);
+                emit specialRightReleased(SpecialHotkey::MasterSwitch);
             } else if (watched == pause_) {
-                emit specialRightReleased(Special::PauseResume);
+                emit specialRightReleased(SpecialHotkey::Pause);
             } else {
-                emit specialRightReleased(Special::Stop);
+                emit specialRightReleased(SpecialHotkey::Stop);
             }
             return true;
         }

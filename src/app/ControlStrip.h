@@ -2,6 +2,8 @@
 
 #include <QGroupBox>
 
+#include "hotkeys/SpecialHotkeys.h"
+
 class QLabel;
 class QPushButton;
 class QSlider;
@@ -15,8 +17,6 @@ class SwitchButton;
 class ControlStrip : public QGroupBox {
     Q_OBJECT
   public:
-    enum class Special { MasterSwitch, PauseResume, Stop };
-
     explicit ControlStrip(QWidget* parent = nullptr);
 
     SwitchButton* HotkeySwitch() const { return hotkeySwitch_; }
@@ -25,7 +25,8 @@ class ControlStrip : public QGroupBox {
     SwitchButton* RepeatSwitch() const { return repeat_; }
     QSlider* Volume() const { return volume_; }
     QLabel* VolumeLabel() const { return volumeLabel_; }
-    QLabel* HotkeyLabel(Special which) const;
+    // The label that shows a special hotkey's text, named in the hotkeys' table.
+    QLabel* HotkeyLabel(SpecialHotkey which) const;
 
     // Pictures of the pause/resume and stop buttons: active while a sound is under way.
     enum class PausePicture { Idle, Pause, Play };
@@ -41,7 +42,7 @@ class ControlStrip : public QGroupBox {
     void repeatClicked();
     void volumeChanged(int position);
     // Right mouse button released over one of the three buttons with a hotkey.
-    void specialRightReleased(vorlune::ControlStrip::Special which);
+    void specialRightReleased(vorlune::SpecialHotkey which);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -53,9 +54,6 @@ class ControlStrip : public QGroupBox {
     SwitchButton* repeat_;
     QSlider* volume_;
     QLabel* volumeLabel_;
-    QLabel* masterLabel_;
-    QLabel* pauseLabel_;
-    QLabel* stopLabel_;
     PausePicture pauseShown_ = PausePicture::Idle;
     bool stopActive_ = false;
 };

@@ -1,8 +1,10 @@
 #include "app/ExitFlow.h"
 
+#include <QCloseEvent>
 #include <QTimer>
 #include <optional>
 
+#include "app/ProgramExit.h"
 #include "app/TrayIcon.h"
 #include "audio/AudioPlayer.h"
 #include "slots/SlotStore.h"
@@ -27,20 +29,16 @@ Prompt QuitQuestion() {
             .defaultButton = PromptAnswer::No};
 }
 
-ExitFlow::ExitFlow(Prompts& prompts, std::function<void()> keepOnTopRelease, ExitParts parts,
-                   std::function<void(int)> endProcess, QObject* parent)
-    : QObject(parent),
-      endProcess(std::move(endProcess)),
-      prompts_(prompts),
-      keepOnTopRelease_(std::move(keepOnTopRelease)),
-      parts_(parts) {}
+ExitFlow::ExitFlow(Prompts& prompts, OnTopRelease& onTop, ExitParts parts, ProgramExit& programExit,
+                   QObject* parent)
+    : QObject(parent), prompts_(prompts), onTop_(onTop), parts_(parts), programExit_(programExit) {}
 
-bool ExitFlow::ConfirmClose() {
+void ExitFlow::ConfirmClose(QCloseEvent* event) {
     if (!Confirmed(CloseQuestion())) {
-        return false;
+        event->ignore();
+        return;
     }
     ExitApplication();
-    return true;
 }
 
 void ExitFlow::ConfirmQuit() {
@@ -50,7 +48,7 @@ void ExitFlow::ConfirmQuit() {
 }
 
 bool ExitFlow::Confirmed(const Prompt& question) {
-    keepOnTopRelease_();
+    onTop_.KeepOnTopRelease();
     return prompts_.Show(question) == PromptAnswer::Yes;
 }
 
@@ -63,9 +61,7 @@ void ExitFlow::ExitApplication() {
     parts_.slotList.WriteExitRecord();
     parts_.player.Free();
     parts_.tray.UpdateTrayIcon(std::nullopt);
-    if (endProcess) {
-        endProcess(0);
-    }
+    programExit_.EndProcess(0);
 }
 
 }  // namespace vorlune

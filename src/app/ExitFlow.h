@@ -1,15 +1,17 @@
 #pragma once
 
 #include <QObject>
-#include <functional>
 
+#include "base/OnTopRelease.h"
 #include "base/Prompts.h"
 
+class QCloseEvent;
 class QTimer;
 
 namespace vorlune {
 
 class AudioPlayer;
+class ProgramExit;
 class SlotStore;
 class TrayIcon;
 
@@ -32,11 +34,12 @@ struct ExitParts {
 class ExitFlow : public QObject {
     Q_OBJECT
   public:
-    ExitFlow(Prompts& prompts, std::function<void()> keepOnTopRelease, ExitParts parts,
-             std::function<void(int)> endProcess, QObject* parent = nullptr);
+    ExitFlow(Prompts& prompts, OnTopRelease& onTop, ExitParts parts, ProgramExit& programExit,
+             QObject* parent = nullptr);
 
-    // The main window asks whether it may close; true once the exit has run.
-    bool ConfirmClose();
+    // The close button, Alt+F4 or the window manager's close: the event is refused unless the
+    // exit has run.
+    void ConfirmClose(QCloseEvent* event);
     // "退出助手" in the tray menu.
     void ConfirmQuit();
     // Stops the monitor, stops and frees the sound, records the exit in the slot list, closes
@@ -44,15 +47,13 @@ class ExitFlow : public QObject {
     // is skipped for a failure of an earlier one.
     void ExitApplication();
 
-    // The last step; the program leaves its event loop, tests put a recorder in its place.
-    std::function<void(int)> endProcess;
-
   private:
     bool Confirmed(const Prompt& question);
 
     Prompts& prompts_;
-    std::function<void()> keepOnTopRelease_;
+    OnTopRelease& onTop_;
     ExitParts parts_;
+    ProgramExit& programExit_;
 };
 
 }  // namespace vorlune

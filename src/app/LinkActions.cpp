@@ -21,10 +21,10 @@ LinkActions::LinkActions(SettingsStore& settings, DesktopServices& desktop, Prom
       menu_(std::make_unique<QMenu>()) {
     menu_->setObjectName(QStringLiteral("链接分享"));
     menu_->setTitle(QStringLiteral("链接分享"));
-    openShop_ = menu_->addAction(QStringLiteral("进入淘宝页面"));
-    copy_ = menu_->addAction(QStringLiteral("复制购买链接"));
-    connect(openShop_, &QAction::triggered, this, &LinkActions::OpenShop);
-    connect(copy_, &QAction::triggered, this, &LinkActions::CopyShareText);
+    const QAction* openShop = menu_->addAction(QStringLiteral("进入淘宝页面"));
+    const QAction* copy = menu_->addAction(QStringLiteral("复制购买链接"));
+    connect(openShop, &QAction::triggered, this, &LinkActions::OpenShop);
+    connect(copy, &QAction::triggered, this, &LinkActions::CopyShareText);
 }
 
 LinkActions::~LinkActions() = default;

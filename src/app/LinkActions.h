@@ -4,7 +4,6 @@
 #include <memory>
 #include <string>
 
-class QAction;
 class QMenu;
 
 namespace vorlune {
@@ -36,18 +35,12 @@ class LinkActions : public QObject {
     // (see OpenableAddress); anything else is ignored without a message.
     void OpenAddress(const std::string& address);
 
-    QMenu* ShareMenu() const { return menu_.get(); }
-    QAction* OpenShopAction() const { return openShop_; }
-    QAction* CopyAction() const { return copy_; }
-
   private:
     SettingsStore& settings_;
     DesktopServices& desktop_;
     Prompts& prompts_;
     const ProgramFolder& folder_;
     std::unique_ptr<QMenu> menu_;
-    QAction* openShop_;
-    QAction* copy_;
 };
 
 }  // namespace vorlune

@@ -8,8 +8,8 @@
 #include "app/BottomLine.h"
 #include "app/CategoryToolbar.h"
 #include "app/ControlStrip.h"
-#include "app/Fonts.h"
 #include "app/SettingsPage.h"
+#include "decoration/Fonts.h"
 
 namespace vorlune {
 
@@ -71,17 +71,14 @@ QString MainWindow::StatusText() const {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (closeRequested && !closeRequested()) {
-        event->ignore();
-        return;
-    }
     event->accept();
+    emit closeRequested(event);
 }
 
 void MainWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && isMinimized() && minimised) {
-        minimised();
+    if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+        emit minimised();
     }
 }
 

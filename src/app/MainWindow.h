@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QCloseEvent>
 #include <QWidget>
 #include <array>
-#include <functional>
 
 class QLabel;
 class QStackedWidget;
@@ -40,10 +40,12 @@ class MainWindow : public QWidget {
     void SetStatusText(const QString& text);
     QString StatusText() const;
 
-    // May the window close? Called for the close button, Alt+F4 and the window manager.
-    std::function<bool()> closeRequested;
-    // Called when the window has become minimised.
-    std::function<void()> minimised;
+  signals:
+    // The close button, Alt+F4 or the window manager asks the window to close; a receiver
+    // refuses by ignoring the event (connected directly, it answers before the window closes).
+    void closeRequested(QCloseEvent* event);
+    // The window has become minimised.
+    void minimised();
 
   protected:
     void closeEvent(QCloseEvent* event) override;

@@ -6,8 +6,8 @@
 #include <QMenu>
 #include <QToolButton>
 
-#include "app/Fonts.h"
 #include "app/SwitchButton.h"
+#include "decoration/Fonts.h"
 
 namespace vorlune {
 

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "app/CursorMenu.h"
+#include "app/SystemTray.h"
 
 namespace vorlune {
 
@@ -29,20 +30,19 @@ QPoint CentredOn(const QRect& screen, const QSize& frame) {
             screen.y() + (screen.height() - frame.height()) / 2};
 }
 
-TrayController::TrayController(QWidget& window, QSystemTrayIcon& icon, QObject* parent)
-    : QObject(parent), window_(window), menu_(std::make_unique<QMenu>()) {
+TrayController::TrayController(QWidget& window, SystemTray& tray, QObject* parent)
+    : QObject(parent), window_(window), tray_(tray), menu_(std::make_unique<QMenu>()) {
     menu_->setObjectName(QStringLiteral("托盘操作"));
     menu_->setTitle(QStringLiteral("托盘操作"));
-    showAction_ = menu_->addAction(QStringLiteral("打开主界面"));
-    quitAction_ = menu_->addAction(QStringLiteral("退出助手"));
-    connect(showAction_, &QAction::triggered, this, &TrayController::ShowMainWindow);
-    connect(quitAction_, &QAction::triggered, this, &TrayController::quitChosen);
-    connect(&icon, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) {
-                if (const auto event = TrayEventOf(reason)) {
-                    OnTrayEvent(*event);
-                }
-            });
+    const QAction* show = menu_->addAction(QStringLiteral("打开主界面"));
+    const QAction* quit = menu_->addAction(QStringLiteral("退出助手"));
+    connect(show, &QAction::triggered, this, &TrayController::ShowMainWindow);
+    connect(quit, &QAction::triggered, this, &TrayController::quitChosen);
+    connect(&tray, &SystemTray::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (const auto event = TrayEventOf(reason)) {
+            OnTrayEvent(*event);
+        }
+    });
 }
 
 TrayController::~TrayController() = default;
@@ -79,7 +79,8 @@ void TrayController::ShowMainWindow() {
 }
 
 void TrayController::OnMinimised() {
-    if (!trayAvailable || !trayAvailable()) {
+    // Asked at every minimise: a tray may come and go with the desktop's panel.
+    if (!tray_.Available()) {
         return;
     }
     // Hidden once the state change is through: showMinimized() shows the window after telling

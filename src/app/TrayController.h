@@ -3,17 +3,17 @@
 #include <QObject>
 #include <QPoint>
 #include <QSystemTrayIcon>
-#include <functional>
 #include <memory>
 #include <optional>
 
-class QAction;
 class QMenu;
 class QRect;
 class QSize;
 class QWidget;
 
 namespace vorlune {
+
+class SystemTray;
 
 // What the tray icon's mouse events mean: a click does nothing (it also comes first in a
 // double-click), a double-click shows the main window, a right click or the context-menu key
@@ -31,7 +31,7 @@ QPoint CentredOn(const QRect& screen, const QSize& frame);
 class TrayController : public QObject {
     Q_OBJECT
   public:
-    TrayController(QWidget& window, QSystemTrayIcon& icon, QObject* parent = nullptr);
+    TrayController(QWidget& window, SystemTray& tray, QObject* parent = nullptr);
     ~TrayController() override;
 
     void OnTrayEvent(TrayEvent event);
@@ -43,22 +43,14 @@ class TrayController : public QObject {
     // ordinary minimised window.
     void OnMinimised();
 
-    QMenu* Menu() const { return menu_.get(); }
-    QAction* ShowAction() const { return showAction_; }
-    QAction* QuitAction() const { return quitAction_; }
-
-    // Whether the desktop has a tray right now; asked at every minimise.
-    std::function<bool()> trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
-
   signals:
     // "退出助手" was chosen.
     void quitChosen();
 
   private:
     QWidget& window_;
+    SystemTray& tray_;
     std::unique_ptr<QMenu> menu_;
-    QAction* showAction_;
-    QAction* quitAction_;
 };
 
 }  // namespace vorlune

@@ -1,6 +1,6 @@
 #include "audio/AudioPlayer.h"
 
-#include "audio/FileMatch.h"
+#include "base/FileMatch.h"
 
 namespace vorlune {
 

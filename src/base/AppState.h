@@ -5,22 +5,10 @@
 
 namespace vorlune {
 
-// What the slot dialog is opened for.
-enum class SlotDialogMode : std::int32_t {
-    SlotSound = 0,
-    SlotHotkey = 1,
-    MasterHotkey = 2,
-    PauseHotkey = 3,
-    StopHotkey = 4,
-};
-
 // The one program-wide state record, created empty before the main window and touched only on
 // the user-interface thread. Handlers read its values afresh each time they need them, because
 // a hotkey or timer may run inside another handler that is waiting.
 struct AppState {
-    std::string slotListPath;
-    std::int32_t currentPage = 0;
-
     // The slot triggered last: its name and stored hotkey text.
     struct {
         std::string name;
@@ -31,9 +19,6 @@ struct AppState {
     std::string currentSlotSection;
     std::string currentSlotRef;
     std::int32_t currentSlotNumber = 0;
-
-    SlotDialogMode slotDialogMode = SlotDialogMode::SlotSound;
-    std::int32_t hotkeysEnabled = 0;
 };
 
 }  // namespace vorlune

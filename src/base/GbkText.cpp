@@ -4,8 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
-#include <vector>
 
 namespace vorlune {
 namespace {
@@ -17,81 +15,71 @@ constexpr unsigned kTrailFirst = 0x40;
 constexpr unsigned kTrailLast = 0xFE;
 constexpr unsigned kTrailCount = kTrailLast - kTrailFirst + 1;
 
-bool IsEscape(char32_t cp) {
-    return cp >= kEscapeBase + 0x80 && cp <= kEscapeBase + 0xFF;
-}
-
-// Both directions of the two-byte part of GBK, built once from the C library's converter.
-// A code whose character another code already produces counts as invalid, so that every
-// decoded character encodes back to the bytes it came from.
-class GbkTables {
-  public:
-    GbkTables() : decode_((kLeadLast - kLeadFirst + 1) * kTrailCount, 0), encode_(0x10000, 0) {
-        iconv_t cd = iconv_open("UTF-32LE", "GBK");
-        if (cd == reinterpret_cast<iconv_t>(-1)) {
-            return;
-        }
-        for (unsigned lead = kLeadFirst; lead <= kLeadLast; ++lead) {
-            for (unsigned trail = kTrailFirst; trail <= kTrailLast; ++trail) {
-                if (trail == 0x7F) {
-                    continue;
-                }
-                std::array<char, 2> in{static_cast<char>(lead), static_cast<char>(trail)};
-                std::array<char, 16> out{};
-                char* inPtr = in.data();
-                char* outPtr = out.data();
-                std::size_t inLeft = in.size();
-                std::size_t outLeft = out.size();
-                iconv(cd, nullptr, nullptr, nullptr, nullptr);
-                if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) ||
-                    inLeft != 0 || out.size() - outLeft != 4) {
-                    continue;
-                }
-                const auto* u = reinterpret_cast<const unsigned char*>(out.data());
-                const char32_t cp =
-                    u[0] | (u[1] << 8) | (u[2] << 16) | (static_cast<char32_t>(u[3]) << 24);
-                if (cp < 0x80 || cp > 0xFFFF || encode_[cp] != 0) {
-                    continue;
-                }
-                encode_[cp] = static_cast<std::uint16_t>((lead << 8) | trail);
-                decode_[Index(lead, trail)] = cp;
-            }
-        }
-        iconv_close(cd);
-    }
-
-    char32_t Decode(unsigned lead, unsigned trail) const {
-        if (lead < kLeadFirst || lead > kLeadLast || trail < kTrailFirst || trail > kTrailLast) {
-            return 0;
-        }
-        return decode_[Index(lead, trail)];
-    }
-
-    // 0 when GBK has no such character.
-    std::uint16_t Encode(char32_t cp) const { return cp <= 0xFFFF ? encode_[cp] : 0; }
-
-  private:
-    static std::size_t Index(unsigned lead, unsigned trail) {
-        return (lead - kLeadFirst) * kTrailCount + (trail - kTrailFirst);
-    }
-    std::vector<char32_t> decode_;
-    std::vector<std::uint16_t> encode_;
-};
-
-const GbkTables& Tables() {
-    static const GbkTables tables;
-    return tables;
+std::size_t Index(unsigned lead, unsigned trail) {
+    return (lead - kLeadFirst) * kTrailCount + (trail - kTrailFirst);
 }
 
 // GBK length of one code point: 1 for ASCII and escaped bytes, 2 for GBK characters, 1 for "?".
-std::size_t GbkLength(const GbkTables& t, char32_t cp) {
-    if (cp < 0x80 || IsEscape(cp)) {
+std::size_t GbkLength(const GbkCodec& codec, char32_t cp) {
+    if (cp < 0x80 || IsUndecodedByte(cp)) {
         return 1;
     }
-    return t.Encode(cp) != 0 ? 2 : 1;
+    return codec.Encode(cp) != 0 ? 2 : 1;
 }
 
 }  // namespace
+
+GbkCodec::GbkCodec(const char* charset)
+    : decode_(std::size_t{kLeadLast - kLeadFirst + 1} * kTrailCount, 0), encode_(0x10000, 0) {
+    iconv_t cd = iconv_open("UTF-32LE", charset);
+    if (reinterpret_cast<std::intptr_t>(cd) == -1) {
+        return;
+    }
+    available_ = true;
+    for (unsigned lead = kLeadFirst; lead <= kLeadLast; ++lead) {
+        for (unsigned trail = kTrailFirst; trail <= kTrailLast; ++trail) {
+            if (trail == 0x7F) {
+                continue;
+            }
+            std::array<char, 2> in{static_cast<char>(lead), static_cast<char>(trail)};
+            std::array<char, 16> out{};
+            char* inPtr = in.data();
+            char* outPtr = out.data();
+            std::size_t inLeft = in.size();
+            std::size_t outLeft = out.size();
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) ||
+                inLeft != 0 || out.size() - outLeft != 4) {
+                continue;
+            }
+            const auto* u = reinterpret_cast<const unsigned char*>(out.data());
+            const char32_t cp =
+                u[0] | (u[1] << 8) | (u[2] << 16) | (static_cast<char32_t>(u[3]) << 24);
+            if (cp < 0x80 || cp > 0xFFFF || encode_[cp] != 0) {
+                continue;
+            }
+            encode_[cp] = static_cast<std::uint16_t>((lead << 8) | trail);
+            decode_[Index(lead, trail)] = cp;
+        }
+    }
+    iconv_close(cd);
+}
+
+const GbkCodec& GbkCodec::System() {
+    static const GbkCodec codec("GBK");
+    return codec;
+}
+
+char32_t GbkCodec::Decode(unsigned lead, unsigned trail) const {
+    if (lead < kLeadFirst || lead > kLeadLast || trail < kTrailFirst || trail > kTrailLast) {
+        return 0;
+    }
+    return decode_[Index(lead, trail)];
+}
+
+bool IsUndecodedByte(char32_t cp) {
+    return cp >= kEscapeBase + 0x80 && cp <= kEscapeBase + 0xFF;
+}
 
 void AppendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
@@ -111,8 +99,8 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-CodePoint NextCodePoint(std::string_view s, std::size_t pos) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+CodePoint NextCodePoint(std::string_view utf8, std::size_t pos) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(utf8[i]); };
     const unsigned b0 = byte(pos);
     if (b0 < 0x80) {
         return {b0, 1};
@@ -129,7 +117,7 @@ CodePoint NextCodePoint(std::string_view s, std::size_t pos) {
     } else {
         return {0xFFFD, 1};
     }
-    if (pos + len > s.size()) {
+    if (pos + len > utf8.size()) {
         return {0xFFFD, 1};
     }
     for (std::size_t i = 1; i < len; ++i) {
@@ -145,8 +133,7 @@ CodePoint NextCodePoint(std::string_view s, std::size_t pos) {
     return {cp, len};
 }
 
-std::string GbkToUtf8(std::string_view gbk) {
-    const GbkTables& t = Tables();
+std::string GbkToUtf8(std::string_view gbk, const GbkCodec& codec) {
     std::string out;
     out.reserve(gbk.size() + gbk.size() / 2);
     for (std::size_t i = 0; i < gbk.size();) {
@@ -157,7 +144,7 @@ std::string GbkToUtf8(std::string_view gbk) {
             continue;
         }
         if (i + 1 < gbk.size()) {
-            const char32_t cp = t.Decode(b, static_cast<unsigned char>(gbk[i + 1]));
+            const char32_t cp = codec.Decode(b, static_cast<unsigned char>(gbk[i + 1]));
             if (cp != 0) {
                 AppendUtf8(out, cp);
                 i += 2;
@@ -170,8 +157,7 @@ std::string GbkToUtf8(std::string_view gbk) {
     return out;
 }
 
-std::string Utf8ToGbk(std::string_view utf8) {
-    const GbkTables& t = Tables();
+std::string Utf8ToGbk(std::string_view utf8, const GbkCodec& codec) {
     std::string out;
     out.reserve(utf8.size());
     bool endsInLoneByte = false;  // the last byte written was kept undecoded
@@ -181,9 +167,9 @@ std::string Utf8ToGbk(std::string_view utf8) {
         const std::size_t at = out.size();
         if (c.value < 0x80) {
             out += static_cast<char>(c.value);
-        } else if (IsEscape(c.value)) {
+        } else if (IsUndecodedByte(c.value)) {
             out += static_cast<char>(c.value - kEscapeBase);
-        } else if (const std::uint16_t code = t.Encode(c.value); code != 0) {
+        } else if (const std::uint16_t code = codec.Encode(c.value); code != 0) {
             out += static_cast<char>(code >> 8);
             out += static_cast<char>(code & 0xFF);
         } else {
@@ -191,33 +177,31 @@ std::string Utf8ToGbk(std::string_view utf8) {
         }
         // A lone lead byte that the next byte would join into another character when read
         // means text put together anew around it; it goes the way of any character GBK lacks.
-        if (endsInLoneByte && t.Decode(static_cast<unsigned char>(out[at - 1]),
-                                       static_cast<unsigned char>(out[at])) != 0) {
+        if (endsInLoneByte && codec.Decode(static_cast<unsigned char>(out[at - 1]),
+                                           static_cast<unsigned char>(out[at])) != 0) {
             out[at - 1] = '?';
         }
-        endsInLoneByte = IsEscape(c.value);
+        endsInLoneByte = IsUndecodedByte(c.value);
     }
     return out;
 }
 
-std::size_t GbkByteLength(std::string_view utf8) {
-    const GbkTables& t = Tables();
+std::size_t GbkByteLength(std::string_view utf8, const GbkCodec& codec) {
     std::size_t n = 0;
     for (std::size_t i = 0; i < utf8.size();) {
         const CodePoint c = NextCodePoint(utf8, i);
         i += c.length;
-        n += GbkLength(t, c.value);
+        n += GbkLength(codec, c.value);
     }
     return n;
 }
 
-std::string_view CutToGbkBytes(std::string_view utf8, std::size_t maxBytes) {
-    const GbkTables& t = Tables();
+std::string_view CutToGbkBytes(std::string_view utf8, std::size_t maxBytes, const GbkCodec& codec) {
     std::size_t n = 0;
     std::size_t i = 0;
     while (i < utf8.size()) {
         const CodePoint c = NextCodePoint(utf8, i);
-        const std::size_t len = GbkLength(t, c.value);
+        const std::size_t len = GbkLength(codec, c.value);
         if (n + len > maxBytes) {
             break;
         }
@@ -233,7 +217,7 @@ std::string Utf8WithEscapes(std::string_view bytes) {
     for (std::size_t i = 0; i < bytes.size();) {
         const CodePoint c = NextCodePoint(bytes, i);
         const bool malformed = c.value == 0xFFFD && bytes.substr(i, 3) != "\xEF\xBF\xBD";
-        if (malformed || IsEscape(c.value)) {
+        if (malformed || IsUndecodedByte(c.value)) {
             // An escape code point written literally in the file is escaped byte by byte too,
             // so that it cannot be mistaken for an escaped byte.
             for (std::size_t k = 0; k < c.length; ++k) {
@@ -252,7 +236,7 @@ std::string Utf8FromEscapes(std::string_view utf8) {
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
         const CodePoint c = NextCodePoint(utf8, i);
-        if (IsEscape(c.value)) {
+        if (IsUndecodedByte(c.value)) {
             out += static_cast<char>(c.value - kEscapeBase);
         } else {
             out.append(utf8.substr(i, c.length));

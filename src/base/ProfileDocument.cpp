@@ -99,8 +99,7 @@ std::string_view CutUtf8Bytes(std::string_view text, std::size_t maxBytes) {
     std::size_t i = 0;
     while (i < text.size()) {
         const CodePoint c = NextCodePoint(text, i);
-        // An escaped byte stands for one byte of the file.
-        const std::size_t len = (c.value >= 0x10FF80 && c.value <= 0x10FFFF) ? 1 : c.length;
+        const std::size_t len = IsUndecodedByte(c.value) ? 1 : c.length;
         if (bytes + len > maxBytes) {
             break;
         }
@@ -112,20 +111,22 @@ std::string_view CutUtf8Bytes(std::string_view text, std::size_t maxBytes) {
 
 }  // namespace
 
-ProfileDocument ProfileDocument::Parse(std::string_view bytes) {
+ProfileDocument ProfileDocument::Parse(std::string_view bytes, const GbkCodec& codec) {
     if (bytes.starts_with(kUtf8Bom)) {
         return FromText(Utf8WithEscapes(bytes.substr(kUtf8Bom.size())), TextEncoding::Utf8Bom);
     }
     if (bytes.starts_with(kUtf16LeBom)) {
         return FromText(Utf16LeToUtf8(bytes.substr(kUtf16LeBom.size())), TextEncoding::Utf16LeBom);
     }
-    return FromText(GbkToUtf8(bytes), TextEncoding::Gbk);
+    return FromText(GbkToUtf8(bytes, codec), TextEncoding::Gbk, codec);
 }
 
-ProfileDocument ProfileDocument::FromText(std::string text, TextEncoding encoding) {
+ProfileDocument ProfileDocument::FromText(std::string text, TextEncoding encoding,
+                                          const GbkCodec& codec) {
     ProfileDocument doc;
     doc.text_ = std::move(text);
     doc.encoding_ = encoding;
+    doc.codec_ = &codec;
     doc.Index();
     return doc;
 }
@@ -139,7 +140,7 @@ std::string ProfileDocument::Encode(std::string_view text) const {
         case TextEncoding::Gbk:
             break;
     }
-    return Utf8ToGbk(text);
+    return Utf8ToGbk(text, *codec_);
 }
 
 void ProfileDocument::Index() {
@@ -199,7 +200,7 @@ std::optional<std::string> ProfileDocument::Value(std::string_view section,
     if (encoding_ == TextEncoding::Utf8Bom) {
         return std::string(CutUtf8Bytes(value, kMaxValueBytes));
     }
-    return std::string(CutToGbkBytes(value, kMaxValueBytes));
+    return std::string(CutToGbkBytes(value, kMaxValueBytes, *codec_));
 }
 
 std::string_view ProfileDocument::LineEnding() const {

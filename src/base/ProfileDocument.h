@@ -7,6 +7,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/GbkText.h"
+
 namespace vorlune {
 
 enum class TextEncoding { Gbk, Utf8Bom, Utf16LeBom };
@@ -18,14 +20,17 @@ enum class TextEncoding { Gbk, Utf8Bom, Utf16LeBom };
 // - a value loses the blanks around it and one matching pair of enclosing quotes, and is cut
 //   to 10,239 bytes before a character rather than through it;
 // - a write keeps every line it does not change byte for byte (comments, order, line ends).
-// The text is held as UTF-8 (see GbkText.h for how undecodable bytes survive).
+// The text is held as UTF-8 (see GbkText.h for how undecodable bytes survive); a GBK file is
+// read and written with the codec it was parsed with.
 class ProfileDocument {
   public:
     static constexpr std::size_t kMaxValueBytes = 10239;
 
     ProfileDocument() = default;
-    static ProfileDocument Parse(std::string_view fileBytes);
-    static ProfileDocument FromText(std::string text, TextEncoding encoding);
+    static ProfileDocument Parse(std::string_view fileBytes,
+                                 const GbkCodec& codec = GbkCodec::System());
+    static ProfileDocument FromText(std::string text, TextEncoding encoding,
+                                    const GbkCodec& codec = GbkCodec::System());
 
     std::optional<std::string> Value(std::string_view section, std::string_view key) const;
 
@@ -60,6 +65,7 @@ class ProfileDocument {
 
     std::string text_;
     TextEncoding encoding_ = TextEncoding::Gbk;
+    const GbkCodec* codec_ = &GbkCodec::System();
     std::vector<LineSpan> lines_;
     std::vector<SectionRange> sections_;
     std::unordered_map<std::string, std::size_t> firstSection_;  // folded name -> sections_ index

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <string>
 
+#include "base/AtomicFile.h"
+
 namespace vorlune {
 namespace {
 
@@ -34,20 +36,6 @@ bool ReadAll(int fd, std::string& out) {
     }
 }
 
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos) {
@@ -60,34 +48,26 @@ bool IsReadOnly(const struct stat& st) {
     return (st.st_mode & 0222) == 0;
 }
 
-// Writes bytes to a temporary file beside path and renames it over path.
-bool ReplaceFile(const std::string& path, std::string_view bytes, mode_t mode) {
+// Puts bytes in place of the file at path, in a folder that exists and is not write-protected.
+bool ReplaceFile(const std::string& path, std::string_view bytes) {
     const std::string folder = FolderOf(path);
     struct stat folderStat {};
     if (::stat(folder.c_str(), &folderStat) != 0 || !S_ISDIR(folderStat.st_mode) ||
         IsReadOnly(folderStat)) {
         return false;
     }
-    const std::size_t slash = path.rfind('/');
-    std::string temp =
-        folder + "/." + path.substr(slash == std::string::npos ? 0 : slash + 1) + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        return false;
-    }
-    bool ok = WriteAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-    }
-    return ok;
+    AtomicFile file(path);
+    return file.Write(bytes) && file.Commit();
 }
 
 }  // namespace
 
+ProfileFiles::ProfileFiles(const GbkCodec& codec)
+    : codec_(&codec),
+      empty_(std::make_shared<const ProfileDocument>(
+          ProfileDocument::FromText({}, TextEncoding::Gbk, codec))) {}
+
 std::shared_ptr<const ProfileDocument> ProfileFiles::Load(const std::string& path) {
-    static const auto kEmpty = std::make_shared<const ProfileDocument>();
     const auto identityOf = [](const struct stat& st) {
         return Identity{static_cast<std::uint64_t>(st.st_dev),
                         static_cast<std::uint64_t>(st.st_ino), st.st_size, ModifiedNs(st)};
@@ -96,7 +76,7 @@ std::shared_ptr<const ProfileDocument> ProfileFiles::Load(const std::string& pat
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
         cache_.erase(path);
-        return kEmpty;
+        return empty_;
     }
     if (const auto it = cache_.find(path);
         it != cache_.end() && it->second.identity == identityOf(st)) {
@@ -108,7 +88,7 @@ std::shared_ptr<const ProfileDocument> ProfileFiles::Load(const std::string& pat
             ::close(fd);
         }
         cache_.erase(path);
-        return kEmpty;
+        return empty_;
     }
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(st.st_size));
@@ -116,9 +96,9 @@ std::shared_ptr<const ProfileDocument> ProfileFiles::Load(const std::string& pat
     ::close(fd);
     if (!read) {
         cache_.erase(path);
-        return kEmpty;
+        return empty_;
     }
-    auto document = std::make_shared<const ProfileDocument>(ProfileDocument::Parse(bytes));
+    auto document = std::make_shared<const ProfileDocument>(ProfileDocument::Parse(bytes, *codec_));
     if (cache_.size() >= kMaxCachedFiles) {
         cache_.clear();
     }
@@ -134,6 +114,9 @@ std::string ProfileFiles::Read(const std::string& path, std::string_view section
 
 bool ProfileFiles::Write(const std::string& path, std::string_view section, std::string_view key,
                          std::optional<std::string_view> value) {
+    if (!codec_->Available()) {
+        return false;
+    }
     struct stat st {};
     const bool exists = ::stat(path.c_str(), &st) == 0;
     if (exists && !S_ISREG(st.st_mode)) {
@@ -147,8 +130,7 @@ bool ProfileFiles::Write(const std::string& path, std::string_view section, std:
     if (exists && IsReadOnly(st)) {
         return false;
     }
-    const mode_t mode = exists ? (st.st_mode & 07777) : 0644;
-    if (!ReplaceFile(path, document->Encode(*text), mode)) {
+    if (!ReplaceFile(path, document->Encode(*text))) {
         return false;
     }
     cache_.erase(path);  // the next read parses the new file once

@@ -19,12 +19,17 @@ namespace vorlune {
 // file untouched when nothing changes. A write does not create missing folders.
 class ProfileFiles {
   public:
+    // GBK files are read and written with codec. Without the C library's GBK converter every
+    // write is refused: each Chinese character written would become "?".
+    explicit ProfileFiles(const GbkCodec& codec = GbkCodec::System());
+
     // The value, or def when the file, the section or the key is missing.
     std::string Read(const std::string& path, std::string_view section, std::string_view key,
                      std::string_view def = {});
 
     // Writes key=value; no value deletes the key (the section header stays). false when the
-    // file could not be written (missing folder, read-only file or folder, no space).
+    // file could not be written (missing folder, read-only file or folder, no space, no GBK
+    // converter).
     bool Write(const std::string& path, std::string_view section, std::string_view key,
                std::optional<std::string_view> value);
 
@@ -43,6 +48,8 @@ class ProfileFiles {
     // The parsed file; an empty document when the file is missing or unreadable.
     std::shared_ptr<const ProfileDocument> Load(const std::string& path);
 
+    const GbkCodec* codec_;
+    std::shared_ptr<const ProfileDocument> empty_;
     std::unordered_map<std::string, Entry> cache_;
 };
 

@@ -1,26 +1,24 @@
 #include "hotkeys/HotkeyRegistry.h"
 
-#include "base/SettingsStore.h"
-
+#include <array>
 #include <vector>
+
+#include "base/SettingsStore.h"
+#include "slots/SlotStore.h"
 
 namespace vorlune {
 
 HotkeyRegistry::HotkeyRegistry(HotkeyBackend& backend, const SettingsStore& settings,
-                               SlotHotkeyReader readSlotHotkey, HotkeyActions actions,
-                               LabelWriter writeLabel, EventPump processPendingEvents)
+                               SlotHotkeyReader readSlotHotkey, LabelWriter writeLabel,
+                               EventPump processPendingEvents)
     : backend_(backend),
       settings_(settings),
       readSlotHotkey_(std::move(readSlotHotkey)),
-      actions_(std::move(actions)),
       writeLabel_(std::move(writeLabel)),
       processPendingEvents_(std::move(processPendingEvents)),
-      claims_(backend) {
-    backend_.SetFiredHandler([this](std::int32_t id) { Dispatch(id); });
-}
+      claims_(backend) {}
 
 HotkeyRegistry::~HotkeyRegistry() {
-    backend_.SetFiredHandler(nullptr);
     UnregisterAllHotkeys();
 }
 
@@ -37,26 +35,27 @@ void HotkeyRegistry::RegisterAllHotkeys() {
     // Started from a hotkey inside another run: that run's batch ends here, and so does it.
     CloseBatch();
     const bool enabled = settings_.ReadInt(setting::kHotkeysOn) == 1;
-    const std::string pause = settings_.Read(setting::kPauseHotkey);
-    const std::string stop = settings_.Read(setting::kStopHotkey);
-    const std::string master = settings_.Read(setting::kMasterHotkey);
+    std::array<std::string, kSpecialHotkeys.size()> specialTexts;
+    for (std::size_t i = 0; i < kSpecialHotkeys.size(); ++i) {
+        specialTexts[i] = settings_.Read(kSpecialHotkeys[i].setting);
+    }
     std::vector<std::string> slotTexts;
     if (enabled) {
         // All texts first, so the backend can ask the system for every combination in one go.
         std::vector<HotkeyCombination> wanted;
-        for (std::int32_t slot = hotkey_id::kFirstSlot; slot <= hotkey_id::kLastSlot; ++slot) {
+        for (std::int32_t slot = 1; slot <= kSlotCount; ++slot) {
             slotTexts.push_back(readSlotHotkey_ ? readSlotHotkey_(slot) : std::string());
             wanted.push_back(ParseStoredHotkey(slotTexts.back()));
         }
-        for (const std::string* special : {&pause, &stop, &master}) {
-            wanted.push_back(ParseStoredHotkey(*special));
+        for (const std::string& special : specialTexts) {
+            wanted.push_back(ParseStoredHotkey(special));
         }
         backend_.BeginBatch(wanted);
         batchOpen_ = true;
     }
-    for (std::int32_t slot = hotkey_id::kFirstSlot; slot <= hotkey_id::kLastSlot; ++slot) {
+    for (std::int32_t slot = 1; slot <= kSlotCount; ++slot) {
         if (enabled) {
-            RegisterHotkey(slot, slotTexts[static_cast<std::size_t>(slot - hotkey_id::kFirstSlot)]);
+            RegisterHotkey(slot, slotTexts[static_cast<std::size_t>(slot - 1)]);
         } else {
             UnregisterHotkey(slot);
         }
@@ -70,21 +69,23 @@ void HotkeyRegistry::RegisterAllHotkeys() {
         }
     }
     // The special hotkeys read their texts when the run began, like the slots.
-    RegisterSpecial(hotkey_id::kPause, SpecialHotkey::Pause, pause, enabled);
-    RegisterSpecial(hotkey_id::kStop, SpecialHotkey::Stop, stop, enabled);
-    RegisterSpecial(hotkey_id::kMasterSwitch, SpecialHotkey::MasterSwitch, master, !master.empty());
+    for (std::size_t i = 0; i < kSpecialHotkeys.size(); ++i) {
+        const SpecialHotkeyInfo& special = kSpecialHotkeys[i];
+        const std::string& text = specialTexts[i];
+        RegisterSpecial(special, text, special.independentOfSwitch ? !text.empty() : enabled);
+    }
     CloseBatch();
 }
 
-void HotkeyRegistry::RegisterSpecial(std::int32_t id, SpecialHotkey which,
-                                     std::string_view storedText, bool enabled) {
+void HotkeyRegistry::RegisterSpecial(const SpecialHotkeyInfo& special, std::string_view storedText,
+                                     bool enabled) {
     if (writeLabel_) {
-        writeLabel_(which, StoredToDisplay(storedText));
+        writeLabel_(special.which, StoredToDisplay(storedText));
     }
     if (enabled) {
-        RegisterHotkey(id, storedText);
+        RegisterHotkey(special.id, storedText);
     } else {
-        UnregisterHotkey(id);
+        UnregisterHotkey(special.id);
     }
 }
 
@@ -97,22 +98,6 @@ void HotkeyRegistry::CloseBatch() {
     if (batchOpen_) {
         batchOpen_ = false;
         backend_.EndBatch();
-    }
-}
-
-void HotkeyRegistry::Dispatch(std::int32_t id) {
-    const std::function<void()>* action = nullptr;
-    if (id >= hotkey_id::kFirstSlot && id <= hotkey_id::kLastSlot) {
-        action = &actions_.slotTriggers[static_cast<std::size_t>(id - hotkey_id::kFirstSlot)];
-    } else if (id == hotkey_id::kPause) {
-        action = &actions_.pauseOrResume;
-    } else if (id == hotkey_id::kStop) {
-        action = &actions_.stopSound;
-    } else if (id == hotkey_id::kMasterSwitch) {
-        action = &actions_.masterSwitch;
-    }
-    if (action != nullptr && *action) {
-        (*action)();
     }
 }
 

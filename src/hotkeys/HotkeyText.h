@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/StoredSeparator.h"
+
 namespace vorlune {
 
 // Modifier flags of a hotkey, as the system's hotkey registration takes them.
@@ -18,9 +20,9 @@ inline constexpr std::int32_t kVkControl = 17;
 inline constexpr std::int32_t kVkMenu = 18;
 inline constexpr std::int32_t kVkLeftWin = 91;
 
-// Separators of the two forms of a hotkey text: "Ctrl+A键" is shown, "Ctrl｜A键" is stored.
+// Separators of the two forms of a hotkey text: "Ctrl+A键" is shown, "Ctrl｜A键" is stored
+// (with kStoredSeparator).
 inline constexpr std::string_view kDisplaySeparator = "+";
-inline constexpr std::string_view kStoredSeparator = "｜";
 
 // A hotkey as the system registers it: modifier flags and a virtual-key code (0 for no key).
 struct HotkeyCombination {

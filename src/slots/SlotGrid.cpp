@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include "hotkeys/HotkeyText.h"
+
 namespace vorlune {
 namespace {
 
@@ -20,12 +22,7 @@ QString Numbered(const char* prefix, int n) {
 
 }  // namespace
 
-QString HotkeyDisplayText(const std::string& stored) {
-    return QString::fromStdString(stored).replace(QString::fromUtf8("｜"), QStringLiteral("+"));
-}
-
-SlotGrid::SlotGrid(SlotStore& store, std::function<void()> registerAllHotkeys, QObject* parent)
-    : QObject(parent), store_(store), registerAllHotkeys_(std::move(registerAllHotkeys)) {
+SlotGrid::SlotGrid(SlotStore& store, QObject* parent) : QObject(parent), store_(store) {
     for (int page = 0; page < kCategoryPages; ++page) {
         BuildPage(page);
     }
@@ -84,21 +81,21 @@ void SlotGrid::Fill(int n) {
     QPushButton* button = Button(n);
     button->setText(QString::fromStdString(store_.ReadSlotName(n, "+")));
     button->setProperty("tag", QString::fromStdString(store_.ReadSlotRef(n)));
-    Label(n)->setText(HotkeyDisplayText(store_.ReadSlotHotkey(n)));
+    Label(n)->setText(QString::fromStdString(StoredToDisplay(store_.ReadSlotHotkey(n))));
 }
 
 void SlotGrid::LoadSlotGrid() {
     for (int n = 1; n <= kSlotCount; ++n) {
         Fill(n);
     }
-    registerAllHotkeys_();
+    emit filled();
 }
 
 void SlotGrid::RefreshSlot(int n) {
     if (Button(n) != nullptr) {
         Fill(n);
     }
-    registerAllHotkeys_();
+    emit filled();
 }
 
 bool SlotGrid::eventFilter(QObject* watched, QEvent* event) {

@@ -3,7 +3,6 @@
 #include <QObject>
 #include <QString>
 #include <array>
-#include <functional>
 
 #include "slots/SlotLayout.h"
 #include "slots/SlotStore.h"
@@ -16,18 +15,19 @@ namespace vorlune {
 
 // The 209 slot buttons and their hotkey labels on the five category pages. A button's caption
 // is the slot's name and its "tag" property the slot's file reference; these controls are the
-// only in-memory copy of the slots. Every fill ends with a full hotkey registration.
+// only in-memory copy of the slots. Every fill ends with `filled`, on which the program
+// registers every hotkey again.
 class SlotGrid : public QObject {
     Q_OBJECT
   public:
-    SlotGrid(SlotStore& store, std::function<void()> registerAllHotkeys, QObject* parent = nullptr);
+    explicit SlotGrid(SlotStore& store, QObject* parent = nullptr);
 
     // The page widget of category page 0..4 with its group box, buttons and labels. The grid
     // keeps pointers to the controls; the caller takes the widget into its page control.
     QWidget* Page(int page) const { return pages_.at(static_cast<std::size_t>(page)); }
 
     void LoadSlotGrid();
-    // A number outside 1..209 fills nothing but still registers the hotkeys again.
+    // A number outside 1..209 fills nothing but still ends with `filled`.
     void RefreshSlot(int n);
 
     QPushButton* Button(int n) const;
@@ -40,6 +40,8 @@ class SlotGrid : public QObject {
   signals:
     void slotClicked(int n);
     void slotRightReleased(int n);
+    // A load or a refresh is done.
+    void filled();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -49,13 +51,9 @@ class SlotGrid : public QObject {
     void BuildPage(int page);
 
     SlotStore& store_;
-    std::function<void()> registerAllHotkeys_;
     std::array<QWidget*, kCategoryPages> pages_{};
     std::array<QPushButton*, kSlotCount + 1> buttons_{};
     std::array<QLabel*, kSlotCount + 1> labels_{};
 };
-
-// Display form of a stored hotkey text: every full-width bar becomes "+".
-QString HotkeyDisplayText(const std::string& stored);
 
 }  // namespace vorlune

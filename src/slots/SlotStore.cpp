@@ -56,7 +56,7 @@ bool SlotStore::WriteSlotName(int n, std::string_view name) {
 }
 
 bool SlotStore::WriteSlotRef(int n, std::string_view path) {
-    return WriteKey(n, kRefKey, SectionOf(n) + std::string(kBar) + std::string(path));
+    return WriteKey(n, kRefKey, SectionOf(n) + std::string(kStoredSeparator) + std::string(path));
 }
 
 bool SlotStore::WriteSlotHotkey(int n, std::string_view storedHotkey) {
@@ -79,13 +79,13 @@ bool SlotStore::WriteExitRecord() {
 }
 
 std::string SlotPathOf(std::string_view ref) {
-    const std::size_t bar = ref.rfind(kBar);
+    const std::size_t bar = ref.rfind(kStoredSeparator);
     return bar == std::string_view::npos ? std::string()
-                                         : std::string(ref.substr(bar + kBar.size()));
+                                         : std::string(ref.substr(bar + kStoredSeparator.size()));
 }
 
 std::int32_t SlotNumberOf(std::string_view ref) {
-    const std::size_t bar = ref.find(kBar);
+    const std::size_t bar = ref.find(kStoredSeparator);
     if (bar == std::string_view::npos) {
         return 0;
     }

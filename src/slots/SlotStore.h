@@ -7,12 +7,12 @@
 
 #include "base/ProfileFile.h"
 #include "base/ProgramFolder.h"
+#include "base/StoredSeparator.h"
 
 namespace vorlune {
 
+// The program's slots are numbered 1 to 209; slot n's hotkey has id n.
 inline constexpr int kSlotCount = 209;
-// The full-width bar that separates the parts of stored values.
-inline constexpr std::string_view kBar = "｜";
 // Stands for the program folder in stored paths.
 inline constexpr std::string_view kProgramFolderMark = "[取运行目录]";
 

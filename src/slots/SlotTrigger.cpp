@@ -6,21 +6,22 @@ std::string PlayablePath(std::string_view storedPath, const ProgramFolder& folde
     return ToLocalSeparators(ResolveSlotPath(storedPath, folder));
 }
 
-SlotTrigger::SlotTrigger(AudioPlayer& player, SlotStore& slots, SettingsStore& settings,
+SlotTrigger::SlotTrigger(AudioPlayer& player, SlotStore& store, SettingsStore& settings,
                          const ProgramFolder& folder, AppState& state, Prompts& prompts,
-                         TriggerHooks hooks)
-    : player_(player),
-      slots_(slots),
+                         OnTopRelease& onTop, QObject* parent)
+    : QObject(parent),
+      player_(player),
+      slots_(store),
       settings_(settings),
       folder_(folder),
       state_(state),
       prompts_(prompts),
-      hooks_(std::move(hooks)) {}
+      onTop_(onTop) {}
 
 void SlotTrigger::TriggerSlot(const std::string& tag) {
-    hooks_.keepOnTopRelease();
+    onTop_.KeepOnTopRelease();
     const int n = SlotNumberOf(tag);
-    hooks_.showSoundLoaded();
+    emit soundLoaded();
 
     state_.lastTriggered.hotkey = slots_.ReadSlotHotkey(n);
     const std::string path = SlotPathOf(slots_.ReadSlotRef(n));  // read again, not the tag
@@ -36,7 +37,7 @@ void SlotTrigger::TriggerSlot(const std::string& tag) {
     const double volume = settings_.ReadNumber(setting::kVolume) / 100.0;
     player_.SetChannelVolume(player_.CurrentStream(), static_cast<float>(volume));
     player_.Play(player_.CurrentStream());
-    hooks_.soundStarted();
+    emit soundStarted();
 }
 
 void SlotTrigger::ReportFailure(int n, const std::string& tag) {
@@ -52,7 +53,7 @@ void SlotTrigger::ReportFailure(int n, const std::string& tag) {
          .buttons = PromptButtons::YesNo,
          .defaultButton = PromptAnswer::No});
     if (answer == PromptAnswer::Yes) {
-        hooks_.offerSlotDialog(n, tag);
+        emit slotDialogWanted(n, QString::fromStdString(tag));
     }
 }
 

@@ -45,4 +45,23 @@ bool FakeKeepAbove::IsKeptAbove(const QWidget* window) const {
     return false;
 }
 
+void FakeSystemTray::ShowIcon(const QString& pictureFile, const QString& shownTip) {
+    picture = pictureFile;
+    tip = shownTip;
+}
+
+std::optional<bool> FakeSystemTray::ShownState() const {
+    if (!picture) {
+        return std::nullopt;
+    }
+    return *picture == QStringLiteral(":/icons/tray_on.svg");
+}
+
+void FakeProgramExit::EndProcess(int code) {
+    codes.push_back(code);
+    if (onEnd) {
+        onEnd(code);
+    }
+}
+
 }  // namespace vorlune::test

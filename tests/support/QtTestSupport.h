@@ -1,9 +1,14 @@
 #pragma once
 
+#include <QString>
 #include <QWidget>
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "app/KeepAbove.h"
+#include "app/ProgramExit.h"
+#include "app/SystemTray.h"
 
 namespace vorlune::test {
 
@@ -19,6 +24,33 @@ class FakeKeepAbove final : public KeepAbove {
 
   private:
     std::vector<std::pair<const QWidget*, bool>> states_;
+};
+
+// A tray that is there unless the test says otherwise; it keeps the icon and tip shown, and the
+// test emits `activated` as the desktop would.
+class FakeSystemTray final : public SystemTray {
+  public:
+    bool Available() const override { return available; }
+    void ShowIcon(const QString& pictureFile, const QString& tip) override;
+    void RemoveIcon() override { picture.reset(); }
+
+    bool IsShown() const { return picture.has_value(); }
+    // true for the program's "on" picture, false for any other; nothing without an icon.
+    std::optional<bool> ShownState() const;
+    // The tip shown last; it stays when the icon goes.
+    QString Tip() const { return tip; }
+
+    bool available = true;
+    std::optional<QString> picture;
+    QString tip;
+};
+
+// Records the exit codes instead of leaving the event loop; `onEnd` runs at that moment.
+class FakeProgramExit final : public ProgramExit {
+  public:
+    void EndProcess(int code) override;
+    std::vector<int> codes;
+    std::function<void(int)> onEnd;
 };
 
 }  // namespace vorlune::test

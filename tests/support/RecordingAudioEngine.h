@@ -9,8 +9,9 @@
 namespace vorlune::test {
 
 // The real engine with a record of the volumes and devices asked for, so tests can follow a
-// fade step by step, and a hook told of every call that stops, frees or closes something before
-// it happens, so a test can look at the rest of the program at that moment.
+// fade step by step, of the streams created, so they can follow the one that plays, and a hook
+// told of every call that stops, frees or closes something before it happens, so a test can
+// look at the rest of the program at that moment.
 class RecordingAudioEngine final : public AudioEngine {
   public:
     struct Call {
@@ -26,6 +27,7 @@ class RecordingAudioEngine final : public AudioEngine {
     }
     bool Free() override {
         Observe({"Free", 0});
+        live_ = 0;
         return real_.Free();
     }
     std::optional<int> CurrentDevice() const override { return real_.CurrentDevice(); }
@@ -33,7 +35,12 @@ class RecordingAudioEngine final : public AudioEngine {
         return real_.GetDeviceInfo(device);
     }
     StreamHandle CreateStreamFile(const std::string& path) override {
-        return real_.CreateStreamFile(path);
+        const StreamHandle stream = real_.CreateStreamFile(path);
+        if (stream != 0) {
+            created.push_back({path, stream});
+            live_ = stream;
+        }
+        return stream;
     }
     bool ChannelPlay(StreamHandle stream, bool restart) override {
         Observe({"Play", stream});
@@ -49,6 +56,9 @@ class RecordingAudioEngine final : public AudioEngine {
     }
     bool StreamFree(StreamHandle stream) override {
         Observe({"StreamFree", stream});
+        if (stream == live_) {
+            live_ = 0;
+        }
         return real_.StreamFree(stream);
     }
     bool ChannelSetVolume(StreamHandle stream, float level) override {
@@ -59,6 +69,18 @@ class RecordingAudioEngine final : public AudioEngine {
         return real_.ChannelGetFft512(stream, out);
     }
 
+    // The stream created last, until it is freed (alone or with its device); 0 otherwise.
+    StreamHandle LiveStream() const { return live_; }
+    // The file of the stream created last; empty before any.
+    std::string LastStreamPath() const {
+        return created.empty() ? std::string() : created.back().path;
+    }
+
+    struct Created {
+        std::string path;
+        StreamHandle stream;
+    };
+    std::vector<Created> created;
     std::vector<float> volumes;
     std::vector<int> inits;
     std::function<void(const Call&)> beforeCall;
@@ -71,6 +93,7 @@ class RecordingAudioEngine final : public AudioEngine {
     }
 
     AudioEngine& real_;
+    StreamHandle live_ = 0;
 };
 
 }  // namespace vorlune::test

@@ -8,7 +8,12 @@ namespace vorlune {
 
 PlaybackControls::PlaybackControls(AudioPlayer& player, SettingsStore& settings, PlaybackView& view,
                                    std::function<void(int)> wait, QObject* parent)
-    : QObject(parent), player_(player), settings_(settings), view_(view), wait_(std::move(wait)) {
+    : QObject(parent),
+      player_(player),
+      settings_(settings),
+      view_(view),
+      wait_(std::move(wait)),
+      monitor_(this) {
     monitor_.setObjectName(QStringLiteral("时钟_监控"));
     connect(&monitor_, &QTimer::timeout, this, &PlaybackControls::MonitorTick);
 }

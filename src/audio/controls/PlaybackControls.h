@@ -13,6 +13,7 @@ namespace vorlune {
 // Steers the one sound that plays: volume, pause/resume with a short fade, stop, repeat, and
 // the one-second monitor that notices the end of a sound and either plays it again (repeat on)
 // or resets the control strip. The pause and stop hotkeys run the same routines as the buttons.
+// The monitor's timer ("时钟_监控") is a child of the controls, and so of their parent.
 class PlaybackControls : public QObject {
     Q_OBJECT
   public:

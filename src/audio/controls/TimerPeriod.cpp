@@ -1,6 +1,5 @@
 #include "audio/controls/TimerPeriod.h"
 
-#include <QEventLoop>
 #include <QTimer>
 
 namespace vorlune {
@@ -14,12 +13,6 @@ void SetTimerPeriod(QTimer& timer, int milliseconds) {
         return;
     }
     timer.start(milliseconds);
-}
-
-void DelayPumping(int milliseconds) {
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 }  // namespace vorlune

@@ -8,8 +8,4 @@ namespace vorlune {
 // already has this period keeps running and its next tick is not moved.
 void SetTimerPeriod(QTimer& timer, int milliseconds);
 
-// Waits for the given time while events keep being dispatched, so clicks, hotkeys and timer
-// ticks that arrive meanwhile run in full.
-void DelayPumping(int milliseconds);
-
 }  // namespace vorlune

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include "decoration/Fonts.h"
 #include "decoration/WndShadow.h"
 #include "hotkeys/HotkeyText.h"
 #include "hotkeys/capture/HotkeyCheck.h"
@@ -22,19 +23,9 @@ namespace {
 // Control positions are measured from the tab control's top edge; a page starts below the tabs.
 constexpr int kTabsHeight = 26;
 constexpr int kCheckPeriodMs = 200;
-constexpr std::int32_t kMasterSwitchId = 886;
-constexpr std::int32_t kPauseId = 844;
-constexpr std::int32_t kStopId = 855;
 
 QString Q(const std::string& utf8) {
     return QString::fromStdString(utf8);
-}
-
-QFont YaHei() {
-    QFont font(QStringLiteral("微软雅黑"), 9);
-    font.setFamilies({QStringLiteral("微软雅黑"), QStringLiteral("Microsoft YaHei"),
-                      QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")});
-    return font;
 }
 
 QIcon CloseIcon() {
@@ -58,39 +49,20 @@ T* Named(T* control, const char* name) {
     return control;
 }
 
-// Texts of the special hotkeys' dialogs: name box and settings key.
-struct SpecialTexts {
-    const char* name;
-    const SettingKey* key;
-};
-
-std::optional<SpecialTexts> SpecialOf(SlotDialogMode mode) {
-    switch (mode) {
-        case SlotDialogMode::MasterHotkey:
-            return SpecialTexts{"*音效快捷开关", &setting::kMasterHotkey};
-        case SlotDialogMode::PauseHotkey:
-            return SpecialTexts{"*音效声场控制", &setting::kPauseHotkey};
-        case SlotDialogMode::StopHotkey:
-            return SpecialTexts{"*音效声场停止", &setting::kStopHotkey};
-        case SlotDialogMode::SlotSound:
-        case SlotDialogMode::SlotHotkey:
-            break;
-    }
-    return std::nullopt;
-}
-
 const char* const kWriteFailed = "写入失败，请检查程序目录是否可写!";
 
 }  // namespace
 
-SlotDialog::SlotDialog(const SlotEditingServices& services, HotkeyCapture& capture, QWidget* parent)
+SlotDialog::SlotDialog(const SlotEditingServices& services, HotkeyCapture& capture,
+                       SlotDialogMode mode, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
       services_(services),
       capture_(capture),
-      mode_(services.state.slotDialogMode) {
+      mode_(mode),
+      special_(SpecialHotkeyOfMode(mode)) {
     setWindowTitle(QStringLiteral("其他设置"));
     setFixedSize(380, 233);
-    setFont(YaHei());
+    setFont(YaHeiFont());
     BuildTitleStrip();
     pages_ = Named(new QTabWidget(this), "选择夹1");
     pages_->setGeometry(10, 36, 360, 184);
@@ -194,14 +166,11 @@ void SlotDialog::BuildHotkeyPage() {
 
 void SlotDialog::SetUp() {
     SetWindowShadow(this, Qt::black, 9);
-    if (services_.keepOnTopRelease) {
-        services_.keepOnTopRelease();
-    }
+    services_.onTop.KeepOnTopRelease();
     AppState& state = services_.state;
     const std::int32_t n = SlotNumberOfSection(state.currentSlotSection);
     currentSlot_ = !state.currentSlotSection.empty() && n >= 1 && n <= kSlotCount ? n : 0;
-    const bool slotMode = mode_ == SlotDialogMode::SlotSound || mode_ == SlotDialogMode::SlotHotkey;
-    if (slotMode && currentSlot_ != 0) {
+    if (special_ == nullptr && currentSlot_ != 0) {
         editedSlot_ = currentSlot_;
     }
 
@@ -211,11 +180,12 @@ void SlotDialog::SetUp() {
         Q("关于【" + (name.empty() ? std::string("缺省音效名添加") : name) + "】的设置"));
     pages_->setCurrentIndex(mode_ == SlotDialogMode::SlotSound ? 0 : 1);
 
-    if (const std::optional<SpecialTexts> special = SpecialOf(mode_)) {
-        SetName(QString::fromUtf8(special->name));
+    if (special_ != nullptr) {
+        const std::string specialName(special_->dialogName);
+        SetName(Q(specialName));
         SetPath(QStringLiteral("*缺省数据"));
-        hotkey_->setText(Q(StoredToDisplay(services_.settings.Read(*special->key))));
-        setWindowTitle(Q("关于【" + std::string(special->name) + "】的设置"));
+        hotkey_->setText(Q(StoredToDisplay(services_.settings.Read(special_->setting))));
+        setWindowTitle(Q("关于【" + specialName + "】的设置"));
     } else {
         SetName(Q(name));
         SetPath(Q(SlotPathOf(state.currentSlotRef)));
@@ -232,7 +202,7 @@ void SlotDialog::SetUp() {
     for (QPushButton* button : {browse_, del_, applySound_}) {
         button->setEnabled(soundEditable);
     }
-    applyHotkey_->setEnabled(!slotMode || editedSlot_.has_value());
+    applyHotkey_->setEnabled(special_ != nullptr || editedSlot_.has_value());
 
     captureToken_ = capture_.Install(
         [this](std::int32_t held, std::int32_t key, bool pressed) { OnKey(held, key, pressed); });
@@ -277,7 +247,7 @@ void SlotDialog::ApplySound() {
     const std::int32_t n = *editedSlot_;
     const bool written = services_.slotStore.WriteSlotName(n, name);
     const bool refWritten = services_.slotStore.WriteSlotRef(n, path);
-    services_.refreshSlot(n);
+    services_.grid.RefreshSlot(n);
     if (!written || !refWritten) {
         soundStatus_->setText(QString::fromUtf8(kWriteFailed));
         return;
@@ -305,32 +275,21 @@ void SlotDialog::HotkeyCheck() {
         .lastTriggeredHotkey = services_.state.lastTriggered.hotkey,
         .lastTriggeredName = services_.state.lastTriggered.name,
         .ownText = ownText_,
-        .masterSwitchDialog = mode_ == SlotDialogMode::MasterHotkey,
+        .masterSwitchDialog = special_ != nullptr && special_->which == SpecialHotkey::MasterSwitch,
     });
     hint_->setPlainText(Q(result.message));
-    const bool slotMode = mode_ == SlotDialogMode::SlotSound || mode_ == SlotDialogMode::SlotHotkey;
-    applyHotkey_->setEnabled(result.applyEnabled && (!slotMode || editedSlot_.has_value()));
+    applyHotkey_->setEnabled(result.applyEnabled &&
+                             (special_ != nullptr || editedSlot_.has_value()));
 }
 
 std::int32_t SlotDialog::HotkeyId() const {
-    switch (mode_) {
-        case SlotDialogMode::MasterHotkey:
-            return kMasterSwitchId;
-        case SlotDialogMode::PauseHotkey:
-            return kPauseId;
-        case SlotDialogMode::StopHotkey:
-            return kStopId;
-        case SlotDialogMode::SlotSound:
-        case SlotDialogMode::SlotHotkey:
-            break;
-    }
-    return editedSlot_.value_or(0);
+    return special_ != nullptr ? special_->id : editedSlot_.value_or(0);
 }
 
 bool SlotDialog::HotkeyShouldBeRegistered() const {
-    // The master switch hotkey is held whether the switch is on or off; the others only while
-    // it is on.
-    return mode_ == SlotDialogMode::MasterHotkey ||
+    // As the registry does: the master switch hotkey whatever the switch, the others while it is
+    // on.
+    return (special_ != nullptr && special_->independentOfSwitch) ||
            services_.settings.ReadInt(setting::kHotkeysOn) == 1;
 }
 
@@ -339,15 +298,15 @@ void SlotDialog::ApplyHotkey() {
     const std::string stored = DisplayToStored(display);
     bool written = false;
     std::int32_t refreshed = 0;
-    if (const std::optional<SpecialTexts> special = SpecialOf(mode_)) {
-        written = services_.settings.Write(*special->key, stored);
+    if (special_ != nullptr) {
+        written = services_.settings.Write(special_->setting, stored);
     } else if (editedSlot_) {
         written = services_.slotStore.WriteSlotHotkey(*editedSlot_, stored);
         refreshed = *editedSlot_;
     } else {
         return;
     }
-    services_.refreshSlot(refreshed);
+    services_.grid.RefreshSlot(refreshed);
 
     const std::string name = name_->text().toStdString();
     std::string status;
@@ -355,7 +314,7 @@ void SlotDialog::ApplyHotkey() {
         status = kWriteFailed;
     } else if (display.empty()) {
         status = "【" + name + "】热键已清除!";
-    } else if (HotkeyShouldBeRegistered() && !services_.holdsHotkey(HotkeyId())) {
+    } else if (HotkeyShouldBeRegistered() && !services_.hotkeys.IsRegistered(HotkeyId())) {
         status = "【" + name + "】—【" + display + "】热键已保存，但无法注册（已被占用或不支持）!";
     } else {
         status = "【" + name + "】—【" + display + "】热键注册成功!";

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "hotkeys/capture/HotkeyCapture.h"
+#include "slots/editing/SlotDialogMode.h"
 #include "slots/editing/SlotEditingServices.h"
 
 class QLabel;
@@ -17,14 +18,14 @@ class QTabWidget;
 namespace vorlune {
 
 // The small frameless window in which the user gives the current slot its name, file and
-// hotkey, or sets one of the three special hotkeys; what it is for comes from the state's
-// dialog mode. It works on the slot that was current when it opened. While it exists every key
+// hotkey, or sets one of the three special hotkeys, as its mode says. It works on the slot
+// that was current when it opened. While it exists every key
 // pressed on the desktop is captured into its hotkey box; when it goes, no slot is current any
 // more and the last trigger's hotkey is forgotten.
 class SlotDialog : public QDialog {
     Q_OBJECT
   public:
-    SlotDialog(const SlotEditingServices& services, HotkeyCapture& capture,
+    SlotDialog(const SlotEditingServices& services, HotkeyCapture& capture, SlotDialogMode mode,
                QWidget* parent = nullptr);
     ~SlotDialog() override;
 
@@ -58,6 +59,8 @@ class SlotDialog : public QDialog {
     HotkeyCapture& capture_;
     HotkeyCapture::Token captureToken_ = 0;
     SlotDialogMode mode_;
+    // The special hotkey the dialog sets; none in the modes of the slot's own pages.
+    const SpecialHotkeyInfo* special_;
     // The slot whose section was current at opening (0 for none): its hotkey is the dialog's
     // own text. Only in modes 0 and 1 does the dialog write to it.
     std::int32_t currentSlot_ = 0;

@@ -29,7 +29,7 @@ SlotEditing::SlotEditing(SlotEditingServices services, KeyWatcher& keyWatcher, Q
             &SlotEditing::ForgetSlotHotkey);
     connect(menu_.get(), &SlotContextMenu::emptyChosen, this, &SlotEditing::EmptySlot);
     connect(specialMenu_.get(), &SpecialHotkeyMenu::setHotkeyChosen, this,
-            [this] { OpenSlotDialog(specialMode_); });
+            [this] { OpenSlotDialog(DialogModeOf(special_)); });
 }
 
 SlotEditing::~SlotEditing() = default;
@@ -41,15 +41,18 @@ void SlotEditing::OnSlotRightReleased(std::int32_t n, const QString& caption, co
     menu_->popup(at);
 }
 
-void SlotEditing::OnSpecialRightReleased(SlotDialogMode mode, QPoint at) {
-    services_.state.slotDialogMode = mode;
-    specialMode_ = mode;
+void SlotEditing::OnSpecialRightReleased(SpecialHotkey which, QPoint at) {
+    special_ = which;
     specialMenu_->popup(at);
 }
 
+void SlotEditing::OfferSlotDialog(std::int32_t n, const QString& tag) {
+    SelectSlot(services_.state, n, tag.toStdString());
+    OpenSlotDialog(SlotDialogMode::SlotSound);
+}
+
 void SlotEditing::OpenSlotDialog(SlotDialogMode mode) {
-    services_.state.slotDialogMode = mode;
-    SlotDialog dialog(services_, capture_);
+    SlotDialog dialog(services_, capture_, mode);
     dialog.exec();
 }
 
@@ -63,13 +66,11 @@ void SlotEditing::ForgetSlotHotkey() {
     if (IsSlot(n)) {
         services_.slotStore.ClearSlotHotkey(n);
     }
-    services_.refreshSlot(n);
+    services_.grid.RefreshSlot(n);
 }
 
 void SlotEditing::EmptySlot() {
-    if (services_.keepOnTopRelease) {
-        services_.keepOnTopRelease();
-    }
+    services_.onTop.KeepOnTopRelease();
     const std::int32_t n = services_.state.currentSlotNumber;
     const std::string name = services_.slotStore.ReadSlotName(n);
     const PromptAnswer answer =
@@ -84,11 +85,13 @@ void SlotEditing::EmptySlot() {
     if (IsSlot(n)) {
         services_.slotStore.ClearSlot(n);
     }
-    services_.refreshSlot(n);
+    services_.grid.RefreshSlot(n);
 }
 
 void SlotEditing::RestoreDefaultSounds() {
-    vorlune::RestoreDefaultSounds(services_.slotStore, services_.prompts, services_.loadSlotGrid);
+    SlotGrid& grid = services_.grid;
+    vorlune::RestoreDefaultSounds(services_.slotStore, services_.prompts,
+                                  [&grid] { grid.LoadSlotGrid(); });
 }
 
 }  // namespace vorlune

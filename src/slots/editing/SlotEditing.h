@@ -5,8 +5,10 @@
 #include <memory>
 
 #include "hotkeys/KeyWatcher.h"
+#include "hotkeys/SpecialHotkeys.h"
 #include "hotkeys/capture/HotkeyCapture.h"
 #include "slots/editing/SlotContextMenu.h"
+#include "slots/editing/SlotDialogMode.h"
 #include "slots/editing/SlotEditingServices.h"
 
 namespace vorlune {
@@ -22,8 +24,10 @@ class SlotEditing : public QObject {
 
     // Right button released over slot button n: the slot becomes current and its menu pops up.
     void OnSlotRightReleased(std::int32_t n, const QString& caption, const QString& tag, QPoint at);
-    // Right button released over one of the control strip's hotkey buttons (modes 2 to 4).
-    void OnSpecialRightReleased(SlotDialogMode mode, QPoint at);
+    // Right button released over the control strip's button of a special hotkey.
+    void OnSpecialRightReleased(SpecialHotkey which, QPoint at);
+    // Slot n, whose button carries `tag`, becomes current and its dialog opens on the sound page.
+    void OfferSlotDialog(std::int32_t n, const QString& tag);
 
     // Opens the slot dialog modally in the mode and returns when it has closed.
     void OpenSlotDialog(SlotDialogMode mode);
@@ -35,16 +39,13 @@ class SlotEditing : public QObject {
 
     void RestoreDefaultSounds();
 
-    SlotContextMenu& Menu() const { return *menu_; }
-    SpecialHotkeyMenu& SpecialMenu() const { return *specialMenu_; }
-    HotkeyCapture& Capture() { return capture_; }
-
   private:
     SlotEditingServices services_;
     HotkeyCapture capture_;
     std::unique_ptr<SlotContextMenu> menu_;
     std::unique_ptr<SpecialHotkeyMenu> specialMenu_;
-    SlotDialogMode specialMode_ = SlotDialogMode::MasterHotkey;
+    // The special hotkey whose button opened the special menu last.
+    SpecialHotkey special_ = SpecialHotkey::MasterSwitch;
 };
 
 }  // namespace vorlune

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <cstdint>
-#include <functional>
-
 #include "base/AppState.h"
 #include "base/DesktopServices.h"
+#include "base/OnTopRelease.h"
 #include "base/ProgramFolder.h"
 #include "base/Prompts.h"
 #include "base/SettingsStore.h"
+#include "hotkeys/HotkeyRegistry.h"
+#include "slots/SlotGrid.h"
 #include "slots/SlotStore.h"
 
 namespace vorlune {
@@ -20,15 +20,12 @@ struct SlotEditingServices {
     const ProgramFolder& folder;
     Prompts& prompts;
     DesktopServices& desktop;
-    // Reloads slot n's button and label from the store (no slot outside 1..209), then registers
-    // every hotkey again.
-    std::function<void(std::int32_t n)> refreshSlot;
-    // Reloads all slots, then registers every hotkey again.
-    std::function<void()> loadSlotGrid;
-    // Whether the hotkey id holds its combination now.
-    std::function<bool(std::int32_t id)> holdsHotkey;
-    // Takes the main window out of always-on-top when the setting asks for it.
-    std::function<void()> keepOnTopRelease;
+    // Reloads a slot's button and label, or all of them, after a change to the store; every
+    // hotkey is registered again after it.
+    SlotGrid& grid;
+    // Whether a hotkey id holds its combination now.
+    const HotkeyRegistry& hotkeys;
+    OnTopRelease& onTop;
 };
 
 }  // namespace vorlune

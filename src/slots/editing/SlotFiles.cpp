@@ -6,7 +6,8 @@
 
 #include <array>
 #include <cerrno>
-#include <vector>
+
+#include "base/AtomicFile.h"
 
 namespace vorlune {
 namespace {
@@ -23,33 +24,13 @@ class FileDescriptor {
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int Get() const { return fd_; }
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
 
   private:
     int fd_;
 };
 
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-bool CopyContents(int from, int to) {
-    std::array<char, 64 * 1024> buffer{};
+bool CopyContents(int from, AtomicFile& to) {
+    std::array<char, std::size_t{64} * 1024> buffer{};
     for (;;) {
         const ssize_t n = ::read(from, buffer.data(), buffer.size());
         if (n < 0) {
@@ -61,7 +42,7 @@ bool CopyContents(int from, int to) {
         if (n == 0) {
             return true;
         }
-        if (!WriteAll(to, buffer.data(), static_cast<std::size_t>(n))) {
+        if (!to.Write(std::string_view(buffer.data(), static_cast<std::size_t>(n)))) {
             return false;
         }
     }
@@ -87,33 +68,13 @@ bool CopyFileReplacing(const std::string& source, const std::string& target) {
     if (from.Get() < 0 || ::fstat(from.Get(), &sourceInfo) != 0 || !S_ISREG(sourceInfo.st_mode)) {
         return false;
     }
-    mode_t mode = 0644;
     struct stat targetInfo {};
-    if (::stat(target.c_str(), &targetInfo) == 0) {
-        if (!S_ISREG(targetInfo.st_mode) || ::access(target.c_str(), W_OK) != 0) {
-            return false;
-        }
-        mode = targetInfo.st_mode & 07777;
-    }
-
-    const std::size_t slash = target.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string pattern = folder + (folder.ends_with('/') ? "" : "/") + "." + name + ".XXXXXX";
-    std::vector<char> temp(pattern.begin(), pattern.end());
-    temp.push_back('\0');
-    FileDescriptor to(::mkostemp(temp.data(), O_CLOEXEC));
-    if (to.Get() < 0) {
+    if (::stat(target.c_str(), &targetInfo) == 0 &&
+        (!S_ISREG(targetInfo.st_mode) || ::access(target.c_str(), W_OK) != 0)) {
         return false;
     }
-    const bool written = CopyContents(from.Get(), to.Get()) && ::fchmod(to.Get(), mode) == 0 &&
-                         ::fsync(to.Get()) == 0;
-    if (!to.Close() || !written || ::rename(temp.data(), target.c_str()) != 0) {
-        ::unlink(temp.data());
-        return false;
-    }
-    return true;
+    AtomicFile to(target);
+    return to.IsOpen() && CopyContents(from.Get(), to) && to.Commit();
 }
 
 }  // namespace vorlune

@@ -18,6 +18,7 @@
 #include "base/ProfileFile.h"
 #include "base/ProgramFolder.h"
 #include "base/SettingsStore.h"
+#include "hotkeys/HotkeyDispatch.h"
 #include "hotkeys/HotkeyPlatform.h"
 #include "hotkeys/HotkeyRegistry.h"
 
@@ -31,6 +32,9 @@ namespace {
 
 constexpr HotkeyCombination kF1{0, 112};
 constexpr HotkeyCombination kCtrlF1{kModControl, 112};
+constexpr std::int32_t kPause = SpecialHotkeyOf(SpecialHotkey::Pause).id;
+constexpr std::int32_t kStop = SpecialHotkeyOf(SpecialHotkey::Stop).id;
+constexpr std::int32_t kMasterSwitch = SpecialHotkeyOf(SpecialHotkey::MasterSwitch).id;
 
 // Runs the event loop until `done` holds or `ms` have passed.
 bool WaitFor(const std::function<bool()>& done, int ms = 3000) {
@@ -224,14 +228,15 @@ TEST_F(X11Hotkeys, RegistryRegistersFromTheStoresAndDispatches) {
     settings.Write(setting::kMasterHotkey, "F1键");  // also slot 3's: refused while slots are on
     settings.Write(setting::kStopHotkey, "Ctrl｜F2键");
     settings.Write(setting::kPauseHotkey, "F4键");  // held by the other client
-    std::vector<int> triggered;
-    HotkeyActions actions;
-    for (std::size_t i = 0; i < actions.slotTriggers.size(); ++i) {
-        actions.slotTriggers[i] = [&triggered, i] { triggered.push_back(static_cast<int>(i) + 1); };
-    }
-    actions.masterSwitch = [&triggered] { triggered.push_back(hotkey_id::kMasterSwitch); };
-    actions.stopSound = [&triggered] { triggered.push_back(hotkey_id::kStop); };
-    actions.pauseOrResume = [&triggered] { triggered.push_back(hotkey_id::kPause); };
+    // Records the id of every hotkey that fired.
+    struct Triggered final : HotkeyActions {
+        void OnSlotHotkey(std::int32_t slot) override { ids.push_back(slot); }
+        void OnSpecialHotkey(SpecialHotkey which) override {
+            ids.push_back(SpecialHotkeyOf(which).id);
+        }
+        std::vector<int> ids;
+    } actions;
+    std::vector<int>& triggered = actions.ids;
     int pumps = 0;
     HotkeyRegistry registry(
         Backend(), settings,
@@ -243,11 +248,12 @@ TEST_F(X11Hotkeys, RegistryRegistersFromTheStoresAndDispatches) {
                    : n == 8         ? std::string("Ctrl｜F1键")
                                     : std::string();
         },
-        std::move(actions), nullptr,
+        nullptr,
         [&pumps] {
             ++pumps;
             QCoreApplication::processEvents();
         });
+    HotkeyDispatch dispatch(Backend(), actions);
     registry.RegisterAllHotkeys();
     EXPECT_EQ(pumps, 209);
     EXPECT_TRUE(registry.IsRegistered(3));
@@ -256,21 +262,21 @@ TEST_F(X11Hotkeys, RegistryRegistersFromTheStoresAndDispatches) {
     EXPECT_FALSE(registry.IsRegistered(10));
     test::XClient third;
     EXPECT_TRUE(third.GrabKey(XK_F4, XCB_MOD_MASK_LOCK));  // nothing of F4 left held by us
-    EXPECT_FALSE(registry.IsRegistered(hotkey_id::kMasterSwitch));
-    EXPECT_TRUE(registry.IsRegistered(hotkey_id::kStop));
-    EXPECT_FALSE(registry.IsRegistered(hotkey_id::kPause));
+    EXPECT_FALSE(registry.IsRegistered(kMasterSwitch));
+    EXPECT_TRUE(registry.IsRegistered(kStop));
+    EXPECT_FALSE(registry.IsRegistered(kPause));
     ASSERT_TRUE(test::Run("xdotool key F1 ctrl+F1 ctrl+F2"));
     EXPECT_TRUE(WaitFor([&] { return triggered.size() >= 3; }));
-    EXPECT_EQ(triggered, (std::vector<int>{3, 8, hotkey_id::kStop}));
+    EXPECT_EQ(triggered, (std::vector<int>{3, 8, kStop}));
 
     settings.Write(setting::kHotkeysOn, "0");
     registry.RegisterAllHotkeys();
-    EXPECT_TRUE(registry.IsRegistered(hotkey_id::kMasterSwitch));
+    EXPECT_TRUE(registry.IsRegistered(kMasterSwitch));
     EXPECT_FALSE(registry.IsRegistered(3));
     ASSERT_TRUE(test::Run("xdotool key F1"));
     EXPECT_TRUE(WaitFor([&] { return triggered.size() >= 4; }));
-    EXPECT_EQ(triggered.back(), hotkey_id::kMasterSwitch);
-    EXPECT_FALSE(registry.IsRegistered(hotkey_id::kStop));
+    EXPECT_EQ(triggered.back(), kMasterSwitch);
+    EXPECT_FALSE(registry.IsRegistered(kStop));
 }
 
 TEST(HotkeyPlatform, WithoutADisplayNothingIsAvailable) {

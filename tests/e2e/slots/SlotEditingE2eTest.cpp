@@ -17,7 +17,9 @@
 #include <cstdlib>
 
 #include "Commands.h"
+#include "ProgramWidgets.h"
 #include "PulseServer.h"
+#include "RecordingAudioEngine.h"
 #include "SinkRecorder.h"
 #include "TempDir.h"
 #include "XClient.h"
@@ -26,14 +28,14 @@
 #include "app/KeepAbove.h"
 #include "app/MainWindow.h"
 #include "app/MessageBoxPrompts.h"
+#include "app/ProgramExit.h"
 #include "app/QtDesktopServices.h"
-#include "audio/AudioPlayer.h"
+#include "app/SystemTray.h"
 #include "audio/SdlAudioEngine.h"
 #include "base/GbkText.h"
 #include "hotkeys/HotkeyPlatform.h"
-#include "slots/SlotGrid.h"
+#include "slots/editing/SlotContextMenu.h"
 #include "slots/editing/SlotDialog.h"
-#include "slots/editing/SlotEditing.h"
 
 namespace vorlune::test {
 namespace {
@@ -145,19 +147,24 @@ TEST(SlotEditingE2e, AddASoundAndAHotkeyThenPlayItFromAnotherWindow) {
     MessageBoxPrompts prompts;
     WindowKeepAbove keepAbove;
     QtDesktopServices desktop;
-    SdlAudioEngine audio;
+    SdlAudioEngine realAudio;
+    RecordingAudioEngine audio(realAudio);
     HotkeyPlatform hotkeys = CreateHotkeyPlatform(QGuiApplication::platformName().toStdString());
     ASSERT_TRUE(hotkeys.backend->Available());
-    Application app(folder,
-                    {prompts, keepAbove, *hotkeys.backend, *hotkeys.watcher, desktop, audio});
+    QtSystemTray tray;
+    EventLoopExit programExit;
+    AppState state;
+    Application app(folder, state,
+                    {prompts, keepAbove, *hotkeys.backend, *hotkeys.watcher, desktop, audio, tray,
+                     programExit});
     app.OnMainWindowCreated();
-    app.Window().show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&app.Window()));
+    app.ShowMainWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&TheMainWindow()));
     QTest::qWait(2500);
-    auto* editing = app.findChild<SlotEditing*>();
-    ASSERT_NE(editing, nullptr);
-    SlotContextMenu& menu = editing->Menu();
-    QPushButton* slot = app.Grid().Button(1);
+    SlotContextMenu* slotMenu = TopLevel<SlotContextMenu>(QStringLiteral("右键操作"));
+    ASSERT_NE(slotMenu, nullptr);
+    SlotContextMenu& menu = *slotMenu;
+    QPushButton* slot = SlotButton(1);
     ASSERT_EQ(slot->text(), QStringLiteral("+"));
 
     // Right-click the empty slot, "音效添加", a name and a path, apply.
@@ -196,7 +203,7 @@ TEST(SlotEditingE2e, AddASoundAndAHotkeyThenPlayItFromAnotherWindow) {
                       QStringLiteral("【e2etone】—【Ctrl+F9键】热键注册成功!"));
             Click(Child<QPushButton>(d, "按钮_关闭"));
         }));
-    EXPECT_EQ(app.Grid().Label(1)->text(), QStringLiteral("Ctrl+F9键"));
+    EXPECT_EQ(SlotLabel(1)->text(), QStringLiteral("Ctrl+F9键"));
 
     // Another window has the focus; the combination plays the new sound on the sink.
     XClient other;
@@ -209,7 +216,7 @@ TEST(SlotEditingE2e, AddASoundAndAHotkeyThenPlayItFromAnotherWindow) {
     const Heard sound = Loudest(recorder.Left(), mark);
     EXPECT_TRUE(heard) << "rms " << sound.rms;
     EXPECT_NEAR(sound.frequency, kToneHz, 30.0);
-    EXPECT_EQ(app.Player().LastSoundPath(), tone);
+    EXPECT_EQ(audio.LastStreamPath(), tone);
 
     app.OnMainWindowDestroyed();
     recorder.Stop();

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <random>
 #include <thread>
 
@@ -127,6 +128,35 @@ TEST(ProfileFiles, BadInputNeverCrashesAndIsNeverRewrittenUnasked) {
     WriteFileBytes(longLine, "[s]\nk=" + std::string(20U * 1024 * 1024, 'x') + "\n");
     EXPECT_EQ(files.Read(longLine, "s", "k").size(), 10239U);
     EXPECT_EQ(ReadFileBytes(longLine).size(), 20U * 1024 * 1024 + 7);
+}
+
+// Without the GBK converter every Chinese character written would become "?"; so nothing is
+// written at all, and the files keep every byte.
+TEST(ProfileFiles, WithoutTheGbkConverterNoFileIsWritten) {
+    const GbkCodec missing("VORLUNE-NO-SUCH-CHARSET");
+    ASSERT_FALSE(missing.Available());
+    ASSERT_TRUE(GbkCodec::System().Available());
+    TempDir dir;
+    const std::string path = dir.File("list.ini");
+    const std::string bytes = Utf8ToGbk("[s]\r\nk=1\r\n[音效1]\r\n名称=鼓掌\r\n");
+    WriteFileBytes(path, bytes);
+
+    ProfileFiles files(missing);
+    EXPECT_EQ(files.Read(path, "s", "k"), "1");
+    EXPECT_FALSE(files.Write(path, "s", "k", "2"));
+    EXPECT_FALSE(files.Write(path, "s", "k", std::nullopt));
+    EXPECT_FALSE(files.Write(path, "音效1", "名称", "笑声"));
+    EXPECT_FALSE(files.Write(path, "音效2", "名称", "x"));
+    EXPECT_FALSE(files.Write(dir.File("config.ini"), "s", "k", "1"));
+    EXPECT_EQ(ReadFileBytes(path), bytes);
+    // No new file and no temporary file beside it.
+    const auto entries = std::distance(std::filesystem::directory_iterator(dir.Path()),
+                                       std::filesystem::directory_iterator());
+    EXPECT_EQ(entries, 1);
+
+    ProfileFiles working;
+    EXPECT_TRUE(working.Write(path, "音效1", "名称", "笑声"));
+    EXPECT_EQ(ReadFileBytes(path), Utf8ToGbk("[s]\r\nk=1\r\n[音效1]\r\n名称=笑声\r\n"));
 }
 
 // A writer killed at any moment leaves a file that parses with every key it had finished.

@@ -8,6 +8,7 @@
 #include "base/ProfileFile.h"
 #include "base/ProgramFolder.h"
 #include "base/SettingsStore.h"
+#include "hotkeys/HotkeyDispatch.h"
 #include "hotkeys/HotkeyRegistry.h"
 #include "hotkeys/KeyNames.h"
 #include "hotkeys/fake/FakeHotkeyBackend.h"
@@ -17,34 +18,38 @@ namespace {
 
 constexpr HotkeyCombination kF1{0, 112};
 constexpr HotkeyCombination kCtrlA{kModControl, 65};
+constexpr std::int32_t kPause = SpecialHotkeyOf(SpecialHotkey::Pause).id;
+constexpr std::int32_t kStop = SpecialHotkeyOf(SpecialHotkey::Stop).id;
+constexpr std::int32_t kMasterSwitch = SpecialHotkeyOf(SpecialHotkey::MasterSwitch).id;
 
-// A registry over the fake backend with slot hotkeys in memory and settings in a real
-// config.ini of a temporary program folder.
+// Records the id of every hotkey that fired.
+class RecordedActions final : public HotkeyActions {
+  public:
+    void OnSlotHotkey(std::int32_t slot) override { fired.push_back(slot); }
+    void OnSpecialHotkey(SpecialHotkey which) override {
+        fired.push_back(SpecialHotkeyOf(which).id);
+        if (which == SpecialHotkey::MasterSwitch && onMasterSwitch) {
+            onMasterSwitch();
+        }
+    }
+    std::vector<int> fired;
+    std::function<void()> onMasterSwitch;
+};
+
+// A registry and a dispatch over the fake backend with slot hotkeys in memory and settings in
+// a real config.ini of a temporary program folder.
 class RegistryTest : public ::testing::Test {
   protected:
     RegistryTest() : folder_(dir_.Path()), settings_(files_, folder_) {}
 
     HotkeyRegistry& Registry() {
         if (!registry_) {
-            HotkeyActions actions;
-            for (std::size_t i = 0; i < actions.slotTriggers.size(); ++i) {
-                actions.slotTriggers[i] = [this, i] { fired_.push_back(static_cast<int>(i) + 1); };
-            }
-            actions.pauseOrResume = [this] { fired_.push_back(hotkey_id::kPause); };
-            actions.stopSound = [this] { fired_.push_back(hotkey_id::kStop); };
-            actions.masterSwitch = [this] {
-                fired_.push_back(hotkey_id::kMasterSwitch);
-                if (onMasterSwitch_) {
-                    onMasterSwitch_();
-                }
-            };
             registry_ = std::make_unique<HotkeyRegistry>(
                 backend_, settings_,
                 [this](std::int32_t n) {
                     const auto it = slots_.find(n);
                     return it == slots_.end() ? std::string() : it->second;
                 },
-                std::move(actions),
                 [this](SpecialHotkey which, const std::string& text) { labels_[which] = text; },
                 [this] {
                     ++pumps_;
@@ -65,10 +70,10 @@ class RegistryTest : public ::testing::Test {
     FakeHotkeyBackend backend_;
     std::map<std::int32_t, std::string> slots_;
     std::map<SpecialHotkey, std::string> labels_;
-    std::vector<int> fired_;
+    RecordedActions actions_;
+    HotkeyDispatch dispatch_{backend_, actions_};
     int pumps_ = 0;
     std::function<void()> onPump_;
-    std::function<void()> onMasterSwitch_;
     std::unique_ptr<HotkeyRegistry> registry_;
 };
 
@@ -82,9 +87,9 @@ TEST_F(RegistryTest, FirstHolderInSlotOrderKeepsADuplicatedCombination) {
     EXPECT_EQ(backend_.Held(3), kF1);
     EXPECT_FALSE(Registry().IsRegistered(7));
     EXPECT_EQ(backend_.Held(200), kCtrlA);
-    EXPECT_FALSE(Registry().IsRegistered(hotkey_id::kPause));
+    EXPECT_FALSE(Registry().IsRegistered(kPause));
     ASSERT_TRUE(backend_.Press(kF1));
-    EXPECT_EQ(fired_, (std::vector<int>{3}));
+    EXPECT_EQ(actions_.fired, (std::vector<int>{3}));
 
     // A second run ends the same way, and so does one after the earlier slot lets go.
     Registry().RegisterAllHotkeys();
@@ -101,12 +106,12 @@ TEST_F(RegistryTest, AnEarlierIdTakesACombinationBackFromALaterOne) {
     SetSwitch("1");
     settings_.Write(setting::kPauseHotkey, "F1键");
     Registry().RegisterAllHotkeys();
-    EXPECT_EQ(backend_.Held(hotkey_id::kPause), kF1);
+    EXPECT_EQ(backend_.Held(kPause), kF1);
     // ... then slot 5 is given F1: after the next full run slot 5 has it, as from a fresh start.
     slots_[5] = "F1键";
     Registry().RegisterAllHotkeys();
     EXPECT_EQ(backend_.Held(5), kF1);
-    EXPECT_FALSE(Registry().IsRegistered(hotkey_id::kPause));
+    EXPECT_FALSE(Registry().IsRegistered(kPause));
 }
 
 TEST_F(RegistryTest, TextsOfNoKeyRegisterNothingAndReleaseTheOldCombination) {
@@ -156,7 +161,7 @@ TEST_F(RegistryTest, HotkeysOffRegistersOnlyANonEmptyMasterHotkey) {
     settings_.Write(setting::kMasterHotkey, "F4键");
     Registry().RegisterAllHotkeys();
     EXPECT_EQ(backend_.AllHeld().size(), 1u);
-    EXPECT_EQ(backend_.Held(hotkey_id::kMasterSwitch), (HotkeyCombination{0, 115}));
+    EXPECT_EQ(backend_.Held(kMasterSwitch), (HotkeyCombination{0, 115}));
     EXPECT_EQ(pumps_, 209);
 
     // Only exactly 1 is on.
@@ -185,13 +190,13 @@ TEST_F(RegistryTest, SpecialHotkeyEqualToASlotHotkeyWorksOnlyWhileTheSwitchIsOff
     SetSwitch("1");
     Registry().RegisterAllHotkeys();
     EXPECT_TRUE(Registry().IsRegistered(9));
-    EXPECT_FALSE(Registry().IsRegistered(hotkey_id::kMasterSwitch));
+    EXPECT_FALSE(Registry().IsRegistered(kMasterSwitch));
     SetSwitch("0");
     Registry().RegisterAllHotkeys();
     EXPECT_FALSE(Registry().IsRegistered(9));
-    EXPECT_TRUE(Registry().IsRegistered(hotkey_id::kMasterSwitch));
+    EXPECT_TRUE(Registry().IsRegistered(kMasterSwitch));
     ASSERT_TRUE(backend_.Press({0, 120}));
-    EXPECT_EQ(fired_, (std::vector<int>{hotkey_id::kMasterSwitch}));
+    EXPECT_EQ(actions_.fired, (std::vector<int>{kMasterSwitch}));
 }
 
 TEST_F(RegistryTest, LabelsFollowTheStoredTextsOnEveryRun) {
@@ -202,7 +207,7 @@ TEST_F(RegistryTest, LabelsFollowTheStoredTextsOnEveryRun) {
     EXPECT_EQ(labels_[SpecialHotkey::Pause], "Ctrl+P键");
     EXPECT_EQ(labels_[SpecialHotkey::Stop], "Break");
     EXPECT_EQ(labels_[SpecialHotkey::MasterSwitch], "");
-    EXPECT_FALSE(Registry().IsRegistered(hotkey_id::kPause));
+    EXPECT_FALSE(Registry().IsRegistered(kPause));
     settings_.Write(setting::kPauseHotkey, "");
     settings_.Write(setting::kMasterHotkey, "Alt｜回车键");
     Registry().RegisterAllHotkeys();
@@ -244,20 +249,20 @@ TEST_F(RegistryTest, EveryIdDispatchesToItsOwnAction) {
     ASSERT_EQ(backend_.AllHeld().size(), 212u);
 
     for (std::int32_t n = 1; n <= 209; ++n) {
-        fired_.clear();
+        actions_.fired.clear();
         ASSERT_TRUE(backend_.Press(combinations[n])) << n;
-        EXPECT_EQ(fired_, (std::vector<int>{n}));
+        EXPECT_EQ(actions_.fired, (std::vector<int>{n}));
     }
-    fired_.clear();
-    for (std::int32_t id : {hotkey_id::kPause, hotkey_id::kStop, hotkey_id::kMasterSwitch}) {
+    actions_.fired.clear();
+    for (std::int32_t id : {kPause, kStop, kMasterSwitch}) {
         ASSERT_TRUE(backend_.Fire(id));
     }
-    EXPECT_EQ(fired_, (std::vector<int>{844, 855, 886}));
-    fired_.clear();
+    EXPECT_EQ(actions_.fired, (std::vector<int>{844, 855, 886}));
+    actions_.fired.clear();
     for (std::int32_t id : {0, -1, 210, 843, 1000}) {
-        Registry().Dispatch(id);
+        dispatch_.Dispatch(id);
     }
-    EXPECT_TRUE(fired_.empty());
+    EXPECT_TRUE(actions_.fired.empty());
 
     // At exit nothing stays held.
     Registry().UnregisterAllHotkeys();
@@ -275,10 +280,10 @@ TEST_F(RegistryTest, AMasterSwitchPressedDuringARunLeavesTheNewStateInPlace) {
     }
     settings_.Write(setting::kMasterHotkey, "F12键");
     Registry().RegisterAllHotkeys();
-    ASSERT_TRUE(Registry().IsRegistered(hotkey_id::kMasterSwitch));
+    ASSERT_TRUE(Registry().IsRegistered(kMasterSwitch));
 
     // The master switch hotkey turns hotkeys off while a full run is at slot 20.
-    onMasterSwitch_ = [this] {
+    actions_.onMasterSwitch = [this] {
         SetSwitch("0");
         Registry().RegisterAllHotkeys();
     };
@@ -291,10 +296,10 @@ TEST_F(RegistryTest, AMasterSwitchPressedDuringARunLeavesTheNewStateInPlace) {
         }
     };
     Registry().RegisterAllHotkeys();
-    EXPECT_EQ(fired_, (std::vector<int>{hotkey_id::kMasterSwitch}));
+    EXPECT_EQ(actions_.fired, (std::vector<int>{kMasterSwitch}));
     // The outer run does not go on with its stale "on": only the master hotkey is held.
     EXPECT_EQ(backend_.AllHeld().size(), 1u);
-    EXPECT_TRUE(Registry().IsRegistered(hotkey_id::kMasterSwitch));
+    EXPECT_TRUE(Registry().IsRegistered(kMasterSwitch));
 }
 
 TEST_F(RegistryTest, DestroyingTheRegistryReleasesEverything) {

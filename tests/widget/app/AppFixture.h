@@ -6,10 +6,12 @@
 
 #include "FakeDesktopServices.h"
 #include "FakePrompts.h"
+#include "ProgramWidgets.h"
 #include "QtTestSupport.h"
 #include "RecordingAudioEngine.h"
 #include "TempDir.h"
 #include "app/Application.h"
+#include "app/MainWindow.h"
 #include "audio/SdlAudioEngine.h"
 #include "base/GbkText.h"
 #include "hotkeys/fake/FakeHotkeyBackend.h"
@@ -18,7 +20,8 @@
 namespace vorlune::test {
 
 // A program folder in a temporary directory with the real stores, and fakes only for the
-// operating system's services.
+// operating system's services. The test reaches the program through its widgets, the fakes,
+// the INI files (read and written through a store of its own) and the state record.
 class AppFixture : public ::testing::Test {
   protected:
     AppFixture() {
@@ -35,13 +38,18 @@ class AppFixture : public ::testing::Test {
 
     Application& Start() {
         app.reset();
+        state = AppState{};
         app = std::make_unique<Application>(
-            folder, Platform{prompts, keepAbove, hotkeys, keyWatcher, desktop, audio});
+            folder, state,
+            Platform{prompts, keepAbove, hotkeys, keyWatcher, desktop, audio, tray, programExit});
         app->OnMainWindowCreated();
-        // The slot dialog is modal; tests see only that it was asked for.
-        app->openSlotDialog = [this](SlotDialogMode mode) { openedDialogs.push_back(mode); };
         return *app;
     }
+
+    static MainWindow& Window() { return TheMainWindow(); }
+    static QPushButton* Button(int n) { return SlotButton(n); }
+    static QLabel* Label(int n) { return SlotLabel(n); }
+    static QString Tag(int n) { return SlotTag(n); }
 
     TempDir dir;
     ProgramFolder folder{dir.Path()};
@@ -53,8 +61,13 @@ class AppFixture : public ::testing::Test {
     // The real engine, on SDL's dummy driver unless the test's environment names another.
     SdlAudioEngine realAudio;
     RecordingAudioEngine audio{realAudio};
+    FakeSystemTray tray;
+    FakeProgramExit programExit;
+    // config.ini as the test reads and writes it, beside the program.
+    ProfileFiles testFiles;
+    SettingsStore settings{testFiles, folder};
+    AppState state;
     std::unique_ptr<Application> app;
-    std::vector<SlotDialogMode> openedDialogs;
 };
 
 }  // namespace vorlune::test

@@ -6,14 +6,16 @@
 #include "app/ControlStrip.h"
 #include "app/MainWindow.h"
 #include "app/SwitchButton.h"
-#include "app/TrayIcon.h"
-#include "hotkeys/HotkeyRegistry.h"
-#include "slots/SlotGrid.h"
+#include "hotkeys/SpecialHotkeys.h"
 
 namespace vorlune {
 namespace {
 
 using test::AppFixture;
+
+constexpr std::int32_t kPause = SpecialHotkeyOf(SpecialHotkey::Pause).id;
+constexpr std::int32_t kStop = SpecialHotkeyOf(SpecialHotkey::Stop).id;
+constexpr std::int32_t kMasterSwitch = SpecialHotkeyOf(SpecialHotkey::MasterSwitch).id;
 
 std::string SlotHotkey(int n) {
     return test::DistinctSlotHotkey(n);
@@ -28,57 +30,57 @@ TEST_F(AppFixture, EverySlotHotkeyDoesWhatAClickOnItsButtonDoes) {
                 std::to_string(n) + "｜\r\nkjj=" + SlotHotkey(n) + "\r\n";
     }
     List(list);
-    Application& a = Start();
+    Start();
     for (int n = 1; n <= 209; ++n) {
         ASSERT_TRUE(hotkeys.Fire(n)) << n;
-        ASSERT_EQ(a.State().lastTriggered.name, "第" + std::to_string(n));
-        ASSERT_EQ(a.State().lastTriggered.hotkey, SlotHotkey(n));
+        ASSERT_EQ(state.lastTriggered.name, "第" + std::to_string(n));
+        ASSERT_EQ(state.lastTriggered.hotkey, SlotHotkey(n));
         const std::size_t boxes = prompts.shown.size();
-        a.State().lastTriggered = {};
-        a.Grid().Button(n)->click();
-        ASSERT_EQ(a.State().lastTriggered.name, "第" + std::to_string(n));
+        state.lastTriggered = {};
+        Button(n)->click();
+        ASSERT_EQ(state.lastTriggered.name, "第" + std::to_string(n));
         ASSERT_EQ(prompts.shown.size(), boxes + 1);
         ASSERT_EQ(prompts.shown[boxes - 1], prompts.shown[boxes]);
     }
     EXPECT_EQ(
-        a.Grid().Label(209)->text(),
+        Label(209)->text(),
         QString::fromStdString(SlotHotkey(209)).replace(QStringLiteral("｜"), QStringLiteral("+")));
 }
 
 TEST_F(AppFixture, TheMasterSwitchTurnsSlotHotkeysOffAndItsOwnHotkeyBackOn) {
     Config("[音效快键控制]\r\n值=Ctrl｜F10键\r\n[音效声场停止]\r\n值=Ctrl｜F12键\r\n");
     List("[音效1]\r\n名称=甲\r\nkjj=Ctrl｜F1键\r\n");
-    Application& a = Start();
-    SwitchButton* master = a.Window().Controls()->HotkeySwitch();
+    Start();
+    SwitchButton* master = Window().Controls()->HotkeySwitch();
     // Missing value: off, only the master hotkey is held, the labels still show every text.
     EXPECT_FALSE(hotkeys.Held(1).has_value());
-    EXPECT_TRUE(hotkeys.Held(hotkey_id::kMasterSwitch).has_value());
-    EXPECT_FALSE(hotkeys.Held(hotkey_id::kStop).has_value());
-    EXPECT_EQ(a.Window().Controls()->HotkeyLabel(ControlStrip::Special::Stop)->text(),
+    EXPECT_TRUE(hotkeys.Held(kMasterSwitch).has_value());
+    EXPECT_FALSE(hotkeys.Held(kStop).has_value());
+    EXPECT_EQ(Window().Controls()->HotkeyLabel(SpecialHotkey::Stop)->text(),
               QStringLiteral("Ctrl+F12键"));
 
     master->click();
-    EXPECT_EQ(a.Settings().Read(setting::kHotkeysOn), "1");
+    EXPECT_EQ(settings.Read(setting::kHotkeysOn), "1");
     EXPECT_TRUE(hotkeys.Held(1).has_value());
-    EXPECT_TRUE(hotkeys.Held(hotkey_id::kStop).has_value());
+    EXPECT_TRUE(hotkeys.Held(kStop).has_value());
     EXPECT_EQ(master->Shown(), SwitchButton::Picture::On);
-    EXPECT_EQ(a.Tray().ShownState(), true);
-    EXPECT_TRUE(a.Tray().Tip().endsWith(QStringLiteral("已经开启")));
+    EXPECT_EQ(tray.ShownState(), true);
+    EXPECT_TRUE(tray.Tip().endsWith(QStringLiteral("已经开启")));
 
-    ASSERT_TRUE(hotkeys.Fire(hotkey_id::kMasterSwitch));  // "1" turns it off
-    EXPECT_EQ(a.Settings().Read(setting::kHotkeysOn), "0");
+    ASSERT_TRUE(hotkeys.Fire(kMasterSwitch));  // "1" turns it off
+    EXPECT_EQ(settings.Read(setting::kHotkeysOn), "0");
     EXPECT_FALSE(hotkeys.Held(1).has_value());
     EXPECT_EQ(master->Shown(), SwitchButton::Picture::Off);
-    EXPECT_EQ(a.Tray().ShownState(), false);
-    EXPECT_TRUE(a.Tray().Tip().endsWith(QStringLiteral("已经关闭")));
+    EXPECT_EQ(tray.ShownState(), false);
+    EXPECT_TRUE(tray.Tip().endsWith(QStringLiteral("已经关闭")));
 
-    ASSERT_TRUE(hotkeys.Fire(hotkey_id::kMasterSwitch));  // "0" turns it on again
-    EXPECT_EQ(a.Settings().Read(setting::kHotkeysOn), "1");
+    ASSERT_TRUE(hotkeys.Fire(kMasterSwitch));  // "0" turns it on again
+    EXPECT_EQ(settings.Read(setting::kHotkeysOn), "1");
     EXPECT_TRUE(hotkeys.Held(1).has_value());
 
-    a.Settings().Write(setting::kHotkeysOn, "2");  // neither: nothing happens
+    settings.Write(setting::kHotkeysOn, "2");  // neither: nothing happens
     master->click();
-    EXPECT_EQ(a.Settings().Read(setting::kHotkeysOn), "2");
+    EXPECT_EQ(settings.Read(setting::kHotkeysOn), "2");
     EXPECT_TRUE(hotkeys.Held(1).has_value());
     EXPECT_EQ(master->Shown(), SwitchButton::Picture::On);
 }
@@ -88,20 +90,20 @@ TEST_F(AppFixture, TheStopAndPauseHotkeysRunTheirButtonsAndLoseToASlotWithTheSam
         "[是否设置快捷按钮]\r\n值=1\r\n[音效声场控制]\r\n值=Ctrl｜F11键\r\n[音效声场停止]\r\n值="
         "Ctrl｜F1键\r\n");
     List("[音效1]\r\n名称=甲\r\nkjj=Ctrl｜F1键\r\n");
-    Application& a = Start();
-    EXPECT_FALSE(hotkeys.Held(hotkey_id::kStop).has_value());  // slot 1 holds Ctrl+F1
-    ASSERT_TRUE(hotkeys.Fire(hotkey_id::kPause));
-    EXPECT_EQ(a.Window().Controls()->PauseShown(), ControlStrip::PausePicture::Play);
+    Start();
+    EXPECT_FALSE(hotkeys.Held(kStop).has_value());  // slot 1 holds Ctrl+F1
+    ASSERT_TRUE(hotkeys.Fire(kPause));
+    EXPECT_EQ(Window().Controls()->PauseShown(), ControlStrip::PausePicture::Play);
 }
 
 TEST_F(AppFixture, WithoutGlobalHotkeysTheStatusBarSaysSoAndClicksStillWork) {
     hotkeys.SetAvailable(false);
     List("[音效1]\r\n名称=甲\r\ndz=音效1｜\r\n");
-    Application& a = Start();
-    EXPECT_NE(a.Window().StatusText(), QStringLiteral("准备就绪"));
-    EXPECT_TRUE(a.Window().StatusText().contains(QStringLiteral("快捷键")));
-    a.Grid().Button(1)->click();
-    EXPECT_EQ(a.State().lastTriggered.name, "甲");
+    Start();
+    EXPECT_NE(Window().StatusText(), QStringLiteral("准备就绪"));
+    EXPECT_TRUE(Window().StatusText().contains(QStringLiteral("快捷键")));
+    Button(1)->click();
+    EXPECT_EQ(state.lastTriggered.name, "甲");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -53,10 +54,10 @@ int SlotAt(int p, int r, int c) {
 }
 
 TEST_F(AppFixture, EverySlotSitsOnItsPageCellAndLabel) {
-    Application& a = Start();
+    Start();
     std::set<int> seen;
     for (int p = 0; p < 5; ++p) {
-        QWidget* page = a.Window().Pages()->widget(p);
+        QWidget* page = Window().Pages()->widget(p);
         for (int r = 0; r < 7; ++r) {
             for (int c = 0; c < 6; ++c) {
                 const int n = SlotAt(p, r, c);
@@ -65,7 +66,7 @@ TEST_F(AppFixture, EverySlotSitsOnItsPageCellAndLabel) {
                 }
                 SCOPED_TRACE("slot " + std::to_string(n));
                 seen.insert(n);
-                QPushButton* button = a.Grid().Button(n);
+                QPushButton* button = Button(n);
                 ASSERT_NE(button, nullptr);
                 EXPECT_TRUE(page->isAncestorOf(button));
                 EXPECT_EQ(button->objectName(), QStringLiteral("按钮_") +
@@ -76,7 +77,7 @@ TEST_F(AppFixture, EverySlotSitsOnItsPageCellAndLabel) {
                 EXPECT_EQ(button->y(), (p == 0 ? kFirstPageRows : kRows)[r]);
                 EXPECT_EQ(button->width(), n == 37 ? 162 : 72);
                 EXPECT_EQ(button->height(), 32);
-                QLabel* label = a.Grid().Label(n);
+                QLabel* label = Label(n);
                 EXPECT_EQ(label->parentWidget(), button->parentWidget());
                 EXPECT_EQ(label->objectName(), QStringLiteral("透明标签_kj") +
                                                    (n < 10 ? QStringLiteral("0") : QString()) +
@@ -90,50 +91,58 @@ TEST_F(AppFixture, EverySlotSitsOnItsPageCellAndLabel) {
     }
     EXPECT_EQ(seen.size(), 209U);
     // Slot 37 covers the first two cells; 38 is in the third.
-    EXPECT_EQ(a.Grid().Button(38)->x(), kColumns[2]);
+    EXPECT_EQ(Button(38)->x(), kColumns[2]);
 }
 
 TEST_F(AppFixture, LoadShowsNamesHotkeysAndTagsFromTheListAndPlusForTheRest) {
     Config("[是否设置快捷按钮]\r\n值=1\r\n");
     List("[音效41]\r\n名称=欢呼\r\ndz=音效41｜/s/a.wav\r\nkjj=Ctrl｜F2键\r\n[音效42]\r\n名称=\r\n");
-    Application& a = Start();
-    EXPECT_EQ(a.Grid().Button(41)->text(), QStringLiteral("欢呼"));
-    EXPECT_EQ(a.Grid().Tag(41), QStringLiteral("音效41｜/s/a.wav"));
-    EXPECT_EQ(a.Grid().Label(41)->text(), QStringLiteral("Ctrl+F2键"));
-    EXPECT_EQ(a.Grid().Button(42)->text(), QString());  // present but empty
+    Start();
+    EXPECT_EQ(Button(41)->text(), QStringLiteral("欢呼"));
+    EXPECT_EQ(Tag(41), QStringLiteral("音效41｜/s/a.wav"));
+    EXPECT_EQ(Label(41)->text(), QStringLiteral("Ctrl+F2键"));
+    EXPECT_EQ(Button(42)->text(), QString());  // present but empty
     for (int n = 1; n <= 209; ++n) {
         if (n != 41 && n != 42) {
-            ASSERT_EQ(a.Grid().Button(n)->text(), QStringLiteral("+")) << n;
-            ASSERT_TRUE(a.Grid().Tag(n).isEmpty());
-            ASSERT_TRUE(a.Grid().Label(n)->text().isEmpty());
+            ASSERT_EQ(Button(n)->text(), QStringLiteral("+")) << n;
+            ASSERT_TRUE(Tag(n).isEmpty());
+            ASSERT_TRUE(Label(n)->text().isEmpty());
         }
     }
     // Button 41 is the rightmost of page 1's first row.
-    EXPECT_EQ(a.Grid().Button(41)->x(), kColumns[5]);
+    EXPECT_EQ(Button(41)->x(), kColumns[5]);
     // The full load ended in a registration: slot 41's hotkey is held.
     EXPECT_TRUE(hotkeys.Held(41).has_value());
 }
 
 TEST_F(AppFixture, RefreshSlotTouchesOnlyItsOwnControls) {
-    Config("[是否设置快捷按钮]\r\n值=1\r\n");
     List("[音效5]\r\n名称=旧\r\n[音效6]\r\n名称=六\r\n");
-    Application& a = Start();
+    ProfileFiles files;
+    SlotStore store(files, folder);
+    SlotGrid grid(store);
+    QSignalSpy fills(&grid, &SlotGrid::filled);
+    grid.LoadSlotGrid();
     List("[音效5]\r\n名称=新\r\nkjj=F9键\r\n[音效6]\r\n名称=改了\r\n");
-    a.Grid().RefreshSlot(5);
-    EXPECT_EQ(a.Grid().Button(5)->text(), QStringLiteral("新"));
-    EXPECT_EQ(a.Grid().Label(5)->text(), QStringLiteral("F9键"));
-    EXPECT_EQ(a.Grid().Button(6)->text(), QStringLiteral("六"));
-    EXPECT_TRUE(hotkeys.Held(5).has_value());
-    a.Grid().RefreshSlot(0);  // fills nothing, registers again
-    EXPECT_EQ(a.Grid().Button(6)->text(), QStringLiteral("六"));
+    grid.RefreshSlot(5);
+    EXPECT_EQ(grid.Button(5)->text(), QStringLiteral("新"));
+    EXPECT_EQ(grid.Label(5)->text(), QStringLiteral("F9键"));
+    EXPECT_EQ(grid.Button(6)->text(), QStringLiteral("六"));
+    // Each fill ends with the signal on which the program registers every hotkey again.
+    EXPECT_EQ(fills.count(), 2);
+    grid.RefreshSlot(0);  // fills nothing, ends the same way
+    EXPECT_EQ(grid.Button(6)->text(), QStringLiteral("六"));
+    EXPECT_EQ(fills.count(), 3);
+    for (int page = 0; page < kCategoryPages; ++page) {
+        delete grid.Page(page);  // the grid leaves its pages to whoever shows them
+    }
 }
 
 TEST_F(AppFixture, WithoutConfigIniEverythingStartsAtItsDefaultAndNothingIsWritten) {
-    Application& a = Start();
-    MainWindow& w = a.Window();
+    Start();
+    MainWindow& w = Window();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Vorlune正式版"));
-    EXPECT_EQ(a.Tray().ShownState(), false);
-    EXPECT_TRUE(a.Tray().Tip().endsWith(QStringLiteral("已经关闭")));
+    EXPECT_EQ(tray.ShownState(), false);
+    EXPECT_TRUE(tray.Tip().endsWith(QStringLiteral("已经关闭")));
     EXPECT_EQ(w.Pages()->currentIndex(), 0);
     EXPECT_TRUE(w.Toolbar()->IsMarked(1));
     for (int b = 2; b <= 6; ++b) {
@@ -156,8 +165,8 @@ TEST_F(AppFixture, StartUpRestoresPageMarksSwitchesVolumeAndOnTop) {
         "[当前栏目]\r\n值=3\r\n[音效音量]\r\n值=80\r\n[是否设置快捷按钮]\r\n值=1\r\n"
         "[是否重复音效]\r\n值=2\r\n[是否窗口置顶]\r\n值=1\r\n");
     const std::string before = ConfigBytes();
-    Application& a = Start();
-    MainWindow& w = a.Window();
+    Start();
+    MainWindow& w = Window();
     EXPECT_EQ(w.Pages()->currentIndex(), 3);
     for (int b = 1; b <= 6; ++b) {
         EXPECT_EQ(w.Toolbar()->IsMarked(b), b == 4) << b;
@@ -168,62 +177,62 @@ TEST_F(AppFixture, StartUpRestoresPageMarksSwitchesVolumeAndOnTop) {
     EXPECT_EQ(w.Controls()->RepeatSwitch()->Shown(), SwitchButton::Picture::Loaded);
     EXPECT_EQ(w.Controls()->RepeatSwitch()->text(), QStringLiteral("重复音效"));
     EXPECT_TRUE(keepAbove.IsKeptAbove(&w));
-    EXPECT_EQ(a.Tray().ShownState(), true);
-    EXPECT_TRUE(a.Tray().Tip().endsWith(QStringLiteral("已经开启")));
+    EXPECT_EQ(tray.ShownState(), true);
+    EXPECT_TRUE(tray.Tip().endsWith(QStringLiteral("已经开启")));
     EXPECT_EQ(ConfigBytes(), before);
 }
 
 TEST_F(AppFixture, PageValuesOutOfRangeAndTheCategoryNameMarkButtons) {
     Config("[当前栏目]\r\n值=7\r\n[音效音量]\r\n值=150\r\n[是否窗口置顶]\r\n值=2\r\n");
     {
-        Application& a = Start();
-        EXPECT_EQ(a.Window().Pages()->currentIndex(), 0);
+        Start();
+        EXPECT_EQ(Window().Pages()->currentIndex(), 0);
         for (int b = 1; b <= 6; ++b) {
-            EXPECT_FALSE(a.Window().Toolbar()->IsMarked(b));
+            EXPECT_FALSE(Window().Toolbar()->IsMarked(b));
         }
-        EXPECT_EQ(a.Window().Controls()->Volume()->value(), 100);
-        EXPECT_EQ(a.Window().Controls()->VolumeLabel()->text(), QStringLiteral("100%"));
-        EXPECT_EQ(a.Settings().Read(setting::kVolume), "150");
-        EXPECT_FALSE(keepAbove.IsKeptAbove(&a.Window()));
-        EXPECT_EQ(a.Window().Settings()->OnTopSwitch()->Shown(), SwitchButton::Picture::Loaded);
+        EXPECT_EQ(Window().Controls()->Volume()->value(), 100);
+        EXPECT_EQ(Window().Controls()->VolumeLabel()->text(), QStringLiteral("100%"));
+        EXPECT_EQ(settings.Read(setting::kVolume), "150");
+        EXPECT_FALSE(keepAbove.IsKeptAbove(&Window()));
+        EXPECT_EQ(Window().Settings()->OnTopSwitch()->Shown(), SwitchButton::Picture::Loaded);
     }
     Config("[当前栏目]\r\n值=0\r\n设置名称=Game\r\n");
-    Application& b = Start();
-    EXPECT_EQ(b.Window().Pages()->currentIndex(), 0);
+    Start();
+    EXPECT_EQ(Window().Pages()->currentIndex(), 0);
     for (int i = 1; i <= 6; ++i) {
-        EXPECT_EQ(b.Window().Toolbar()->IsMarked(i), i == 1 || i == 4) << i;
+        EXPECT_EQ(Window().Toolbar()->IsMarked(i), i == 1 || i == 4) << i;
     }
 }
 
 TEST_F(AppFixture, ToolbarSelectsPagesAndRemembersOnlyCategoryPages) {
-    Application& a = Start();
-    a.Window().Toolbar()->Button(4)->click();
-    EXPECT_EQ(a.Window().Pages()->currentIndex(), 3);
-    EXPECT_EQ(a.Settings().Read(setting::kPage), "3");
+    Start();
+    Window().Toolbar()->Button(4)->click();
+    EXPECT_EQ(Window().Pages()->currentIndex(), 3);
+    EXPECT_EQ(settings.Read(setting::kPage), "3");
     for (int b = 1; b <= 6; ++b) {
-        EXPECT_EQ(a.Window().Toolbar()->IsMarked(b), b == 4);
+        EXPECT_EQ(Window().Toolbar()->IsMarked(b), b == 4);
     }
-    a.Window().Toolbar()->Button(6)->click();
-    EXPECT_EQ(a.Window().Pages()->currentWidget(), a.Window().Settings());
-    EXPECT_EQ(a.Settings().Read(setting::kPage), "3");
-    EXPECT_TRUE(a.Window().Toolbar()->IsMarked(6));
-    EXPECT_FALSE(a.Window().Toolbar()->IsMarked(4));
+    Window().Toolbar()->Button(6)->click();
+    EXPECT_EQ(Window().Pages()->currentWidget(), Window().Settings());
+    EXPECT_EQ(settings.Read(setting::kPage), "3");
+    EXPECT_TRUE(Window().Toolbar()->IsMarked(6));
+    EXPECT_FALSE(Window().Toolbar()->IsMarked(4));
 }
 
 TEST_F(AppFixture, OnTopSwitchTogglesAndReleaseLeavesTheSwitchShowingOn) {
     Config("[是否窗口置顶]\r\n值=1\r\n");
-    Application& a = Start();
-    SwitchButton* onTop = a.Window().Settings()->OnTopSwitch();
-    a.KeepOnTopRelease();
-    EXPECT_FALSE(keepAbove.IsKeptAbove(&a.Window()));
+    Start();
+    SwitchButton* onTop = Window().Settings()->OnTopSwitch();
+    Button(1)->click();  // a trigger (of an empty slot: its hint) releases always-on-top first
+    EXPECT_FALSE(keepAbove.IsKeptAbove(&Window()));
     EXPECT_EQ(onTop->Shown(), SwitchButton::Picture::On);
-    EXPECT_EQ(a.Settings().Read(setting::kOnTop), "1");
+    EXPECT_EQ(settings.Read(setting::kOnTop), "1");
     onTop->click();
-    EXPECT_EQ(a.Settings().Read(setting::kOnTop), "0");
+    EXPECT_EQ(settings.Read(setting::kOnTop), "0");
     EXPECT_EQ(onTop->Shown(), SwitchButton::Picture::Off);
     onTop->click();
-    EXPECT_EQ(a.Settings().Read(setting::kOnTop), "1");
-    EXPECT_TRUE(keepAbove.IsKeptAbove(&a.Window()));
+    EXPECT_EQ(settings.Read(setting::kOnTop), "1");
+    EXPECT_TRUE(keepAbove.IsKeptAbove(&Window()));
     EXPECT_EQ(onTop->Shown(), SwitchButton::Picture::On);
 
     Config("[是否窗口置顶]\r\n值=2\r\n");

@@ -2,6 +2,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -11,17 +12,15 @@
 #include "app/ControlStrip.h"
 #include "app/MainWindow.h"
 #include "app/SwitchButton.h"
-#include "audio/AudioPlayer.h"
-#include "audio/controls/OutputDevices.h"
-#include "audio/controls/PlaybackControls.h"
-#include "slots/SlotGrid.h"
-#include "slots/SlotTrigger.h"
+#include "slots/editing/SlotDialog.h"
 #include "spectrum/SpectrumPanel.h"
 
 namespace vorlune {
 namespace {
 
 using Picture = ControlStrip::PausePicture;
+using test::MonitorTimer;
+using test::TickMonitor;
 
 class PlayingTest : public test::AppFixture {
   protected:
@@ -39,12 +38,13 @@ class PlayingTest : public test::AppFixture {
             "[音效3]\r\n名称=丙\r\ndz=音效3｜/nowhere/gone.wav\r\n"
             "[音效4]\r\n名称=丁\r\ndz=abc｜[取运行目录]\\Sounds\\Common\\a.wav\r\n");
     }
-    AudioPlayer& Player() { return app->Player(); }
-    ChannelState StateOf(StreamHandle h) { return Player().IsActive(h); }
-    ControlStrip& Strip() { return *app->Window().Controls(); }
-    void Click(int n) { app->Grid().Button(n)->click(); }
-    bool SpectrumRunning() {
-        return static_cast<SpectrumPanel*>(app->Window().SpectrumPanel())->IsRunning();
+    // The stream that plays, as the audio engine saw it created and not yet freed.
+    StreamHandle Current() const { return audio.LiveStream(); }
+    ChannelState StateOf(StreamHandle h) const { return audio.ChannelIsActive(h); }
+    static ControlStrip& Strip() { return *Window().Controls(); }
+    static void Click(int n) { Button(n)->click(); }
+    static bool SpectrumRunning() {
+        return static_cast<SpectrumPanel*>(Window().SpectrumPanel())->IsRunning();
     }
 };
 
@@ -52,26 +52,26 @@ TEST_F(PlayingTest, ASlotEndsTheSoundBeforeItAndAgainRestartsItself) {
     GivenSounds();
     Start();
     Click(1);
-    const StreamHandle first = Player().CurrentStream();
+    const StreamHandle first = Current();
     ASSERT_NE(first, 0U);
     EXPECT_NE(StateOf(first), ChannelState::Stopped);
-    EXPECT_EQ(Player().LastSoundPath(), dir.Path() + "/Sounds/Common/a.wav");
-    EXPECT_EQ(app->State().lastTriggered.name, "甲");
-    EXPECT_EQ(app->State().lastTriggered.hotkey, "Ctrl｜F1键");
+    EXPECT_EQ(audio.LastStreamPath(), dir.Path() + "/Sounds/Common/a.wav");
+    EXPECT_EQ(state.lastTriggered.name, "甲");
+    EXPECT_EQ(state.lastTriggered.hotkey, "Ctrl｜F1键");
     EXPECT_FLOAT_EQ(audio.volumes.back(), 0.8F);
     EXPECT_EQ(Strip().PauseShown(), Picture::Play);
     EXPECT_TRUE(Strip().StopShownActive());
-    EXPECT_TRUE(app->Playback().MonitorTimer().isActive());
-    EXPECT_EQ(app->Playback().MonitorTimer().interval(), 1000);
+    EXPECT_TRUE(MonitorTimer().isActive());
+    EXPECT_EQ(MonitorTimer().interval(), 1000);
     EXPECT_TRUE(SpectrumRunning());
 
     Click(2);
-    const StreamHandle second = Player().CurrentStream();
+    const StreamHandle second = Current();
     EXPECT_NE(second, first);
     EXPECT_EQ(StateOf(first), ChannelState::Stopped);
     EXPECT_NE(StateOf(second), ChannelState::Stopped);
     Click(2);
-    EXPECT_NE(Player().CurrentStream(), second);
+    EXPECT_NE(Current(), second);
     EXPECT_EQ(StateOf(second), ChannelState::Stopped);
     EXPECT_TRUE(prompts.shown.empty());
 }
@@ -80,11 +80,12 @@ TEST_F(PlayingTest, AMissingFileEndsTheSoundAndOffersTheSlotDialog) {
     GivenSounds();
     Start();
     Click(1);
-    const StreamHandle playing = Player().CurrentStream();
+    const StreamHandle playing = Current();
     prompts.Answer(PromptAnswer::No);
-    Click(3);
+    const auto clickSlot3 = [] { Click(3); };
+    const bool openedOnNo = test::WithSlotDialog(clickSlot3, [](SlotDialog&) {});
     EXPECT_EQ(StateOf(playing), ChannelState::Stopped);
-    EXPECT_EQ(Player().CurrentStream(), 0U);
+    EXPECT_EQ(Current(), 0U);
     ASSERT_EQ(prompts.shown.size(), 1U);
     EXPECT_EQ(prompts.shown[0],
               (Prompt{.text = "未发现有效音效路径源,是否重新设置!\r\n调用路径源:/nowhere/gone.wav",
@@ -92,46 +93,54 @@ TEST_F(PlayingTest, AMissingFileEndsTheSoundAndOffersTheSlotDialog) {
                       .icon = PromptIcon::Question,
                       .buttons = PromptButtons::YesNo,
                       .defaultButton = PromptAnswer::No}));
-    EXPECT_TRUE(openedDialogs.empty());
+    EXPECT_FALSE(openedOnNo);
     // The control button keeps its picture; the stop button shows a loaded sound.
     EXPECT_EQ(Strip().PauseShown(), Picture::Play);
     EXPECT_TRUE(Strip().StopShownActive());
 
+    // Yes: the dialog opens on the sound page with slot 3 current.
     prompts.Answer(PromptAnswer::Yes);
-    Click(3);
-    ASSERT_EQ(openedDialogs.size(), 1U);
-    EXPECT_EQ(openedDialogs[0], SlotDialogMode::SlotSound);
-    EXPECT_EQ(app->State().currentSlotNumber, 3);
-    EXPECT_EQ(app->State().currentSlotSection, "音效3");
-    EXPECT_EQ(app->State().currentSlotRef, "音效3｜/nowhere/gone.wav");
+    int dialogs = 0;
+    EXPECT_TRUE(test::WithSlotDialog(clickSlot3, [&](SlotDialog& d) {
+        ++dialogs;
+        EXPECT_EQ(d.Pages()->currentIndex(), 0);
+        EXPECT_EQ(state.currentSlotNumber, 3);
+        EXPECT_EQ(state.currentSlotSection, "音效3");
+        EXPECT_EQ(state.currentSlotRef, "音效3｜/nowhere/gone.wav");
+    }));
+    EXPECT_EQ(dialogs, 1);
 }
 
 TEST_F(PlayingTest, EmptySlotsAndTagsWithoutDigitsGiveTheHint) {
     GivenSounds();
     Start();
-    Click(50);
-    Click(4);  // "abc｜…": slot 0, which no list has
+    const bool opened = test::WithSlotDialog(
+        [] {
+            Click(50);
+            Click(4);  // "abc｜…": slot 0, which no list has
+        },
+        [](SlotDialog&) {});
     ASSERT_EQ(prompts.shown.size(), 2U);
     for (const Prompt& p : prompts.shown) {
         EXPECT_EQ(p, (Prompt{.text = "请选中此音效按钮—鼠标右键—弹出添加菜单",
                              .caption = "信息：",
                              .icon = PromptIcon::Information}));
     }
-    EXPECT_TRUE(app->State().lastTriggered.name.empty());
-    EXPECT_TRUE(openedDialogs.empty());
+    EXPECT_TRUE(state.lastTriggered.name.empty());
+    EXPECT_FALSE(opened);
 }
 
 TEST_F(PlayingTest, WithoutAVolumeASoundPlaysSilentlyAndTheTriggerStillSucceeds) {
     GivenSounds("[是否窗口置顶]\r\n值=1\r\n");
     Start();
-    EXPECT_TRUE(keepAbove.IsKeptAbove(&app->Window()));
+    EXPECT_TRUE(keepAbove.IsKeptAbove(&Window()));
     Click(1);
-    EXPECT_FALSE(keepAbove.IsKeptAbove(&app->Window()));
+    EXPECT_FALSE(keepAbove.IsKeptAbove(&Window()));
     EXPECT_FLOAT_EQ(audio.volumes.back(), 0.0F);
-    EXPECT_NE(StateOf(Player().CurrentStream()), ChannelState::Stopped);
+    EXPECT_NE(StateOf(Current()), ChannelState::Stopped);
     EXPECT_EQ(Strip().PauseShown(), Picture::Play);
-    EXPECT_TRUE(app->Playback().MonitorTimer().isActive());
-    EXPECT_EQ(app->Settings().Read(setting::kOnTop), "1");
+    EXPECT_TRUE(MonitorTimer().isActive());
+    EXPECT_EQ(settings.Read(setting::kOnTop), "1");
 }
 
 TEST_F(PlayingTest, PauseFadesInStepsOfTwoAndResumeRestoresTheLevel) {
@@ -145,17 +154,17 @@ TEST_F(PlayingTest, PauseFadesInStepsOfTwoAndResumeRestoresTheLevel) {
         EXPECT_FLOAT_EQ(audio.volumes[i],
                         static_cast<float>(98 - 2 * static_cast<int>(i)) / 100.0F);
     }
-    EXPECT_EQ(StateOf(Player().CurrentStream()), ChannelState::Paused);
+    EXPECT_EQ(StateOf(Current()), ChannelState::Paused);
     EXPECT_EQ(Strip().PauseShown(), Picture::Pause);
 
     audio.volumes.clear();
     Strip().PauseButton()->click();
     EXPECT_EQ(audio.volumes, std::vector<float>{1.0F});
-    EXPECT_NE(StateOf(Player().CurrentStream()), ChannelState::Paused);
-    EXPECT_NE(StateOf(Player().CurrentStream()), ChannelState::Stopped);
+    EXPECT_NE(StateOf(Current()), ChannelState::Paused);
+    EXPECT_NE(StateOf(Current()), ChannelState::Stopped);
     EXPECT_EQ(Strip().PauseShown(), Picture::Play);
 
-    app->Settings().Write(setting::kVolume, "99");
+    settings.Write(setting::kVolume, "99");
     audio.volumes.clear();
     Strip().PauseButton()->click();
     ASSERT_EQ(audio.volumes.size(), 50U);
@@ -171,59 +180,59 @@ TEST_F(PlayingTest, PauseWithNothingPlayedShowsPlayAndPlaysNothing) {
     EXPECT_TRUE(Strip().StopShownActive());  // the stop sign is green as loaded
     Strip().PauseButton()->click();
     EXPECT_EQ(Strip().PauseShown(), Picture::Play);
-    EXPECT_EQ(Player().CurrentStream(), 0U);
+    EXPECT_EQ(Current(), 0U);
 }
 
 TEST_F(PlayingTest, StopFadesFromItsOwnLevelAndFreesTheSound) {
     GivenSounds();
     Start();
     Click(1);
-    const StreamHandle h = Player().CurrentStream();
+    const StreamHandle h = Current();
     audio.volumes.clear();
     Strip().StopButton()->click();
     EXPECT_TRUE(audio.volumes.empty());  // no "是否直接停止": no fade
     EXPECT_EQ(StateOf(h), ChannelState::Stopped);
     EXPECT_FALSE(Strip().StopShownActive());
 
-    app->Settings().Write(setting::kStopFade, "100");
+    settings.Write(setting::kStopFade, "100");
     Click(1);
     audio.volumes.clear();
     Strip().StopButton()->click();
     EXPECT_EQ(audio.volumes.size(), 50U);
-    EXPECT_EQ(StateOf(Player().CurrentStream()), ChannelState::Stopped);
+    EXPECT_EQ(StateOf(Current()), ChannelState::Stopped);
 }
 
 TEST_F(PlayingTest, TheMonitorRepeatsAnEndedSoundOrResetsTheStrip) {
     GivenSounds("[音效音量]\r\n值=80\r\n[是否重复音效]\r\n值=1\r\n", 0.15);
     Start();
     Click(1);
-    const StreamHandle first = Player().CurrentStream();
+    const StreamHandle first = Current();
     ASSERT_TRUE(QTest::qWaitFor([&] { return StateOf(first) == ChannelState::Stopped; }, 3000));
-    app->Playback().MonitorTick();
-    const StreamHandle again = Player().CurrentStream();
+    TickMonitor();
+    const StreamHandle again = Current();
     EXPECT_NE(again, first);
     EXPECT_NE(StateOf(again), ChannelState::Stopped);
     EXPECT_FLOAT_EQ(audio.volumes.back(), 0.8F);
 
     // Stop with repeat on: the next tick does not start it again.
     Strip().StopButton()->click();
-    app->Playback().MonitorTick();
-    EXPECT_EQ(StateOf(Player().CurrentStream()), ChannelState::Stopped);
+    TickMonitor();
+    EXPECT_EQ(StateOf(Current()), ChannelState::Stopped);
     EXPECT_EQ(Strip().PauseShown(), Picture::Idle);
-    EXPECT_FALSE(app->Playback().MonitorTimer().isActive());
+    EXPECT_FALSE(MonitorTimer().isActive());
     EXPECT_FALSE(SpectrumRunning());
 
     // Repeat off: an ended sound resets the strip and stops both timers.
     Strip().RepeatSwitch()->click();
-    EXPECT_EQ(app->Settings().Read(setting::kRepeat), "0");
+    EXPECT_EQ(settings.Read(setting::kRepeat), "0");
     EXPECT_EQ(Strip().RepeatSwitch()->Shown(), SwitchButton::Picture::Off);
     Click(2);
-    const StreamHandle last = Player().CurrentStream();
+    const StreamHandle last = Current();
     ASSERT_TRUE(QTest::qWaitFor([&] { return StateOf(last) == ChannelState::Stopped; }, 3000));
-    app->Playback().MonitorTick();
+    TickMonitor();
     EXPECT_EQ(Strip().PauseShown(), Picture::Idle);
     EXPECT_FALSE(Strip().StopShownActive());
-    EXPECT_FALSE(app->Playback().MonitorTimer().isActive());
+    EXPECT_FALSE(MonitorTimer().isActive());
     EXPECT_FALSE(SpectrumRunning());
 }
 
@@ -235,14 +244,14 @@ TEST_F(PlayingTest, VolumeSliderChangesTheSoundTheLabelAndTheSetting) {
     Strip().Volume()->setValue(42);
     EXPECT_EQ(audio.volumes, std::vector<float>{0.42F});
     EXPECT_EQ(Strip().VolumeLabel()->text(), QStringLiteral("42%"));
-    EXPECT_EQ(app->Settings().Read(setting::kVolume), "42");
+    EXPECT_EQ(settings.Read(setting::kVolume), "42");
 }
 
 TEST_F(PlayingTest, OutputDevicesAreListedOpenedAndApplied) {
     GivenSounds();
     Start();
-    QComboBox* list = app->Window().Bottom()->Devices();
-    QPushButton* apply = app->Window().Bottom()->ApplyButton();
+    DeviceComboBox* list = Window().Bottom()->Devices();
+    QPushButton* apply = Window().Bottom()->ApplyButton();
     ASSERT_GE(list->count(), 1);
     EXPECT_EQ(list->itemData(0).toInt(), 1);
     EXPECT_EQ(list->currentIndex(), 0);  // no saved device: the first item
@@ -254,10 +263,10 @@ TEST_F(PlayingTest, OutputDevicesAreListedOpenedAndApplied) {
     emit list->activated(0);
     EXPECT_TRUE(apply->isEnabled());
     Click(1);
-    const StreamHandle playing = Player().CurrentStream();
+    const StreamHandle playing = Current();
     apply->click();
     EXPECT_EQ(StateOf(playing), ChannelState::Stopped);
-    EXPECT_EQ(app->Settings().Read(setting::kOutputDevice), "1");
+    EXPECT_EQ(settings.Read(setting::kOutputDevice), "1");
     EXPECT_FALSE(apply->isEnabled());
     ASSERT_EQ(prompts.shown.size(), 1U);
     EXPECT_EQ(prompts.shown[0].text,
@@ -266,14 +275,14 @@ TEST_F(PlayingTest, OutputDevicesAreListedOpenedAndApplied) {
 
     // A saved device past the list opens nothing new and leaves no item selected; dropping
     // the list down rebuilds it and keeps "应用" as it was.
-    app->Settings().Write(setting::kOutputDevice, "3");
+    settings.Write(setting::kOutputDevice, "3");
     emit list->activated(0);
-    app->Devices().LoadOutputDevices();
+    emit list->aboutToDropDown();
     EXPECT_EQ(audio.inits.back(), 3);
     EXPECT_EQ(list->currentIndex(), list->count() >= 3 ? 2 : -1);
     EXPECT_TRUE(apply->isEnabled());
 
-    app->Window().Bottom()->OutputLink()->pressed();
+    Window().Bottom()->OutputLink()->pressed();
     EXPECT_EQ(prompts.shown.back().caption, "信息：");
     EXPECT_EQ(prompts.shown.back().text.substr(0, 15), "右边下拉框");
 }

@@ -4,9 +4,6 @@
 
 #include "AudioTestFiles.h"
 #include "LeavingFixture.h"
-#include "app/TrayIcon.h"
-#include "audio/AudioPlayer.h"
-#include "audio/controls/PlaybackControls.h"
 
 namespace vorlune {
 namespace {
@@ -39,10 +36,10 @@ class ExitFixture : public LeavingFixture {
     // Slot 1 by its hotkey; the stream it started.
     StreamHandle PlaySlot1() {
         EXPECT_TRUE(hotkeys.Fire(1));
-        return app->Player().CurrentStream();
+        return audio.LiveStream();
     }
     bool Playing(StreamHandle stream) {
-        return stream != 0 && app->Player().IsActive(stream) != ChannelState::Stopped;
+        return stream != 0 && audio.ChannelIsActive(stream) != ChannelState::Stopped;
     }
     bool ExitRecorded() const { return ListText().find(kExitRecord) != std::string::npos; }
 
@@ -59,19 +56,16 @@ class ExitFixture : public LeavingFixture {
     Moment Now(std::string step, StreamHandle stream) const {
         return {std::move(step),
                 stream,
-                app->Playback().MonitorTimer().isActive(),
+                test::MonitorTimer().isActive(),
                 ExitRecorded(),
                 audio.CurrentDevice().has_value(),
-                app->Tray().IsShown()};
+                tray.IsShown()};
     }
     void WatchTheExit() {
         audio.beforeCall = [this](const test::RecordingAudioEngine::Call& call) {
             moments.push_back(Now(call.name, call.stream));
         };
-        Exit().endProcess = [this](int code) {
-            endCodes.push_back(code);
-            moments.push_back(Now("end", 0));
-        };
+        programExit.onEnd = [this](int) { moments.push_back(Now("end", 0)); };
     }
     std::vector<Moment> moments;
 };
@@ -83,7 +77,7 @@ TEST_F(ExitFixture, NoToEitherQuestionLeavesTheProgramAsItWas) {
     ASSERT_TRUE(keepAbove.IsKeptAbove(&window));
     const StreamHandle stream = PlaySlot1();
     ASSERT_TRUE(Playing(stream));
-    ASSERT_TRUE(app->Playback().MonitorTimer().isActive());
+    ASSERT_TRUE(test::MonitorTimer().isActive());
 
     // Playing took the window out of always-on-top; it is put back before each question.
     std::vector<bool> keptAboveWhileAsked;
@@ -93,12 +87,12 @@ TEST_F(ExitFixture, NoToEitherQuestionLeavesTheProgramAsItWas) {
     keepAbove.SetKeepAbove(&window, true);
     const auto unchanged = [&] {
         EXPECT_TRUE(Playing(stream));
-        EXPECT_EQ(app->Player().CurrentStream(), stream);
-        EXPECT_TRUE(app->Playback().MonitorTimer().isActive());
+        EXPECT_EQ(audio.LiveStream(), stream);
+        EXPECT_TRUE(test::MonitorTimer().isActive());
         EXPECT_TRUE(audio.CurrentDevice().has_value());
-        EXPECT_TRUE(app->Tray().IsShown());
+        EXPECT_TRUE(tray.IsShown());
         EXPECT_FALSE(ExitRecorded());
-        EXPECT_TRUE(endCodes.empty());
+        EXPECT_TRUE(programExit.codes.empty());
         EXPECT_TRUE(hotkeys.Held(1).has_value());
     };
 
@@ -115,7 +109,7 @@ TEST_F(ExitFixture, NoToEitherQuestionLeavesTheProgramAsItWas) {
     ASSERT_FALSE(window.isVisible());
     keepAbove.SetKeepAbove(&window, true);
     prompts.recorded.Answer(PromptAnswer::No);
-    Tray().QuitAction()->trigger();
+    QuitItem()->trigger();
     ASSERT_EQ(prompts.recorded.shown.size(), 2U);
     EXPECT_EQ(prompts.recorded.shown[1], kQuitQuestion);
     EXPECT_FALSE(window.isVisible());
@@ -151,7 +145,7 @@ TEST_F(ExitFixture, YesToTheCloseQuestionEndsInOrderAndStopsWhatPlaysThen) {
         {"end", 0, false, true, false, false},
     };
     EXPECT_EQ(moments, expected);
-    EXPECT_EQ(endCodes, std::vector<int>{0});
+    EXPECT_EQ(programExit.codes, std::vector<int>{0});
     EXPECT_FALSE(window.isVisible());
 }
 
@@ -162,7 +156,7 @@ TEST_F(ExitFixture, YesToTheTrayQuestionEndsEvenWithNothingEverPlayed) {
     Minimise();
     WatchTheExit();
     prompts.recorded.Answer(PromptAnswer::Yes);
-    Tray().QuitAction()->trigger();
+    QuitItem()->trigger();
 
     EXPECT_EQ(prompts.recorded.shown, std::vector<Prompt>{kQuitQuestion});
     const std::vector<Moment> expected{
@@ -172,7 +166,7 @@ TEST_F(ExitFixture, YesToTheTrayQuestionEndsEvenWithNothingEverPlayed) {
         {"end", 0, false, true, false, false},
     };
     EXPECT_EQ(moments, expected);
-    EXPECT_EQ(endCodes, std::vector<int>{0});
+    EXPECT_EQ(programExit.codes, std::vector<int>{0});
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCoreApplication>
+#include <QMenu>
 
 #include <functional>
 #include <memory>
@@ -11,13 +13,12 @@
 
 #include "FakeDesktopServices.h"
 #include "FakePrompts.h"
+#include "ProgramWidgets.h"
 #include "QtTestSupport.h"
 #include "RecordingAudioEngine.h"
 #include "TempDir.h"
 #include "app/Application.h"
-#include "app/ExitFlow.h"
 #include "app/MainWindow.h"
-#include "app/TrayController.h"
 #include "audio/SdlAudioEngine.h"
 #include "base/GbkText.h"
 #include "hotkeys/fake/FakeHotkeyBackend.h"
@@ -40,7 +41,8 @@ class OpenQuestionPrompts final : public Prompts {
 };
 
 // A program folder in a temporary directory with the real stores; fakes only for the operating
-// system's services. The end of the process is recorded instead of leaving the test.
+// system's services. The end of the process is recorded instead of leaving the test, and the
+// tray is there unless the test takes it away.
 class LeavingFixture : public ::testing::Test {
   protected:
     LeavingFixture() {
@@ -49,7 +51,7 @@ class LeavingFixture : public ::testing::Test {
     }
     ~LeavingFixture() override {
         if (app) {
-            app->Window().hide();
+            Window().hide();
         }
     }
 
@@ -63,9 +65,8 @@ class LeavingFixture : public ::testing::Test {
 
     Application& Start() {
         app = std::make_unique<Application>(
-            folder, Platform{prompts, keepAbove, hotkeys, keyWatcher, desktop, audio});
-        Exit().endProcess = [this](int code) { endCodes.push_back(code); };
-        Tray().trayAvailable = [this] { return trayAvailable; };
+            folder, state,
+            Platform{prompts, keepAbove, hotkeys, keyWatcher, desktop, audio, tray, programExit});
         app->OnMainWindowCreated();
         return *app;
     }
@@ -76,9 +77,11 @@ class LeavingFixture : public ::testing::Test {
         QCoreApplication::processEvents();
     }
 
-    ExitFlow& Exit() const { return *app->findChild<ExitFlow*>(); }
-    TrayController& Tray() const { return *app->findChild<TrayController*>(); }
-    MainWindow& Window() const { return app->Window(); }
+    static MainWindow& Window() { return TheMainWindow(); }
+    // The tray icon's menu "托盘操作": "打开主界面" and "退出助手".
+    static QMenu& TrayMenu() { return *TopLevel<QMenu>(QStringLiteral("托盘操作")); }
+    static QAction* ShowItem() { return TrayMenu().actions().value(0); }
+    static QAction* QuitItem() { return TrayMenu().actions().value(1); }
 
     TempDir dir;
     ProgramFolder folder{dir.Path()};
@@ -90,8 +93,9 @@ class LeavingFixture : public ::testing::Test {
     // The real engine on SDL's dummy driver, observed.
     SdlAudioEngine realAudio;
     RecordingAudioEngine audio{realAudio};
-    bool trayAvailable = true;
-    std::vector<int> endCodes;
+    FakeSystemTray tray;
+    FakeProgramExit programExit;
+    AppState state;
     std::unique_ptr<Application> app;
 };
 

@@ -6,7 +6,6 @@
 
 #include "LeavingFixture.h"
 #include "app/BottomLine.h"
-#include "app/LinkActions.h"
 
 namespace vorlune {
 namespace {
@@ -29,7 +28,10 @@ class LinksFixture : public LeavingFixture {
         test::WriteFileBytes(dir.File("help/index.html"), "<html></html>");
     }
     BottomLine& Bottom() const { return *Window().Bottom(); }
-    LinkActions& Links() const { return *app->findChild<LinkActions*>(); }
+    // The shop link's menu "链接分享": "进入淘宝页面" and "复制购买链接".
+    static QMenu& ShareMenu() { return *test::TopLevel<QMenu>(QStringLiteral("链接分享")); }
+    static QAction* OpenShopItem() { return ShareMenu().actions().value(0); }
+    static QAction* CopyItem() { return ShareMenu().actions().value(1); }
     static void Press(QWidget* link) { QTest::mousePress(link, Qt::LeftButton); }
 };
 
@@ -52,7 +54,7 @@ TEST_F(LinksFixture, AddressesComeFromConfigAtEveryClick) {
     Start();
     Press(Bottom().HelpLink());
     Press(Bottom().ContactLink());
-    Links().OpenShopAction()->trigger();
+    OpenShopItem()->trigger();
     Config("[使用帮助]\r\n地址=help\\index.html\r\n");
     Press(Bottom().HelpLink());
     EXPECT_EQ(desktop.opened, (std::vector<std::string>{
@@ -83,7 +85,7 @@ TEST_F(LinksFixture, AddressesThatCouldRunSomethingAreIgnoredQuietly) {
         }
         Press(Bottom().HelpLink());
         Press(Bottom().ContactLink());
-        Links().OpenShopAction()->trigger();
+        OpenShopItem()->trigger();
     }
     EXPECT_TRUE(desktop.opened.empty());
     EXPECT_TRUE(prompts.recorded.shown.empty());
@@ -92,7 +94,7 @@ TEST_F(LinksFixture, AddressesThatCouldRunSomethingAreIgnoredQuietly) {
 TEST_F(LinksFixture, ShopMenuOpensTheShopOrCopiesTheRecommendation) {
     Config("[联系方式]\r\n淘宝地址=https://shop.example/item?id=1\r\n");
     Start();
-    QMenu& menu = *Links().ShareMenu();
+    QMenu& menu = ShareMenu();
     QCursor::setPos(300, 200);
     Press(Bottom().ShopLink());
     EXPECT_TRUE(menu.isVisible());
@@ -105,14 +107,14 @@ TEST_F(LinksFixture, ShopMenuOpensTheShopOrCopiesTheRecommendation) {
     EXPECT_TRUE(desktop.opened.empty());
 
     desktop.clipboard = "before";
-    Links().CopyAction()->trigger();
+    CopyItem()->trigger();
     EXPECT_EQ(desktop.clipboard,
               kInvitation + "\r\n" + "https://shop.example/item?id=1" + "\r\n" + kHint);
     EXPECT_EQ(prompts.recorded.shown, std::vector<Prompt>{kCopied});
 
     // Without a shop address the two fixed parts are still copied, and the message shown.
     Config("[联系方式]\r\n");
-    Links().CopyAction()->trigger();
+    CopyItem()->trigger();
     EXPECT_EQ(desktop.clipboard, kInvitation + "\r\n\r\n" + kHint);
     EXPECT_EQ(prompts.recorded.shown, (std::vector<Prompt>{kCopied, kCopied}));
     EXPECT_TRUE(desktop.opened.empty());

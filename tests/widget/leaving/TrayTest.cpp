@@ -6,7 +6,7 @@
 #include <QSystemTrayIcon>
 
 #include "LeavingFixture.h"
-#include "app/TrayIcon.h"
+#include "app/TrayController.h"
 
 namespace vorlune {
 namespace {
@@ -29,8 +29,7 @@ TEST(TrayEventOf, ClickDoubleClickAndMenu) {
 
 TEST_F(LeavingFixture, TrayIconEventsDoWhatTheirCodeSays) {
     Start();
-    QSystemTrayIcon& icon = *app->Tray().Native();
-    QMenu& menu = *Tray().Menu();
+    QMenu& menu = TrayMenu();
     MainWindow& window = Window();
     window.show();
     window.move(10, 20);
@@ -41,15 +40,15 @@ TEST_F(LeavingFixture, TrayIconEventsDoWhatTheirCodeSays) {
     const QPoint centred(113, 103);
 
     // A click alone (also the first half of a double-click) does nothing.
-    emit icon.activated(QSystemTrayIcon::Trigger);
-    emit icon.activated(QSystemTrayIcon::MiddleClick);
+    emit tray.activated(QSystemTrayIcon::Trigger);
+    emit tray.activated(QSystemTrayIcon::MiddleClick);
     EXPECT_EQ(window.pos(), QPoint(10, 20));
     EXPECT_FALSE(menu.isVisible());
 
     // Right click: the menu with its corner 3 pixels right of and below the pointer.
     QCursor::setPos(200, 150);
     ASSERT_EQ(QCursor::pos(), QPoint(200, 150));
-    emit icon.activated(QSystemTrayIcon::Context);
+    emit tray.activated(QSystemTrayIcon::Context);
     EXPECT_TRUE(menu.isVisible());
     EXPECT_EQ(menu.pos(), QPoint(203, 153));
     EXPECT_EQ(menu.title(), QStringLiteral("托盘操作"));
@@ -63,7 +62,7 @@ TEST_F(LeavingFixture, TrayIconEventsDoWhatTheirCodeSays) {
     // Double-click on a window hidden in the tray: visible, restored and centred.
     Minimise();
     ASSERT_FALSE(window.isVisible());
-    emit icon.activated(QSystemTrayIcon::DoubleClick);
+    emit tray.activated(QSystemTrayIcon::DoubleClick);
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(window.isMinimized());
     EXPECT_EQ(window.frameGeometry().topLeft(), centred);
@@ -71,13 +70,13 @@ TEST_F(LeavingFixture, TrayIconEventsDoWhatTheirCodeSays) {
     // "打开主界面" does the same, and a maximised window comes back at its normal size.
     window.showMaximized();
     window.hide();
-    Tray().ShowAction()->trigger();
+    ShowItem()->trigger();
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(window.isMaximized());
     EXPECT_FALSE(window.isMinimized());
     EXPECT_EQ(window.frameGeometry().topLeft(), centred);
     EXPECT_TRUE(prompts.recorded.shown.empty());
-    EXPECT_TRUE(endCodes.empty());
+    EXPECT_TRUE(programExit.codes.empty());
 }
 
 TEST_F(LeavingFixture, MinimisingHidesToTheTrayOnlyWhenThereIsOne) {
@@ -86,11 +85,11 @@ TEST_F(LeavingFixture, MinimisingHidesToTheTrayOnlyWhenThereIsOne) {
     window.show();
     Minimise();
     EXPECT_FALSE(window.isVisible());  // off the screen and the taskbar
-    EXPECT_TRUE(app->Tray().IsShown());
+    EXPECT_TRUE(tray.IsShown());
 
     // Without a tray a hidden window could never be reached again: it stays minimised.
-    trayAvailable = false;
-    Tray().ShowMainWindow();
+    tray.available = false;
+    emit tray.activated(QSystemTrayIcon::DoubleClick);
     ASSERT_TRUE(window.isVisible());
     Minimise();
     EXPECT_TRUE(window.isVisible());
@@ -101,8 +100,8 @@ TEST_F(LeavingFixture, TipOfALongTitleShowsOnlyItsFirst62Bytes) {
     Config("[软件名称]\r\n文本=" + std::string(70, 'x') + "\r\n[是否设置快捷按钮]\r\n值=1\r\n");
     Start();
     EXPECT_EQ(Window().windowTitle().toStdString(), std::string(70, 'x'));
-    EXPECT_EQ(app->Tray().Tip(), QString(62, QLatin1Char('x')));
-    EXPECT_EQ(app->Tray().ShownState(), std::optional<bool>(true));
+    EXPECT_EQ(tray.Tip(), QString(62, QLatin1Char('x')));
+    EXPECT_EQ(tray.ShownState(), std::optional<bool>(true));
 }
 
 }  // namespace

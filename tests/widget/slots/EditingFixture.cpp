@@ -6,15 +6,14 @@
 #include <QMenu>
 #include <QStackedWidget>
 #include <QTest>
-#include <QTimer>
 #include <cmath>
 #include <cstdint>
 
+#include "app/ControlStrip.h"
 #include "app/MainWindow.h"
 #include "base/GbkText.h"
-#include "slots/SlotGrid.h"
+#include "slots/editing/SlotContextMenu.h"
 #include "slots/editing/SlotDialog.h"
-#include "slots/editing/SlotEditing.h"
 
 namespace vorlune::test {
 namespace {
@@ -86,23 +85,27 @@ std::string EditingFixture::WriteTone(std::string_view relative) {
 
 Application& EditingFixture::Start() {
     app = std::make_unique<Application>(
-        folder, Platform{prompts, keepAbove, hotkeys, keys, desktop, audio});
+        folder, state,
+        Platform{prompts, keepAbove, hotkeys, keys, desktop, audio, tray, programExit});
     app->OnMainWindowCreated();
-    app->Window().show();
+    app->ShowMainWindow();
     return *app;
 }
 
-SlotEditing& EditingFixture::Editing() const {
-    auto* editing = app->findChild<SlotEditing*>();
-    EXPECT_NE(editing, nullptr);
-    return *editing;
+ControlStrip& EditingFixture::Strip() {
+    return *Window().Controls();
 }
 
-QPushButton* EditingFixture::Button(int n) const {
-    return app->Grid().Button(n);
+SlotContextMenu& EditingFixture::SlotMenu() {
+    auto* menu = TopLevel<SlotContextMenu>(QStringLiteral("右键操作"));
+    EXPECT_NE(menu, nullptr);
+    return *menu;
 }
-QLabel* EditingFixture::Label(int n) const {
-    return app->Grid().Label(n);
+
+SpecialHotkeyMenu& EditingFixture::SpecialMenu() {
+    auto* menu = TopLevel<SpecialHotkeyMenu>(QStringLiteral("快捷键操作"));
+    EXPECT_NE(menu, nullptr);
+    return *menu;
 }
 
 void EditingFixture::RightClickSlot(int n) {
@@ -118,30 +121,6 @@ void EditingFixture::RightClickSlot(int n) {
 
 void EditingFixture::Choose(QMenu& menu, QAction* item) {
     QTest::mouseClick(&menu, Qt::LeftButton, {}, menu.actionGeometry(item).center());
-}
-
-bool EditingFixture::WithDialog(const std::function<void()>& open,
-                                const std::function<void(SlotDialog&)>& inside) {
-    bool opened = false;
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<SlotDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || opened) {
-            return;
-        }
-        opened = true;
-        poll.stop();
-        inside(*dialog);
-        QTest::mouseClick(ButtonOf(*dialog, "按钮_关闭"), Qt::LeftButton);
-    });
-    poll.start();
-    open();
-    // Queued menu actions run here, and the dialog with them.
-    for (int i = 0; i < 20 && !opened; ++i) {
-        QTest::qWait(5);
-    }
-    return opened;
 }
 
 QLineEdit* EditingFixture::Box(const SlotDialog& dialog, const char* name) {

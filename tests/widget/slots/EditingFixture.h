@@ -9,7 +9,9 @@
 
 #include "FakeDesktopServices.h"
 #include "FakePrompts.h"
+#include "ProgramWidgets.h"
 #include "QtTestSupport.h"
+#include "RecordingAudioEngine.h"
 #include "TempDir.h"
 #include "app/Application.h"
 #include "audio/SdlAudioEngine.h"
@@ -21,8 +23,10 @@ class QLineEdit;
 class QMenu;
 
 namespace vorlune {
+class ControlStrip;
+class SlotContextMenu;
 class SlotDialog;
-class SlotEditing;
+class SpecialHotkeyMenu;
 }  // namespace vorlune
 
 namespace vorlune::test {
@@ -41,8 +45,10 @@ class WatchedPrompts final : public Prompts {
 };
 
 // The whole program in a temporary program folder with the real stores and audio on SDL's
-// dummy driver; fakes only for prompts, window-manager requests, hotkeys, the key watcher and
-// the desktop (whose folder is "Desktop" inside the temporary folder).
+// dummy driver; fakes only for prompts, window-manager requests, hotkeys, the key watcher, the
+// desktop (whose folder is "Desktop" inside the temporary folder), the tray and the end of the
+// process. The test reaches the program through its widgets, the fakes, the INI files and the
+// state record.
 class EditingFixture : public ::testing::Test {
   protected:
     EditingFixture();
@@ -57,9 +63,14 @@ class EditingFixture : public ::testing::Test {
     std::string WriteTone(std::string_view relative);
 
     Application& Start();
-    SlotEditing& Editing() const;
-    QPushButton* Button(int n) const;
-    QLabel* Label(int n) const;
+    static MainWindow& Window() { return TheMainWindow(); }
+    static ControlStrip& Strip();
+    // The slot buttons' menu "右键操作" and the control strip buttons' menu "快捷键操作".
+    static SlotContextMenu& SlotMenu();
+    static SpecialHotkeyMenu& SpecialMenu();
+    static QPushButton* Button(int n) { return SlotButton(n); }
+    static QLabel* Label(int n) { return SlotLabel(n); }
+    static QString Tag(int n) { return SlotTag(n); }
 
     // Right-click on slot button n, with the pointer released over it.
     void RightClickSlot(int n);
@@ -69,7 +80,9 @@ class EditingFixture : public ::testing::Test {
     // Runs `open`, which opens the modal slot dialog; once the dialog shows, `inside` runs and
     // then the dialog's close button is clicked. False when no dialog opened.
     static bool WithDialog(const std::function<void()>& open,
-                           const std::function<void(SlotDialog&)>& inside);
+                           const std::function<void(SlotDialog&)>& inside) {
+        return WithSlotDialog(open, inside);
+    }
 
     static QLineEdit* Box(const SlotDialog& dialog, const char* name);
     static QString Text(const SlotDialog& dialog, const char* name);
@@ -82,7 +95,11 @@ class EditingFixture : public ::testing::Test {
     FakeHotkeyBackend hotkeys;
     FakeKeyWatcher keys;
     FakeDesktopServices desktop;
-    SdlAudioEngine audio;
+    SdlAudioEngine realAudio;
+    RecordingAudioEngine audio{realAudio};
+    FakeSystemTray tray;
+    FakeProgramExit programExit;
+    AppState state;
     std::unique_ptr<Application> app;
 };
 

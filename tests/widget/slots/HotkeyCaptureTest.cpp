@@ -8,10 +8,8 @@
 #include "app/ControlStrip.h"
 #include "app/MainWindow.h"
 #include "app/SwitchButton.h"
-#include "audio/AudioPlayer.h"
-#include "slots/SlotGrid.h"
+#include "slots/editing/SlotContextMenu.h"
 #include "slots/editing/SlotDialog.h"
-#include "slots/editing/SlotEditing.h"
 
 namespace vorlune::test {
 namespace {
@@ -46,7 +44,7 @@ class CaptureFixture : public EditingFixture {
         return WithDialog(
             [&] {
                 RightClickSlot(n);
-                Choose(Editing().Menu(), Editing().Menu().HotkeyItem());
+                Choose(SlotMenu(), SlotMenu().HotkeyItem());
             },
             inside);
     }
@@ -127,8 +125,8 @@ TEST_F(CaptureFixture, TheCheckReportsTheSlotThatTheKeyFired) {
 
     EXPECT_TRUE(OpenHotkeyPage(7, [&](SlotDialog& d) {
         PressKey(kF1);
-        EXPECT_EQ(app->Player().LastSoundPath(), fivePath);
-        EXPECT_NE(app->Player().CurrentStream(), 0U);
+        EXPECT_EQ(audio.LastStreamPath(), fivePath);
+        EXPECT_NE(audio.LiveStream(), 0U);
         EXPECT_TRUE(WaitForHint(d, QStringLiteral("[F1键]被【五号】音效已经占用，请选择其他键。")));
         EXPECT_FALSE(ButtonOf(d, "按钮_热键设置")->isEnabled());
 
@@ -151,8 +149,8 @@ TEST_F(CaptureFixture, TheCheckReportsTheSlotThatTheKeyFired) {
         QTest::qWait(450);
         EXPECT_EQ(Hint(d), QStringLiteral("当前热键[F2键]未被使用，可注册为热键。"));
     }));
-    EXPECT_EQ(app->State().lastTriggered.hotkey, "");
-    EXPECT_EQ(app->State().lastTriggered.name, "六号");
+    EXPECT_EQ(state.lastTriggered.hotkey, "");
+    EXPECT_EQ(state.lastTriggered.name, "六号");
 
     EXPECT_TRUE(OpenHotkeyPage(5, [&](SlotDialog& d) {
         PressKey(kF1);
@@ -162,17 +160,17 @@ TEST_F(CaptureFixture, TheCheckReportsTheSlotThatTheKeyFired) {
 
     // The master switch dialog names the slot.
     RightClickSlot(5);
-    Editing().Menu().hide();
-    QTest::mouseClick(app->Window().Controls()->HotkeySwitch(), Qt::RightButton);
-    EXPECT_TRUE(WithDialog(
-        [&] { Choose(Editing().SpecialMenu(), Editing().SpecialMenu().SetHotkeyItem()); },
-        [&](SlotDialog& d) {
-            PressKey(kF1);
-            EXPECT_TRUE(WaitForHint(d, QStringLiteral("[F1键]已被【五号】使用，不能注册热键。")));
-        }));
+    SlotMenu().hide();
+    QTest::mouseClick(Window().Controls()->HotkeySwitch(), Qt::RightButton);
+    EXPECT_TRUE(WithDialog([&] { Choose(SpecialMenu(), SpecialMenu().SetHotkeyItem()); },
+                           [&](SlotDialog& d) {
+                               PressKey(kF1);
+                               EXPECT_TRUE(WaitForHint(
+                                   d, QStringLiteral("[F1键]已被【五号】使用，不能注册热键。")));
+                           }));
 
     // A slot clicked without a hotkey makes no capture look taken, not even an empty one.
-    app->Grid().Button(7)->click();
+    Button(7)->click();
     EXPECT_TRUE(OpenHotkeyPage(5, [&](SlotDialog& d) {
         keys.Tap(kTab);
         EXPECT_TRUE(WaitForHint(d, QStringLiteral("当前热键[]未被使用，可注册为热键。")));
@@ -191,7 +189,7 @@ TEST_F(CaptureFixture, WithHotkeysOffOnlyAClickTellsTheCheck) {
         EXPECT_TRUE(WaitForHint(d, QStringLiteral("当前热键[F1键]未被使用，可注册为热键。")));
         EXPECT_TRUE(ButtonOf(d, "按钮_热键设置")->isEnabled());
     }));
-    app->Grid().Button(5)->click();
+    Button(5)->click();
     EXPECT_TRUE(OpenHotkeyPage(7, [&](SlotDialog& d) {
         PressKey(kF1);
         EXPECT_TRUE(WaitForHint(d, QStringLiteral("[F1键]被【五号】音效已经占用，请选择其他键。")));
@@ -271,28 +269,26 @@ TEST_F(CaptureFixture, ApplyOfTheSpecialHotkeys) {
     Config("[是否设置快捷按钮]\n值=0\n");
     List("[音效1]\n名称=一号\ndz=音效1｜a.wav\n");
     Start();
-    ControlStrip* strip = app->Window().Controls();
+    ControlStrip* strip = Window().Controls();
     const std::string listBefore = ListText();
     const auto applyIn = [&](QWidget* button, std::int32_t key, const QString& expected) {
         QTest::mouseClick(button, Qt::RightButton);
-        EXPECT_TRUE(WithDialog(
-            [&] { Choose(Editing().SpecialMenu(), Editing().SpecialMenu().SetHotkeyItem()); },
-            [&](SlotDialog& d) {
-                if (key != 0) {
-                    keys.Tap(key);
-                } else {
-                    QTest::mouseClick(ButtonOf(d, "按钮1"), Qt::LeftButton);
-                }
-                QTest::mouseClick(ButtonOf(d, "按钮_热键设置"), Qt::LeftButton);
-                EXPECT_EQ(HotkeyStatus(d), expected);
-            }));
+        EXPECT_TRUE(WithDialog([&] { Choose(SpecialMenu(), SpecialMenu().SetHotkeyItem()); },
+                               [&](SlotDialog& d) {
+                                   if (key != 0) {
+                                       keys.Tap(key);
+                                   } else {
+                                       QTest::mouseClick(ButtonOf(d, "按钮1"), Qt::LeftButton);
+                                   }
+                                   QTest::mouseClick(ButtonOf(d, "按钮_热键设置"), Qt::LeftButton);
+                                   EXPECT_EQ(HotkeyStatus(d), expected);
+                               }));
     };
     // The master switch hotkey is held even while the switch is off.
     applyIn(strip->HotkeySwitch(), 123, QStringLiteral("【*音效快捷开关】—【F12键】热键注册成功!"));
     EXPECT_NE(ConfigText().find("[音效快键控制]\n值=F12键"), std::string::npos);
     EXPECT_EQ(hotkeys.Held(886), (HotkeyCombination{0, 123}));
-    EXPECT_EQ(strip->HotkeyLabel(ControlStrip::Special::MasterSwitch)->text(),
-              QStringLiteral("F12键"));
+    EXPECT_EQ(strip->HotkeyLabel(SpecialHotkey::MasterSwitch)->text(), QStringLiteral("F12键"));
     // The pause hotkey waits for the switch: saved, nothing to register yet.
     applyIn(strip->PauseButton(), 80, QStringLiteral("【*音效声场控制】—【P键】热键注册成功!"));
     EXPECT_NE(ConfigText().find("[音效声场控制]\n值=P键"), std::string::npos);
@@ -300,7 +296,7 @@ TEST_F(CaptureFixture, ApplyOfTheSpecialHotkeys) {
     // Cleared: id 886 lets go, the label empties.
     applyIn(strip->HotkeySwitch(), 0, QStringLiteral("【*音效快捷开关】热键已清除!"));
     EXPECT_FALSE(hotkeys.Held(886).has_value());
-    EXPECT_EQ(strip->HotkeyLabel(ControlStrip::Special::MasterSwitch)->text(), QString());
+    EXPECT_EQ(strip->HotkeyLabel(SpecialHotkey::MasterSwitch)->text(), QString());
     EXPECT_EQ(ListText(), listBefore);
 }
 

@@ -11,9 +11,8 @@
 #include "app/MainWindow.h"
 #include "app/SwitchButton.h"
 #include "decoration/WndShadow.h"
-#include "slots/SlotGrid.h"
+#include "slots/editing/SlotContextMenu.h"
 #include "slots/editing/SlotDialog.h"
-#include "slots/editing/SlotEditing.h"
 
 namespace vorlune::test {
 namespace {
@@ -42,7 +41,7 @@ TEST_F(DialogTest, TheWindowItsControlsAndItsShadow) {
     const bool opened = WithDialog(
         [&] {
             RightClickSlot(3);
-            Choose(Editing().Menu(), Editing().Menu().SoundItem());
+            Choose(SlotMenu(), SlotMenu().SoundItem());
         },
         [&](SlotDialog& d) {
             EXPECT_EQ(d.size(), QSize(380, 233));
@@ -98,12 +97,11 @@ TEST_F(DialogTest, TheSoundPage) {
     MakeFolders(dir.File("Desktop/music"));
     List("[音效3]\n名称=鼓掌\ndz=音效3｜[取运行目录]\\Sounds\\Common\\clap.wav\nkjj=F3键\n");
     Start();
-    SlotEditing& editing = Editing();
     const auto openSlot = [&](int n, const std::function<void(SlotDialog&)>& inside) {
         return WithDialog(
             [&] {
                 RightClickSlot(n);
-                Choose(editing.Menu(), editing.Menu().SoundItem());
+                Choose(SlotMenu(), SlotMenu().SoundItem());
             },
             inside);
     };
@@ -124,8 +122,7 @@ TEST_F(DialogTest, TheSoundPage) {
         EXPECT_EQ(Status(d), QStringLiteral("设置成功!"));
         // At once on the main window, while the dialog is still open.
         EXPECT_EQ(Button(3)->text(), QStringLiteral("掌声"));
-        EXPECT_EQ(app->Grid().Tag(3),
-                  QStringLiteral("音效3｜[取运行目录]\\Sounds\\Common\\clap.wav"));
+        EXPECT_EQ(Tag(3), QStringLiteral("音效3｜[取运行目录]\\Sounds\\Common\\clap.wav"));
         // Any edit afterwards allows another apply and clears the success text.
         QTest::keyClick(Box(d, "编辑框_地址"), Qt::Key_End);
         QTest::keyClicks(Box(d, "编辑框_地址"), QStringLiteral("x"));
@@ -182,7 +179,7 @@ TEST_F(DialogTest, TheSoundPage) {
         Type(Box(d, "编辑框_名称"), QStringLiteral("大爆炸"));
         QTest::mouseClick(ButtonOf(d, "按钮_应用设置"), Qt::LeftButton);
         EXPECT_EQ(Button(8)->text(), QStringLiteral("大爆炸"));
-        EXPECT_EQ(app->Grid().Tag(8), QString::fromStdString("音效8｜" + chosen));
+        EXPECT_EQ(Tag(8), QString::fromStdString("音效8｜" + chosen));
     }));
 
     // A store that cannot be written is reported, not called a success.
@@ -199,8 +196,8 @@ TEST_F(DialogTest, TheSpecialHotkeysDialogs) {
     Config("[音效声场停止]\n值=Ctrl｜S键\n[音效快键控制]\n值=F12键\n");
     List("[音效3]\n名称=鼓掌\ndz=音效3｜a.wav\n");
     Start();
-    ControlStrip* strip = app->Window().Controls();
-    SpecialHotkeyMenu& menu = Editing().SpecialMenu();
+    ControlStrip* strip = Window().Controls();
+    SpecialHotkeyMenu& menu = SpecialMenu();
     const std::string listBefore = ListText();
 
     QTest::mouseClick(strip->StopButton(), Qt::RightButton);
@@ -208,7 +205,6 @@ TEST_F(DialogTest, TheSpecialHotkeysDialogs) {
     EXPECT_EQ(menu.objectName(), QStringLiteral("快捷键操作"));
     EXPECT_EQ(menu.actions().size(), 1);
     EXPECT_EQ(menu.SetHotkeyItem()->text(), QStringLiteral("设置快捷键"));
-    EXPECT_EQ(app->State().slotDialogMode, SlotDialogMode::StopHotkey);
     EXPECT_TRUE(WithDialog([&] { Choose(menu, menu.SetHotkeyItem()); },
                            [&](SlotDialog& d) {
                                EXPECT_EQ(d.Pages()->currentIndex(), 1);
@@ -228,15 +224,12 @@ TEST_F(DialogTest, TheSpecialHotkeysDialogs) {
 
     struct Case {
         QWidget* button;
-        SlotDialogMode mode;
         const char* name;
         const char* hotkey;
     };
-    for (const Case& c :
-         {Case{strip->HotkeySwitch(), SlotDialogMode::MasterHotkey, "*音效快捷开关", "F12键"},
-          Case{strip->PauseButton(), SlotDialogMode::PauseHotkey, "*音效声场控制", ""}}) {
+    for (const Case& c : {Case{strip->HotkeySwitch(), "*音效快捷开关", "F12键"},
+                          Case{strip->PauseButton(), "*音效声场控制", ""}}) {
         QTest::mouseClick(c.button, Qt::RightButton);
-        EXPECT_EQ(app->State().slotDialogMode, c.mode);
         EXPECT_TRUE(WithDialog([&] { Choose(menu, menu.SetHotkeyItem()); },
                                [&](SlotDialog& d) {
                                    EXPECT_EQ(Text(d, "编辑框_名称"), QString::fromUtf8(c.name));
@@ -249,7 +242,7 @@ TEST_F(DialogTest, TheSpecialHotkeysDialogs) {
 
     // A slot right-clicked without choosing an item is still current: its name heads the strip.
     RightClickSlot(3);
-    Editing().Menu().hide();
+    SlotMenu().hide();
     QTest::mouseClick(strip->StopButton(), Qt::RightButton);
     EXPECT_TRUE(WithDialog([&] { Choose(menu, menu.SetHotkeyItem()); },
                            [&](SlotDialog& d) {

@@ -11,9 +11,8 @@
 #include "app/MainWindow.h"
 #include "app/SettingsPage.h"
 #include "app/SwitchButton.h"
-#include "slots/SlotGrid.h"
+#include "slots/editing/SlotContextMenu.h"
 #include "slots/editing/SlotDialog.h"
-#include "slots/editing/SlotEditing.h"
 
 namespace vorlune::test {
 namespace {
@@ -51,7 +50,7 @@ TEST_F(MenuTest, TheMenuFollowsTheCaptionAndMakesTheSlotCurrent) {
         "[音效3]\n名称=鼓掌\ndz=音效3｜[取运行目录]\\Sounds\\a.wav\nkjj=F3键\n"
         "[音效100]\n名称=+\ndz=音效100｜x.wav\n[音效101]\n名称=只有名字\n");
     Start();
-    SlotContextMenu& menu = Editing().Menu();
+    SlotContextMenu& menu = SlotMenu();
     const auto expectEmptyMenu = [&] {
         EXPECT_TRUE(menu.isVisible());
         EXPECT_EQ(menu.SoundItem()->text(), QStringLiteral("音效添加"));
@@ -77,17 +76,17 @@ TEST_F(MenuTest, TheMenuFollowsTheCaptionAndMakesTheSlotCurrent) {
                                "导出音效源文件", "清除此快捷键", "清空此音效"};
     RightClickSlot(4);
     expectEmptyMenu();
-    EXPECT_EQ(app->State().currentSlotSection, "音效4");
-    EXPECT_EQ(app->State().currentSlotRef, "");
-    EXPECT_EQ(app->State().currentSlotNumber, 4);
+    EXPECT_EQ(state.currentSlotSection, "音效4");
+    EXPECT_EQ(state.currentSlotRef, "");
+    EXPECT_EQ(state.currentSlotNumber, 4);
     menu.hide();
 
     RightClickSlot(3);
     expectFullMenu();
     EXPECT_EQ(captions, expected);
-    EXPECT_EQ(app->State().currentSlotSection, "音效3");
-    EXPECT_EQ(app->State().currentSlotRef, "音效3｜[取运行目录]\\Sounds\\a.wav");
-    EXPECT_EQ(app->State().currentSlotNumber, 3);
+    EXPECT_EQ(state.currentSlotSection, "音效3");
+    EXPECT_EQ(state.currentSlotRef, "音效3｜[取运行目录]\\Sounds\\a.wav");
+    EXPECT_EQ(state.currentSlotNumber, 3);
     menu.hide();
 
     RightClickSlot(4);
@@ -96,15 +95,15 @@ TEST_F(MenuTest, TheMenuFollowsTheCaptionAndMakesTheSlotCurrent) {
     // Emptiness is the caption alone: a slot named "+" is empty, a name without a file is not.
     RightClickSlot(100);
     expectEmptyMenu();
-    EXPECT_EQ(app->State().currentSlotSection, "音效100");
-    EXPECT_EQ(app->State().currentSlotNumber, 100);
+    EXPECT_EQ(state.currentSlotSection, "音效100");
+    EXPECT_EQ(state.currentSlotNumber, 100);
     menu.hide();
     RightClickSlot(101);
     expectFullMenu();
     menu.hide();
 
     // The current slot stays when the menu closes without a choice.
-    EXPECT_EQ(app->State().currentSlotSection, "音效101");
+    EXPECT_EQ(state.currentSlotSection, "音效101");
 
     // "音效添加" on an empty slot opens the sound page with empty boxes.
     RightClickSlot(4);
@@ -121,9 +120,9 @@ TEST_F(MenuTest, TheMenuFollowsTheCaptionAndMakesTheSlotCurrent) {
     EXPECT_TRUE(opened);
     EXPECT_FALSE(menu.isVisible());
     // Closing the dialog leaves no slot current; the number stays.
-    EXPECT_EQ(app->State().currentSlotSection, "");
-    EXPECT_EQ(app->State().currentSlotRef, "");
-    EXPECT_EQ(app->State().currentSlotNumber, 4);
+    EXPECT_EQ(state.currentSlotSection, "");
+    EXPECT_EQ(state.currentSlotRef, "");
+    EXPECT_EQ(state.currentSlotNumber, 4);
 }
 
 TEST_F(MenuTest, ExportCopiesTheSlotFileToTheDesktop) {
@@ -137,7 +136,7 @@ TEST_F(MenuTest, ExportCopiesTheSlotFileToTheDesktop) {
         "[音效8]\n名称=点\ndz=音效8｜[取运行目录]\\Sounds\\..\n"
         "[音效9]\n名称=目录\ndz=音效9｜[取运行目录]\\Sounds\\\n");
     Start();
-    SlotContextMenu& menu = Editing().Menu();
+    SlotContextMenu& menu = SlotMenu();
     const auto exportSlot = [&](int n) {
         RightClickSlot(n);
         Choose(menu, menu.ExportItem());
@@ -178,7 +177,7 @@ TEST_F(MenuTest, ExportCopiesTheSlotFileToTheDesktop) {
 
     // The export takes the reference from the button: a hand edit of the store after the last
     // load does not change what is copied.
-    EXPECT_EQ(app->State().currentSlotRef, "音效3｜[取运行目录]\\Sounds\\Funny\\boom.wav");
+    EXPECT_EQ(state.currentSlotRef, "音效3｜[取运行目录]\\Sounds\\Funny\\boom.wav");
 }
 
 TEST_F(MenuTest, ExportOfAFileAlreadyOnTheDesktopKeepsIt) {
@@ -186,7 +185,7 @@ TEST_F(MenuTest, ExportOfAFileAlreadyOnTheDesktopKeepsIt) {
     List("[音效3]\n名称=桌面\ndz=音效3｜" + dir.File("Desktop/here.mp3") + "\n");
     Start();
     RightClickSlot(3);
-    Choose(Editing().Menu(), Editing().Menu().ExportItem());
+    Choose(SlotMenu(), SlotMenu().ExportItem());
     QTest::qWait(10);
     ASSERT_EQ(prompts.fake.shown.size(), 1U);
     EXPECT_NE(prompts.fake.shown[0].text, "导出失败！");
@@ -202,7 +201,7 @@ TEST_F(MenuTest, ForgettingTheHotkeyAndEmptyingTheSlot) {
         "[音效5]\n名称=欢呼\ndz=音效5｜b.wav\nkjj=Ctrl｜F5键\n[音效6]\n名称=无键\ndz=音效6｜c."
         "wav\n");
     Start();
-    SlotContextMenu& menu = Editing().Menu();
+    SlotContextMenu& menu = SlotMenu();
     ASSERT_TRUE(hotkeys.Held(3).has_value());
     EXPECT_EQ(Label(3)->text(), QStringLiteral("F3键"));
 
@@ -262,7 +261,7 @@ TEST_F(MenuTest, RestoringTheDefaultSet) {
         "[音效1]\n名称=默认一\ndz=音效1｜[取运行目录]\\x.wav\nkjj=Ctrl｜F1键\n";
     Factory(factory);
     Start();
-    SettingsPage* settings = app->Window().Settings();
+    SettingsPage* settings = Window().Settings();
 
     // No: nothing changes.
     prompts.fake.Answer(PromptAnswer::No);

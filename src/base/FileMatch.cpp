@@ -1,4 +1,4 @@
-#include "audio/FileMatch.h"
+#include "base/FileMatch.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "app/Fonts.h"
+#include "decoration/Fonts.h"
 
 #include <QStringList>
 

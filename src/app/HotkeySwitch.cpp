@@ -1,0 +1,31 @@
+#include "app/HotkeySwitch.h"
+
+#include <QWidget>
+
+#include "app/SwitchButton.h"
+#include "app/TrayIcon.h"
+#include "base/SettingsStore.h"
+#include "hotkeys/HotkeyRegistry.h"
+
+namespace vorlune {
+
+HotkeySwitch::HotkeySwitch(SettingsStore& settings, HotkeyRegistry& hotkeys,
+                           SwitchButton& hotkeySwitch, TrayIcon& tray, const QWidget& window)
+    : settings_(settings), hotkeys_(hotkeys), switch_(hotkeySwitch), tray_(tray), window_(window) {}
+
+void HotkeySwitch::Toggle() {
+    const std::optional<bool> on = ToggleSwitch(settings_, setting::kHotkeysOn);
+    if (!on) {
+        return;
+    }
+    hotkeys_.RegisterAllHotkeys();
+    switch_.ShowState(*on);
+    ShowInTray();
+}
+
+void HotkeySwitch::ShowInTray() {
+    const bool on = settings_.ReadInt(setting::kHotkeysOn) == 1;
+    tray_.UpdateTrayIcon(on, TrayTip(window_.windowTitle().toStdString(), on));
+}
+
+}  // namespace vorlune

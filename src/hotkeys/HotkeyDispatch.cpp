@@ -1,0 +1,24 @@
+#include "hotkeys/HotkeyDispatch.h"
+
+#include "slots/SlotStore.h"
+
+namespace vorlune {
+
+HotkeyDispatch::HotkeyDispatch(HotkeyBackend& backend, HotkeyActions& actions)
+    : backend_(backend), actions_(actions) {
+    backend_.SetFiredHandler([this](std::int32_t id) { Dispatch(id); });
+}
+
+HotkeyDispatch::~HotkeyDispatch() {
+    backend_.SetFiredHandler(nullptr);
+}
+
+void HotkeyDispatch::Dispatch(std::int32_t id) {
+    if (id >= 1 && id <= kSlotCount) {
+        actions_.OnSlotHotkey(id);
+    } else if (const SpecialHotkeyInfo* special = SpecialHotkeyWithId(id)) {
+        actions_.OnSpecialHotkey(special->which);
+    }
+}
+
+}  // namespace vorlune

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+
+#include "hotkeys/HotkeyBackend.h"
+#include "hotkeys/SpecialHotkeys.h"
+
+namespace vorlune {
+
+// What the program does when one of its hotkeys fires.
+class HotkeyActions {
+  public:
+    virtual ~HotkeyActions() = default;
+    // Slot n's hotkey (1..209).
+    virtual void OnSlotHotkey(std::int32_t slot) = 0;
+    virtual void OnSpecialHotkey(SpecialHotkey which) = 0;
+};
+
+// Takes the ids the backend reports as fired for as long as it lives and runs their actions:
+// id n is slot n, the special hotkeys have the ids of their table, other ids are ignored.
+class HotkeyDispatch {
+  public:
+    HotkeyDispatch(HotkeyBackend& backend, HotkeyActions& actions);
+    ~HotkeyDispatch();
+    HotkeyDispatch(const HotkeyDispatch&) = delete;
+    HotkeyDispatch& operator=(const HotkeyDispatch&) = delete;
+
+    void Dispatch(std::int32_t id);
+
+  private:
+    HotkeyBackend& backend_;
+    HotkeyActions& actions_;
+};
+
+}  // namespace vorlune
