@@ -40,12 +40,12 @@ class BottomLine : public QWidget {
 
     explicit BottomLine(QWidget* parent = nullptr);
 
-    LinkLabel* OutputLink() const { return outputLink_; }
-    DeviceComboBox* Devices() const { return devices_; }
-    QPushButton* ApplyButton() const { return apply_; }
-    LinkLabel* ContactLink() const { return contact_; }
-    LinkLabel* ShopLink() const { return shop_; }
-    LinkLabel* HelpLink() const { return help_; }
+    [[nodiscard]] LinkLabel* OutputLink() const { return outputLink_; }
+    [[nodiscard]] DeviceComboBox* Devices() const { return devices_; }
+    [[nodiscard]] QPushButton* ApplyButton() const { return apply_; }
+    [[nodiscard]] LinkLabel* ContactLink() const { return contact_; }
+    [[nodiscard]] LinkLabel* ShopLink() const { return shop_; }
+    [[nodiscard]] LinkLabel* HelpLink() const { return help_; }
 
   private:
     LinkLabel* outputLink_;

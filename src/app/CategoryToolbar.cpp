@@ -51,7 +51,7 @@ QToolButton* CategoryToolbar::Button(int button) const {
     return buttons_.at(static_cast<std::size_t>(button - 1));
 }
 
-void CategoryToolbar::SetMarked(int button, bool marked) {
+void CategoryToolbar::SetMarked(int button, bool marked) const {
     QToolButton* b = Button(button);
     QFont font = b->font();
     font.setUnderline(marked);

@@ -21,14 +21,14 @@ class CategoryToolbar : public QWidget {
     void MarkOnly(int page);
     // Marks button n (1..6) without touching the others.
     void AddMark(int button);
-    bool IsMarked(int button) const;
-    QToolButton* Button(int button) const;
+    [[nodiscard]] bool IsMarked(int button) const;
+    [[nodiscard]] QToolButton* Button(int button) const;
 
   signals:
     void categoryClicked(int page);
 
   private:
-    void SetMarked(int button, bool marked);
+    void SetMarked(int button, bool marked) const;
     std::array<QToolButton*, kToolbarButtons> buttons_{};
 };
 

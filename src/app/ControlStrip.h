@@ -19,21 +19,21 @@ class ControlStrip : public QGroupBox {
   public:
     explicit ControlStrip(QWidget* parent = nullptr);
 
-    SwitchButton* HotkeySwitch() const { return hotkeySwitch_; }
-    QPushButton* PauseButton() const { return pause_; }
-    QPushButton* StopButton() const { return stop_; }
-    SwitchButton* RepeatSwitch() const { return repeat_; }
-    QSlider* Volume() const { return volume_; }
-    QLabel* VolumeLabel() const { return volumeLabel_; }
+    [[nodiscard]] SwitchButton* HotkeySwitch() const { return hotkeySwitch_; }
+    [[nodiscard]] QPushButton* PauseButton() const { return pause_; }
+    [[nodiscard]] QPushButton* StopButton() const { return stop_; }
+    [[nodiscard]] SwitchButton* RepeatSwitch() const { return repeat_; }
+    [[nodiscard]] QSlider* Volume() const { return volume_; }
+    [[nodiscard]] QLabel* VolumeLabel() const { return volumeLabel_; }
     // The label that shows a special hotkey's text, named in the hotkeys' table.
-    QLabel* HotkeyLabel(SpecialHotkey which) const;
+    [[nodiscard]] QLabel* HotkeyLabel(SpecialHotkey which) const;
 
     // Pictures of the pause/resume and stop buttons: active while a sound is under way.
     enum class PausePicture { Idle, Pause, Play };
     void ShowPausePicture(PausePicture picture);
     void ShowStopPicture(bool active);
-    PausePicture PauseShown() const { return pauseShown_; }
-    bool StopShownActive() const { return stopActive_; }
+    [[nodiscard]] PausePicture PauseShown() const { return pauseShown_; }
+    [[nodiscard]] bool StopShownActive() const { return stopActive_; }
 
   signals:
     void hotkeySwitchClicked();

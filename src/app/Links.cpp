@@ -209,7 +209,7 @@ std::optional<AddressTarget> CheckAddress(std::string_view address,
 
 std::optional<AddressTarget> OpenableAddress(std::string_view address,
                                              std::string_view programFolder) {
-    const std::optional<AddressTarget> checked = CheckAddress(address, programFolder);
+    std::optional<AddressTarget> checked = CheckAddress(address, programFolder);
     if (!checked || checked->kind == AddressTarget::Kind::Web) {
         return checked;
     }

@@ -26,19 +26,19 @@ class MainWindow : public QWidget {
     // The five category pages come first in the page control, the settings page last.
     explicit MainWindow(const std::array<QWidget*, 5>& slotPages, QWidget* parent = nullptr);
 
-    CategoryToolbar* Toolbar() const { return toolbar_; }
-    QStackedWidget* Pages() const { return pages_; }
-    SettingsPage* Settings() const { return settings_; }
-    ControlStrip* Controls() const { return controls_; }
-    BottomLine* Bottom() const { return bottom_; }
-    QStatusBar* StatusBar() const { return statusBar_; }
+    [[nodiscard]] CategoryToolbar* Toolbar() const { return toolbar_; }
+    [[nodiscard]] QStackedWidget* Pages() const { return pages_; }
+    [[nodiscard]] SettingsPage* Settings() const { return settings_; }
+    [[nodiscard]] ControlStrip* Controls() const { return controls_; }
+    [[nodiscard]] BottomLine* Bottom() const { return bottom_; }
+    [[nodiscard]] QStatusBar* StatusBar() const { return statusBar_; }
 
     // The spectrum panel takes the place of the placeholder.
     void SetSpectrumPanel(QWidget* panel);
-    QWidget* SpectrumPanel() const { return spectrum_; }
+    [[nodiscard]] QWidget* SpectrumPanel() const { return spectrum_; }
 
     void SetStatusText(const QString& text);
-    QString StatusText() const;
+    [[nodiscard]] QString StatusText() const;
 
   signals:
     // The close button, Alt+F4 or the window manager asks the window to close; a receiver

@@ -6,7 +6,7 @@ namespace vorlune {
 
 class QtDesktopServices final : public DesktopServices {
   public:
-    std::string DesktopFolder() const override;
+    [[nodiscard]] std::string DesktopFolder() const override;
     std::optional<std::string> ChooseOpenFile(const std::string& title, const std::string& filter,
                                               const std::string& startFolder) override;
     bool OpenWithSystem(const std::string& address) override;

@@ -15,9 +15,9 @@ class SettingsPage : public QWidget {
   public:
     explicit SettingsPage(QWidget* parent = nullptr);
 
-    SwitchButton* OnTopSwitch() const { return onTop_; }
-    QToolButton* RestoreButton() const { return restore_; }
-    QMenu* RestoreMenu() const { return restoreMenu_; }
+    [[nodiscard]] SwitchButton* OnTopSwitch() const { return onTop_; }
+    [[nodiscard]] QToolButton* RestoreButton() const { return restore_; }
+    [[nodiscard]] QMenu* RestoreMenu() const { return restoreMenu_; }
 
   signals:
     void onTopClicked();

@@ -15,7 +15,7 @@ class SingleInstance {
     SingleInstance& operator=(const SingleInstance&) = delete;
 
     // true in the first copy; false when another copy from the same path holds the mark.
-    bool IsFirst() const { return fd_ >= 0; }
+    [[nodiscard]] bool IsFirst() const { return fd_ >= 0; }
 
   private:
     int fd_ = -1;

@@ -14,7 +14,7 @@ class SwitchButton : public QPushButton {
     explicit SwitchButton(QWidget* parent = nullptr);
     void ShowPicture(Picture picture);
     void ShowState(bool on) { ShowPicture(on ? Picture::On : Picture::Off); }
-    Picture Shown() const { return picture_; }
+    [[nodiscard]] Picture Shown() const { return picture_; }
 
   private:
     Picture picture_ = Picture::Loaded;

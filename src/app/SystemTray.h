@@ -14,7 +14,7 @@ class SystemTray : public QObject {
     using QObject::QObject;
 
     // Whether the desktop has a tray right now.
-    virtual bool Available() const = 0;
+    [[nodiscard]] virtual bool Available() const = 0;
     // Shows the icon of the picture file with the tip, adding it when there is none.
     virtual void ShowIcon(const QString& pictureFile, const QString& tip) = 0;
     virtual void RemoveIcon() = 0;
@@ -30,7 +30,7 @@ class QtSystemTray final : public SystemTray {
     QtSystemTray();
     ~QtSystemTray() override;
 
-    bool Available() const override;
+    [[nodiscard]] bool Available() const override;
     void ShowIcon(const QString& pictureFile, const QString& tip) override;
     void RemoveIcon() override;
 

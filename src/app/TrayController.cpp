@@ -63,7 +63,7 @@ void TrayController::OnTrayEvent(TrayEvent event) {
 void TrayController::ShowMainWindow() {
     // Restored before it is mapped again, so that it does not come back as an icon.
     const Qt::WindowStates state = window_.windowState();
-    if (state & (Qt::WindowMinimized | Qt::WindowMaximized)) {
+    if (state.testAnyFlags(Qt::WindowMinimized | Qt::WindowMaximized)) {
         window_.setWindowState(state & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     }
     window_.show();

@@ -49,9 +49,9 @@ class AudioEngine {
     // Closes the current device with all of its streams; afterwards no device is current.
     virtual bool Free() = 0;
     // The device made current last, if it is still open.
-    virtual std::optional<int> CurrentDevice() const = 0;
+    [[nodiscard]] virtual std::optional<int> CurrentDevice() const = 0;
     // Information on device 1..N; nothing past the last device, nothing for 0.
-    virtual std::optional<DeviceInfo> GetDeviceInfo(int device) const = 0;
+    [[nodiscard]] virtual std::optional<DeviceInfo> GetDeviceInfo(int device) const = 0;
 
     // A stream of the audio file at path (UTF-8) on the current device, created stopped; 0 when
     // no device is current or the file cannot be opened or decoded.
@@ -60,7 +60,7 @@ class AudioEngine {
     virtual bool ChannelPlay(StreamHandle stream, bool restart) = 0;
     virtual bool ChannelPause(StreamHandle stream) = 0;
     virtual bool ChannelStop(StreamHandle stream) = 0;
-    virtual ChannelState ChannelIsActive(StreamHandle stream) const = 0;
+    [[nodiscard]] virtual ChannelState ChannelIsActive(StreamHandle stream) const = 0;
     // Harmless on 0 and on handles freed before (returns false).
     virtual bool StreamFree(StreamHandle stream) = 0;
     // 1.0 = 100 %; takes effect at once, ramped over a few milliseconds so it does not click.
@@ -68,7 +68,7 @@ class AudioEngine {
     // Writes 256 magnitudes of the stream's last 512 played frames (mono mix, Hann window) to
     // out[0..255]. Scale: |X[k]| * 2 / 512, so a full-scale sine peaks near 0.5. Returns the
     // number of values written, or -1 on failure (bad handle, out too small).
-    virtual int ChannelGetFft512(StreamHandle stream, std::span<float> out) const = 0;
+    [[nodiscard]] virtual int ChannelGetFft512(StreamHandle stream, std::span<float> out) const = 0;
 };
 
 }  // namespace vorlune

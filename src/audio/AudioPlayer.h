@@ -37,8 +37,8 @@ class AudioPlayer {
         return engine_.Init(device, frequency, flags);
     }
     bool Free() { return engine_.Free(); }
-    std::optional<int> CurrentDevice() const { return engine_.CurrentDevice(); }
-    std::optional<DeviceInfo> GetDeviceInfo(int device) const {
+    [[nodiscard]] std::optional<int> CurrentDevice() const { return engine_.CurrentDevice(); }
+    [[nodiscard]] std::optional<DeviceInfo> GetDeviceInfo(int device) const {
         return engine_.GetDeviceInfo(device);
     }
 
@@ -49,21 +49,23 @@ class AudioPlayer {
     }
     bool Pause(StreamHandle stream) { return engine_.ChannelPause(stream); }
     bool Stop(StreamHandle stream) { return engine_.ChannelStop(stream); }
-    ChannelState IsActive(StreamHandle stream) const { return engine_.ChannelIsActive(stream); }
+    [[nodiscard]] ChannelState IsActive(StreamHandle stream) const {
+        return engine_.ChannelIsActive(stream);
+    }
     bool FreeStream(StreamHandle stream) { return engine_.StreamFree(stream); }
     // level: 1.0 = 100 %; callers divide the stored percentage by 100.
     bool SetChannelVolume(StreamHandle stream, float level) {
         return engine_.ChannelSetVolume(stream, level);
     }
-    int GetFft512(StreamHandle stream, std::span<float> out) const {
+    [[nodiscard]] int GetFft512(StreamHandle stream, std::span<float> out) const {
         return engine_.ChannelGetFft512(stream, out);
     }
 
     // The stream created last; kept after it is freed, so it may be stale (which is harmless).
-    StreamHandle CurrentStream() const { return currentStream_; }
+    [[nodiscard]] StreamHandle CurrentStream() const { return currentStream_; }
     void SetCurrentStream(StreamHandle stream) { currentStream_ = stream; }
     // The resolved path of the sound triggered last, used to play it again on repeat.
-    const std::string& LastSoundPath() const { return lastSoundPath_; }
+    [[nodiscard]] const std::string& LastSoundPath() const { return lastSoundPath_; }
     void SetLastSoundPath(std::string path) { lastSoundPath_ = std::move(path); }
 
   private:

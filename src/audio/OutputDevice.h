@@ -21,10 +21,10 @@ class OutputDevice {
     OutputDevice(const OutputDevice&) = delete;
     OutputDevice& operator=(const OutputDevice&) = delete;
 
-    OutputFormat Format() const { return format_; }
-    std::size_t PeriodFrames() const { return periodFrames_; }
+    [[nodiscard]] OutputFormat Format() const { return format_; }
+    [[nodiscard]] std::size_t PeriodFrames() const { return periodFrames_; }
     // The audio system reports the output gone (unplugged, server away).
-    bool Lost() const;
+    [[nodiscard]] bool Lost() const;
 
     void Attach(std::shared_ptr<PlaybackStream> stream);
     // Returns the stream so that the caller releases it outside the mixing lock.

@@ -14,9 +14,9 @@ class SampleRing {
   public:
     explicit SampleRing(std::size_t capacity);
 
-    std::size_t Capacity() const { return buffer_.size(); }
-    std::size_t Readable() const;
-    std::size_t Writable() const;
+    [[nodiscard]] std::size_t Capacity() const { return buffer_.size(); }
+    [[nodiscard]] std::size_t Readable() const;
+    [[nodiscard]] std::size_t Writable() const;
 
     // Copies as many samples as fit; returns how many were written.
     std::size_t Write(std::span<const float> samples);

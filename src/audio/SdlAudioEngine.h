@@ -35,22 +35,23 @@ class SdlAudioEngine final : public AudioEngine {
 
     bool Init(int device, int frequency, std::uint32_t flags) override;
     bool Free() override;
-    std::optional<int> CurrentDevice() const override;
-    std::optional<DeviceInfo> GetDeviceInfo(int device) const override;
+    [[nodiscard]] std::optional<int> CurrentDevice() const override;
+    [[nodiscard]] std::optional<DeviceInfo> GetDeviceInfo(int device) const override;
 
     StreamHandle CreateStreamFile(const std::string& path) override;
-    bool ChannelPlay(StreamHandle stream, bool restart) override;
-    bool ChannelPause(StreamHandle stream) override;
-    bool ChannelStop(StreamHandle stream) override;
-    ChannelState ChannelIsActive(StreamHandle stream) const override;
-    bool StreamFree(StreamHandle stream) override;
-    bool ChannelSetVolume(StreamHandle stream, float level) override;
-    int ChannelGetFft512(StreamHandle stream, std::span<float> out) const override;
+    bool ChannelPlay(StreamHandle handle, bool restart) override;
+    bool ChannelPause(StreamHandle handle) override;
+    bool ChannelStop(StreamHandle handle) override;
+    [[nodiscard]] ChannelState ChannelIsActive(StreamHandle handle) const override;
+    bool StreamFree(StreamHandle handle) override;
+    bool ChannelSetVolume(StreamHandle handle, float level) override;
+    [[nodiscard]] int ChannelGetFft512(StreamHandle handle, std::span<float> out) const override;
 
     // The format of the current output, for tests and measurements.
-    std::optional<OutputSpec> CurrentOutputSpec() const;
+    [[nodiscard]] std::optional<OutputSpec> CurrentOutputSpec() const;
     // When the stream's first non-silent frame was handed to the output (for measurements).
-    std::optional<std::chrono::steady_clock::time_point> FirstSoundTime(StreamHandle stream) const;
+    [[nodiscard]] std::optional<std::chrono::steady_clock::time_point> FirstSoundTime(
+        StreamHandle handle) const;
 
   private:
     struct Impl;

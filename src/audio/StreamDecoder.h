@@ -36,12 +36,12 @@ class StreamDecoder {
     // Returns the number of samples written.
     std::size_t Pump(SampleRing& ring);
     // All of the file has been decoded and handed over. A read or decode error ends the data.
-    bool Drained() const { return inputEnded_ && pending_.empty(); }
+    [[nodiscard]] bool Drained() const { return inputEnded_ && pending_.empty(); }
     // Goes back to the first frame; false when the file cannot seek.
     bool Rewind();
 
-    int FileRate() const { return fileRate_; }
-    int FileChannels() const { return fileChannels_; }
+    [[nodiscard]] int FileRate() const { return fileRate_; }
+    [[nodiscard]] int FileChannels() const { return fileChannels_; }
 
   private:
     StreamDecoder(sf_private_tag* file, int fileRate, int fileChannels, OutputFormat output);

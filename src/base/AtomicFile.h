@@ -18,7 +18,7 @@ class AtomicFile {
     AtomicFile& operator=(const AtomicFile&) = delete;
 
     // false when the temporary file could not be made (missing or write-protected folder).
-    bool IsOpen() const { return fd_ >= 0; }
+    [[nodiscard]] bool IsOpen() const { return fd_ >= 0; }
     // Appends all of bytes; false on a write error (no space).
     bool Write(std::string_view bytes);
     // Puts the written bytes in place of the file; false, with the file untouched, on failure.

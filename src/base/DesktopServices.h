@@ -12,7 +12,7 @@ class DesktopServices {
     virtual ~DesktopServices() = default;
 
     // The user's desktop folder (XDG desktop directory), without a trailing separator.
-    virtual std::string DesktopFolder() const = 0;
+    [[nodiscard]] virtual std::string DesktopFolder() const = 0;
     // The open-file dialog; nothing when the user cancels. `filter` is the dialog's filter
     // text, e.g. "音频文件（.wav;.mp3） (*.mp3 *.wav)".
     virtual std::optional<std::string> ChooseOpenFile(const std::string& title,

@@ -20,11 +20,11 @@ class GbkCodec {
     // false when the C library has no converter for the character set. Then no character
     // outside ASCII decodes (every such byte stays an undecoded byte) and every one encoded
     // becomes "?", so text must not be written with it.
-    bool Available() const { return available_; }
+    [[nodiscard]] bool Available() const { return available_; }
     // The character of a two-byte code; 0 when there is none.
-    char32_t Decode(unsigned lead, unsigned trail) const;
+    [[nodiscard]] char32_t Decode(unsigned lead, unsigned trail) const;
     // The two-byte code of a character; 0 when GBK has no such character.
-    std::uint16_t Encode(char32_t cp) const { return cp <= 0xFFFF ? encode_[cp] : 0; }
+    [[nodiscard]] std::uint16_t Encode(char32_t cp) const { return cp <= 0xFFFF ? encode_[cp] : 0; }
 
   private:
     std::vector<char32_t> decode_;

@@ -14,10 +14,10 @@ class ProgramFolder {
     static ProgramFolder OfRunningExecutable();
 
     // Without a trailing separator.
-    const std::string& Path() const { return folder_; }
-    std::string ExecutablePath() const { return folder_ + "/" + executableName_; }
+    [[nodiscard]] const std::string& Path() const { return folder_; }
+    [[nodiscard]] std::string ExecutablePath() const { return folder_ + "/" + executableName_; }
     // Path() joined with a relative path such as "\Sounds\Common\list.ini".
-    std::string Join(std::string_view relative) const;
+    [[nodiscard]] std::string Join(std::string_view relative) const;
 
   private:
     std::string folder_;

@@ -42,18 +42,20 @@ class SettingsStore {
   public:
     SettingsStore(ProfileFiles& files, const ProgramFolder& folder);
 
-    std::string Path() const;
-    std::string ReadSetting(std::string_view section, std::string_view key,
-                            std::string_view fallback = {}) const;
-    std::int32_t ReadSettingInt(std::string_view section, std::string_view key) const;
+    [[nodiscard]] std::string Path() const;
+    [[nodiscard]] std::string ReadSetting(std::string_view section, std::string_view key,
+                                          std::string_view fallback = {}) const;
+    [[nodiscard]] std::int32_t ReadSettingInt(std::string_view section, std::string_view key) const;
     bool WriteSetting(std::string_view section, std::string_view key, std::string_view value);
 
-    std::string Read(const SettingKey& k) const {
+    [[nodiscard]] std::string Read(const SettingKey& k) const {
         return ReadSetting(k.section, k.key, k.fallback);
     }
-    std::int32_t ReadInt(const SettingKey& k) const { return ReadSettingInt(k.section, k.key); }
+    [[nodiscard]] std::int32_t ReadInt(const SettingKey& k) const {
+        return ReadSettingInt(k.section, k.key);
+    }
     // Volume only: a decimal fraction is allowed.
-    double ReadNumber(const SettingKey& k) const;
+    [[nodiscard]] double ReadNumber(const SettingKey& k) const;
     bool Write(const SettingKey& k, std::string_view value) {
         return WriteSetting(k.section, k.key, value);
     }

@@ -24,7 +24,7 @@ struct ShadowRing {
     int alpha = 0;  // 0 transparent .. 255 opaque
 };
 
-inline constexpr float kShadowCornerRadius = 4.0f;
+inline constexpr float kShadowCornerRadius = 4.0F;
 
 // Sizes below 1 have no rings to draw.
 inline bool IsShadowSize(int size) {

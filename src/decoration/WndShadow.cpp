@@ -47,7 +47,8 @@ void WndShadow::UpdatePlacement(std::optional<bool> ownerVisible) {
     const bool visible = ownerVisible.value_or(owner_->isVisible());
     const Qt::WindowStates covered =
         Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
-    if (!visible || (owner_->windowState() & covered) || !(compositing_ && compositing_())) {
+    if (!visible || owner_->windowState().testAnyFlags(covered) ||
+        !(compositing_ && compositing_())) {
         hide();
         return;
     }
@@ -98,14 +99,15 @@ void WndShadow::paintEvent(QPaintEvent* /*event*/) {
         painter.setPen(pen);
         // Qt puts pixel centres at +0.5, so the outline runs through the ring's pixels.
         QPainterPath path;
-        path.addRoundedRect(QRectF(ring.x + 0.5f, ring.y + 0.5f, ring.width, ring.height),
+        path.addRoundedRect(QRectF(ring.x + 0.5F, ring.y + 0.5F, ring.width, ring.height),
                             ring.cornerRadius, ring.cornerRadius);
         painter.drawPath(path);
     }
 }
 
 WndShadow* ShadowOf(const QWidget* window) {
-    return window ? window->findChild<WndShadow*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+    return window != nullptr ? window->findChild<WndShadow*>(QString(), Qt::FindDirectChildrenOnly)
+                             : nullptr;
 }
 
 bool SetWindowShadow(QWidget* window, const QColor& colour, int size,

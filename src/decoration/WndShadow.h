@@ -20,8 +20,8 @@ class WndShadow : public QWidget {
               CompositingProbe compositing = DesktopCompositing);
 
     void SetStyle(const QColor& colour, int size);
-    QColor Colour() const { return colour_; }
-    int Spread() const { return spread_; }
+    [[nodiscard]] QColor Colour() const { return colour_; }
+    [[nodiscard]] int Spread() const { return spread_; }
 
     // Lays the shadow around the owner and shows or hides it. Without a value the owner's own
     // visibility decides.

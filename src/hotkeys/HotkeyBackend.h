@@ -32,7 +32,7 @@ class HotkeyBackend {
     // Where fired ids go; runs on the user-interface thread from its event loop.
     virtual void SetFiredHandler(FiredHandler handler) = 0;
     // false when this session offers no global hotkeys at all (no X server); every Grab fails.
-    virtual bool Available() const = 0;
+    [[nodiscard]] virtual bool Available() const = 0;
 };
 
 }  // namespace vorlune

@@ -27,12 +27,12 @@ class HotkeyClaims {
     void Release(std::int32_t id);
     void ReleaseAll();
 
-    std::optional<HotkeyCombination> Held(std::int32_t id) const;
-    bool Holds(std::int32_t id) const { return held_.contains(id); }
-    std::size_t Count() const { return held_.size(); }
+    [[nodiscard]] std::optional<HotkeyCombination> Held(std::int32_t id) const;
+    [[nodiscard]] bool Holds(std::int32_t id) const { return held_.contains(id); }
+    [[nodiscard]] std::size_t Count() const { return held_.size(); }
 
   private:
-    std::optional<std::int32_t> HolderOf(HotkeyCombination combination) const;
+    [[nodiscard]] std::optional<std::int32_t> HolderOf(HotkeyCombination combination) const;
 
     HotkeyBackend& backend_;
     std::map<std::int32_t, HotkeyCombination> held_;

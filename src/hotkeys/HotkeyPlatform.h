@@ -14,7 +14,7 @@ struct HotkeyPlatform {
     std::unique_ptr<KeyWatcher> watcher;
 
     // Whether global hotkeys work here at all; when not, the UI says so once.
-    bool HotkeysAvailable() const { return backend && backend->Available(); }
+    [[nodiscard]] bool HotkeysAvailable() const { return backend && backend->Available(); }
 };
 
 // The real services when the session has a display they can use, otherwise ones that refuse

@@ -47,8 +47,8 @@ class HotkeyRegistry {
     void UnregisterAllHotkeys();
 
     // Whether the id holds its combination now ("saved but not registered" when not).
-    bool IsRegistered(std::int32_t id) const { return claims_.Holds(id); }
-    bool HotkeysAvailable() const { return backend_.Available(); }
+    [[nodiscard]] bool IsRegistered(std::int32_t id) const { return claims_.Holds(id); }
+    [[nodiscard]] bool HotkeysAvailable() const { return backend_.Available(); }
 
   private:
     void RegisterSpecial(const SpecialHotkeyInfo& special, std::string_view storedText,

@@ -63,7 +63,7 @@ HotkeyCombination ParseStoredHotkey(std::string_view stored) {
 }
 
 std::string ComposeHotkeyText(std::int32_t heldModifier, std::int32_t keyCode) {
-    const std::string name = KeyCodeToName(keyCode);
+    std::string name = KeyCodeToName(keyCode);
     switch (heldModifier) {
         case kVkControl:
             return "Ctrl+" + name;

@@ -9,15 +9,15 @@ namespace vorlune {
 // refuses every combination and never fires.
 class NullHotkeyBackend final : public HotkeyBackend {
   public:
-    bool Grab(std::int32_t, HotkeyCombination) override { return false; }
-    void Release(std::int32_t) override {}
-    void SetFiredHandler(FiredHandler) override {}
-    bool Available() const override { return false; }
+    bool Grab(std::int32_t /*id*/, HotkeyCombination /*combination*/) override { return false; }
+    void Release(std::int32_t /*id*/) override {}
+    void SetFiredHandler(FiredHandler /*handler*/) override {}
+    [[nodiscard]] bool Available() const override { return false; }
 };
 
 class NullKeyWatcher final : public KeyWatcher {
   public:
-    bool Start(Handler) override { return false; }
+    bool Start(Handler /*handler*/) override { return false; }
     void Stop() override {}
 };
 

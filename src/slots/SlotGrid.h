@@ -24,15 +24,17 @@ class SlotGrid : public QObject {
 
     // The page widget of category page 0..4 with its group box, buttons and labels. The grid
     // keeps pointers to the controls; the caller takes the widget into its page control.
-    QWidget* Page(int page) const { return pages_.at(static_cast<std::size_t>(page)); }
+    [[nodiscard]] QWidget* Page(int page) const {
+        return pages_.at(static_cast<std::size_t>(page));
+    }
 
     void LoadSlotGrid();
     // A number outside 1..209 fills nothing but still ends with `filled`.
     void RefreshSlot(int n);
 
-    QPushButton* Button(int n) const;
-    QLabel* Label(int n) const;
-    QString Tag(int n) const;
+    [[nodiscard]] QPushButton* Button(int n) const;
+    [[nodiscard]] QLabel* Label(int n) const;
+    [[nodiscard]] QString Tag(int n) const;
 
     static QString ButtonName(int n);
     static QString LabelName(int n);

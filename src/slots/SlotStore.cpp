@@ -15,7 +15,7 @@ SlotStore::SlotStore(ProfileFiles& files, const ProgramFolder& folder)
     : files_(files), folder_(folder) {}
 
 std::string SlotStore::ListPath() const {
-    return folder_.Join("\\Sounds\\Common\\list.ini");
+    return folder_.Join(R"(\Sounds\Common\list.ini)");
 }
 std::string SlotStore::FactoryListPath() const {
     return folder_.Join("\\Config\\list.ini");

@@ -32,14 +32,14 @@ class SlotStore {
   public:
     SlotStore(ProfileFiles& files, const ProgramFolder& folder);
 
-    std::string ListPath() const;
-    std::string FactoryListPath() const;
+    [[nodiscard]] std::string ListPath() const;
+    [[nodiscard]] std::string FactoryListPath() const;
 
     static std::string SectionOf(int n);
-    std::string ReadSlotName(int n, std::string_view fallback = {}) const;
-    std::string ReadSlotRef(int n) const;
-    std::string ReadSlotHotkey(int n) const;
-    SoundSlot ReadSlot(int n) const;
+    [[nodiscard]] std::string ReadSlotName(int n, std::string_view fallback = {}) const;
+    [[nodiscard]] std::string ReadSlotRef(int n) const;
+    [[nodiscard]] std::string ReadSlotHotkey(int n) const;
+    [[nodiscard]] SoundSlot ReadSlot(int n) const;
 
     // The reference written is "音效<n>｜" followed by the path.
     bool WriteSlotName(int n, std::string_view name);

@@ -7,16 +7,16 @@ namespace vorlune {
 namespace {
 
 // Comparisons leave this much slack so that float noise neither lifts nor drops a bar.
-constexpr float kSlack = 1e-7f;
+constexpr float kSlack = 1e-7F;
 // A bar at or below this height stays where it is instead of falling further.
-constexpr float kBarRest = 2.0f;
+constexpr float kBarRest = 2.0F;
 // A cap never sinks below this height, so it rests on the row just above an empty bar.
-constexpr float kCapRest = 1.0f;
+constexpr float kCapRest = 1.0F;
 
 // Low bins get the largest gain (4060 for bin 0), falling linearly to zero at bin 203: the
 // low end, where most of a voice or an effect lives, fills the strip; the top stays flat.
 float BinHeight(float magnitude, int bin) {
-    return magnitude * 20.0f * static_cast<float>(203 - bin);
+    return magnitude * 20.0F * static_cast<float>(203 - bin);
 }
 
 void AdvanceBin(float& level, float target, float height) {
@@ -24,7 +24,7 @@ void AdvanceBin(float& level, float target, float height) {
         level = target;
     } else if (level - kBarRest > kSlack) {
         // Never below zero: a negative height would drag down the average of its bar.
-        level = std::max(level - kBarFall, 0.0f);
+        level = std::max(level - kBarFall, 0.0F);
     }
     if (level - height > kSlack) {
         level = height;
@@ -48,10 +48,10 @@ SpectrumFrame AdvanceSpectrum(SpectrumLevels& levels, const FftMagnitudes& fft, 
     const auto h = static_cast<float>(rows);
     SpectrumFrame frame{};
     for (int bar = 0; bar < kSpectrumBars; ++bar) {
-        float sum = 0.0f;
+        float sum = 0.0F;
         for (int k = 0; k < kBinsPerBar; ++k) {
             const int bin = bar * kBinsPerBar + k;
-            const float magnitude = bin < kFftBins ? fft[bin] : 0.0f;
+            const float magnitude = bin < kFftBins ? fft[bin] : 0.0F;
             float& level = levels.bins[bin];
             AdvanceBin(level, BinHeight(magnitude, bin), h);
             sum += level;
@@ -63,8 +63,8 @@ SpectrumFrame AdvanceSpectrum(SpectrumLevels& levels, const FftMagnitudes& fft, 
         SpectrumBar& out = frame[bar];
         out.left = bar * kBarPitch;
         // average <= h, so truncation is the row the body's top falls in.
-        out.bodyTop = average > 0.0f ? static_cast<int>(h - average) : rows;
-        out.capRow = static_cast<int>(std::floor(h - peak - 1.0f));
+        out.bodyTop = average > 0.0F ? static_cast<int>(h - average) : rows;
+        out.capRow = static_cast<int>(std::floor(h - peak - 1.0F));
     }
     return frame;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 
 namespace vorlune {
 
@@ -17,13 +18,13 @@ inline constexpr int kBarWidth = 2;
 inline constexpr int kBarPitch = 3;
 
 // How fast the strip settles once the sound gets quieter, in pixels per frame.
-inline constexpr float kBarFall = 6.0f;
-inline constexpr float kCapFall = 1.0f;
+inline constexpr float kBarFall = 6.0F;
+inline constexpr float kCapFall = 1.0F;
 
 // Bin heights and cap heights in pixels, kept from one frame to the next so that bars fall
 // back smoothly. Value-initialised levels are an empty strip.
 struct SpectrumLevels {
-    std::array<float, kSpectrumBars * kBinsPerBar> bins{};
+    std::array<float, static_cast<std::size_t>(kSpectrumBars) * kBinsPerBar> bins{};
     std::array<float, kSpectrumBars> peaks{};
 };
 

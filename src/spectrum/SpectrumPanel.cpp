@@ -73,7 +73,7 @@ void SpectrumPanel::Show(std::optional<Frame> frame) {
     if (frame == shown_) {
         return;
     }
-    shown_ = std::move(frame);
+    shown_ = frame;
     update(contentsRect());
 }
 

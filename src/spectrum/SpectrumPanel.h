@@ -32,7 +32,7 @@ class SpectrumPanel : public QFrame {
     void Start();
     // Stops drawing, forgets the bars and clears the panel to black.
     void Stop();
-    bool IsRunning() const { return timer_->isActive(); }
+    [[nodiscard]] bool IsRunning() const { return timer_->isActive(); }
 
     // One frame from the current FFT data: what every timer tick does. Without data the frame
     // is black and the bars are kept for the next frame that has data.

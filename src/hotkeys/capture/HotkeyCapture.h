@@ -29,8 +29,8 @@ class HotkeyCapture {
     Token Install(ReportTarget target);
     void Remove(Token token);
 
-    bool Watching() const { return watching_; }
-    std::int32_t HeldModifier() const { return heldModifier_; }
+    [[nodiscard]] bool Watching() const { return watching_; }
+    [[nodiscard]] std::int32_t HeldModifier() const { return heldModifier_; }
 
   private:
     void OnKey(const KeyEvent& event);

@@ -18,7 +18,7 @@ class FakeHotkeyBackend final : public HotkeyBackend {
     bool Grab(std::int32_t id, HotkeyCombination combination) override;
     void Release(std::int32_t id) override;
     void SetFiredHandler(FiredHandler handler) override { handler_ = std::move(handler); }
-    bool Available() const override { return available_; }
+    [[nodiscard]] bool Available() const override { return available_; }
 
     // Test controls.
     void SetAvailable(bool available) { available_ = available; }
@@ -29,10 +29,10 @@ class FakeHotkeyBackend final : public HotkeyBackend {
     bool Press(HotkeyCombination combination);
 
     // What is held now.
-    std::optional<HotkeyCombination> Held(std::int32_t id) const;
-    const std::map<std::int32_t, HotkeyCombination>& AllHeld() const { return held_; }
-    std::size_t GrabCalls() const { return grabCalls_; }
-    std::size_t ReleaseCalls() const { return releaseCalls_; }
+    [[nodiscard]] std::optional<HotkeyCombination> Held(std::int32_t id) const;
+    [[nodiscard]] const std::map<std::int32_t, HotkeyCombination>& AllHeld() const { return held_; }
+    [[nodiscard]] std::size_t GrabCalls() const { return grabCalls_; }
+    [[nodiscard]] std::size_t ReleaseCalls() const { return releaseCalls_; }
 
   private:
     static std::pair<std::uint32_t, std::int32_t> Key(HotkeyCombination c) {

@@ -12,8 +12,8 @@ class FakeKeyWatcher final : public KeyWatcher {
     bool Start(Handler handler) override;
     void Stop() override { handler_ = nullptr; }
 
-    bool Watching() const { return static_cast<bool>(handler_); }
-    int StartCount() const { return starts_; }
+    [[nodiscard]] bool Watching() const { return static_cast<bool>(handler_); }
+    [[nodiscard]] int StartCount() const { return starts_; }
     void SetStartable(bool startable) { startable_ = startable; }
 
     // Reports the key to the handler when watching; does nothing otherwise.

@@ -116,11 +116,11 @@ void X11HotkeyBackend::SendGrabs(const Held& keys, std::vector<xcb_void_cookie_t
 bool X11HotkeyBackend::AnyRefused(const std::vector<xcb_void_cookie_t>& cookies) {
     // Checking the last request first costs one round trip; the others are known after it.
     bool refused = false;
-    for (auto it = cookies.rbegin(); it != cookies.rend(); ++it) {
-        if (XcbPtr<xcb_generic_error_t> error{xcb_request_check(connection_->Get(), *it)}) {
+    std::for_each(cookies.rbegin(), cookies.rend(), [&](xcb_void_cookie_t cookie) {
+        if (XcbPtr<xcb_generic_error_t> error{xcb_request_check(connection_->Get(), cookie)}) {
             refused = true;
         }
-    }
+    });
     connection_->TakeQueuedEvents();
     return refused || connection_->Broken();
 }

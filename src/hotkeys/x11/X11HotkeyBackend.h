@@ -26,7 +26,7 @@ class X11HotkeyBackend final : public HotkeyBackend {
     void BeginBatch(std::span<const HotkeyCombination> combinations) override;
     void EndBatch() override;
     void SetFiredHandler(FiredHandler handler) override { fired_ = std::move(handler); }
-    bool Available() const override { return !connection_->Broken(); }
+    [[nodiscard]] bool Available() const override { return !connection_->Broken(); }
 
   private:
     struct Held {
@@ -43,17 +43,17 @@ class X11HotkeyBackend final : public HotkeyBackend {
     };
 
     // X modifier bits for the flags; nothing when a flag has no X modifier.
-    std::uint16_t XModifiers(std::uint32_t flags) const;
-    std::vector<std::uint16_t> LockVariants() const;
+    [[nodiscard]] std::uint16_t XModifiers(std::uint32_t flags) const;
+    [[nodiscard]] std::vector<std::uint16_t> LockVariants() const;
     // Grabs every keycode in every lock variant; all or nothing.
     bool GrabKeys(const std::vector<xcb_keycode_t>& keycodes, std::uint16_t modifiers);
     void SendGrabs(const Held& keys, std::vector<xcb_void_cookie_t>& cookies);
     // Whether any of the requests failed; one round trip for all of them.
     bool AnyRefused(const std::vector<xcb_void_cookie_t>& cookies);
     void UngrabKeys(const std::vector<xcb_keycode_t>& keycodes, std::uint16_t modifiers);
-    bool HeldByThisProgram(const std::vector<xcb_keycode_t>& keycodes,
-                           std::uint16_t modifiers) const;
-    Held Resolve(HotkeyCombination combination) const;
+    [[nodiscard]] bool HeldByThisProgram(const std::vector<xcb_keycode_t>& keycodes,
+                                         std::uint16_t modifiers) const;
+    [[nodiscard]] Held Resolve(HotkeyCombination combination) const;
     void OnEvent(const xcb_generic_event_t& event);
     void OnKeyPress(xcb_keycode_t keycode, std::uint16_t state);
     void RegrabAfterMappingChange();

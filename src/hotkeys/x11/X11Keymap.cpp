@@ -67,7 +67,7 @@ std::uint16_t X11Keymap::ModifierMaskOf(std::uint32_t keysym, std::uint16_t fall
         for (xcb_keycode_t keycode : keycodes) {
             if (modifierKeycodes_[i] == keycode && keycode != 0) {
                 return static_cast<std::uint16_t>(
-                    1u << (i / static_cast<std::size_t>(keycodesPerModifier_)));
+                    1U << (i / static_cast<std::size_t>(keycodesPerModifier_)));
             }
         }
     }

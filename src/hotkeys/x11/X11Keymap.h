@@ -16,15 +16,15 @@ class X11Keymap {
 
     // Keycodes whose first column is the keysym, else those whose second column is (keypad
     // digits and point sit in the second column).
-    std::vector<xcb_keycode_t> KeycodesFor(std::uint32_t keysym) const;
-    std::uint32_t KeysymAt(xcb_keycode_t keycode, int column) const;
+    [[nodiscard]] std::vector<xcb_keycode_t> KeycodesFor(std::uint32_t keysym) const;
+    [[nodiscard]] std::uint32_t KeysymAt(xcb_keycode_t keycode, int column) const;
 
-    std::uint16_t NumLockMask() const { return numLockMask_; }
-    std::uint16_t AltMask() const { return altMask_; }
-    std::uint16_t SuperMask() const { return superMask_; }
+    [[nodiscard]] std::uint16_t NumLockMask() const { return numLockMask_; }
+    [[nodiscard]] std::uint16_t AltMask() const { return altMask_; }
+    [[nodiscard]] std::uint16_t SuperMask() const { return superMask_; }
 
   private:
-    std::uint16_t ModifierMaskOf(std::uint32_t keysym, std::uint16_t fallback) const;
+    [[nodiscard]] std::uint16_t ModifierMaskOf(std::uint32_t keysym, std::uint16_t fallback) const;
 
     xcb_keycode_t minKeycode_ = 0;
     int keysymsPerKeycode_ = 0;

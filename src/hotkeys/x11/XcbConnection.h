@@ -29,9 +29,9 @@ class XcbConnection {
     XcbConnection(const XcbConnection&) = delete;
     XcbConnection& operator=(const XcbConnection&) = delete;
 
-    xcb_connection_t* Get() const { return connection_; }
-    xcb_window_t Root() const { return root_; }
-    bool Broken() const { return xcb_connection_has_error(connection_) != 0; }
+    [[nodiscard]] xcb_connection_t* Get() const { return connection_; }
+    [[nodiscard]] xcb_window_t Root() const { return root_; }
+    [[nodiscard]] bool Broken() const { return xcb_connection_has_error(connection_) != 0; }
 
     void SetEventHandler(EventHandler handler) { handler_ = std::move(handler); }
 
@@ -40,7 +40,7 @@ class XcbConnection {
     void TakeQueuedEvents();
 
     // True while an event handler runs; the connection must not be destroyed then.
-    bool Dispatching() const { return dispatchDepth_ > 0; }
+    [[nodiscard]] bool Dispatching() const { return dispatchDepth_ > 0; }
 
   private:
     XcbConnection(xcb_connection_t* connection, xcb_window_t root);

@@ -14,11 +14,11 @@ class SlotContextMenu : public QMenu {
     // Sets the items for a slot button with this caption.
     void UpdateSlotMenu(const QString& caption);
 
-    QAction* SoundItem() const { return sound_; }
-    QAction* HotkeyItem() const { return hotkey_; }
-    QAction* ExportItem() const { return export_; }
-    QAction* ForgetHotkeyItem() const { return forgetHotkey_; }
-    QAction* EmptyItem() const { return empty_; }
+    [[nodiscard]] QAction* SoundItem() const { return sound_; }
+    [[nodiscard]] QAction* HotkeyItem() const { return hotkey_; }
+    [[nodiscard]] QAction* ExportItem() const { return export_; }
+    [[nodiscard]] QAction* ForgetHotkeyItem() const { return forgetHotkey_; }
+    [[nodiscard]] QAction* EmptyItem() const { return empty_; }
 
   signals:
     // Each arrives once the menu has closed.
@@ -41,7 +41,7 @@ class SpecialHotkeyMenu : public QMenu {
     Q_OBJECT
   public:
     explicit SpecialHotkeyMenu(QWidget* parent = nullptr);
-    QAction* SetHotkeyItem() const { return setHotkey_; }
+    [[nodiscard]] QAction* SetHotkeyItem() const { return setHotkey_; }
 
   signals:
     // Arrives once the menu has closed.

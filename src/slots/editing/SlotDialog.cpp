@@ -36,7 +36,7 @@ QIcon CloseIcon() {
     painter.setPen(QPen(QColor(90, 90, 90), 1.6));
     painter.drawLine(QPointF(4.5, 4), QPointF(12.5, 12));
     painter.drawLine(QPointF(12.5, 4), QPointF(4.5, 12));
-    return QIcon(picture);
+    return {picture};
 }
 
 void OnPage(QWidget* control, int x, int y, int width, int height) {

@@ -29,7 +29,7 @@ class SlotDialog : public QDialog {
                QWidget* parent = nullptr);
     ~SlotDialog() override;
 
-    QTabWidget* Pages() const { return pages_; }
+    [[nodiscard]] QTabWidget* Pages() const { return pages_; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -52,8 +52,8 @@ class SlotDialog : public QDialog {
     void OnKey(std::int32_t heldModifier, std::int32_t keyCode, bool pressed);
     void HotkeyCheck();
     void ApplyHotkey();
-    bool HotkeyShouldBeRegistered() const;
-    std::int32_t HotkeyId() const;
+    [[nodiscard]] bool HotkeyShouldBeRegistered() const;
+    [[nodiscard]] std::int32_t HotkeyId() const;
 
     SlotEditingServices services_;
     HotkeyCapture& capture_;

@@ -16,7 +16,7 @@ bool IsSlot(std::int32_t n) {
 
 SlotEditing::SlotEditing(SlotEditingServices services, KeyWatcher& keyWatcher, QObject* parent)
     : QObject(parent),
-      services_(std::move(services)),
+      services_(services),
       capture_(keyWatcher),
       menu_(std::make_unique<SlotContextMenu>()),
       specialMenu_(std::make_unique<SpecialHotkeyMenu>()) {

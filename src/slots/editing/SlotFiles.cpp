@@ -23,7 +23,7 @@ class FileDescriptor {
     }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Get() const { return fd_; }
+    [[nodiscard]] int Get() const { return fd_; }
 
   private:
     int fd_;
