@@ -581,9 +581,15 @@ TEST_F(StreamerSession, AddASlotAndItsHotkeyThroughTheDialog) {
     ASSERT_TRUE(test::Run("xdotool type --delay 8 " + ShellQuoted(S().AddedTonePath())));
     ASSERT_TRUE(MouseAt(*dialog, kDialogName.x, kDialogName.y));
     ASSERT_TRUE(test::Run("xdotool type --delay 8 Tone660"));
-    ASSERT_TRUE(
-        ApplyUntil(*dialog, [] { return P().ReadSlotList("音效10", "名称") == "Tone660"; }));
-    EXPECT_EQ(P().ReadSlotList("音效10", "dz"), "音效10｜" + S().AddedTonePath());
+    // The dialog writes the name and the file reference one after the other: wait for both.
+    ASSERT_TRUE(ApplyUntil(*dialog,
+                           [] {
+                               return P().ReadSlotList("音效10", "名称") == "Tone660" &&
+                                      P().ReadSlotList("音效10", "dz") ==
+                                          "音效10｜" + S().AddedTonePath();
+                           }))
+        << "name " << P().ReadSlotList("音效10", "名称") << ", file "
+        << P().ReadSlotList("音效10", "dz");
     ASSERT_NO_FATAL_FAILURE(CloseDialog(*dialog));
     shot = S().ShotOfMain();
     ASSERT_TRUE(shot);
