@@ -1,5 +1,8 @@
+#include <unistd.h>
+
 #include <QApplication>
 #include <QGuiApplication>
+#include <string>
 
 #include "app/Application.h"
 #include "app/KeepAbove.h"
@@ -10,18 +13,45 @@
 #include "app/SystemTray.h"
 #include "audio/SdlAudioEngine.h"
 #include "base/AppState.h"
+#include "base/DataFolder.h"
 #include "base/GbkText.h"
 #include "base/ProgramFolder.h"
+#include "base/WayOfLiving.h"
 #include "hotkeys/HotkeyPlatform.h"
+
+namespace {
+
+// An installed program's data folder, made and given the shipped files at the first start. When
+// that fails the program runs on the shipped files in its own folder, where nothing can be
+// saved, and says so.
+vorlune::DataFolder PreparedDataFolder(const vorlune::ProgramFolder& program,
+                                       const std::string& dataFolder, vorlune::Prompts& prompts) {
+    const vorlune::DataFolder data(dataFolder);
+    if (!dataFolder.empty() && vorlune::PrepareDataFolder(program, data)) {
+        return data;
+    }
+    const std::string where =
+        dataFolder.empty() ? std::string("（找不到用户主目录）") : "：\r\n" + data.Path();
+    prompts.Show({.text = "无法创建用户数据文件夹" + where +
+                          "\r\n本次运行使用软件自带的设置和音效,所做的修改不会保存。",
+                  .icon = vorlune::PromptIcon::Warning});
+    return vorlune::DataFolder(program.Path());
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     QApplication qtApp(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
+    // Window systems match the windows to the desktop entry by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.vorlune.Vorlune"));
     const vorlune::ProgramFolder folder = vorlune::ProgramFolder::OfRunningExecutable();
+    const vorlune::Living living = vorlune::DecideLiving(vorlune::ReadLivingFacts(folder));
     vorlune::MessageBoxPrompts prompts;
 
-    // A second copy from the same folder says so and leaves the first one alone.
-    vorlune::SingleInstance instance(folder.ExecutablePath());
+    // A second copy on the same user's settings and slots says so and leaves the first alone.
+    vorlune::SingleInstance instance(::getuid(),
+                                     living.dataFolder.empty() ? folder.Path() : living.dataFolder);
     if (!instance.IsFirst()) {
         prompts.Show({.text = "软件已经运行,请在右下角查看！", .caption = "友情提醒:"});
         return 0;
@@ -36,6 +66,10 @@ int main(int argc, char** argv) {
                       .icon = vorlune::PromptIcon::Warning});
     }
 
+    const vorlune::DataFolder data = living.way == vorlune::WayOfLiving::Portable
+                                         ? vorlune::DataFolder(living.dataFolder)
+                                         : PreparedDataFolder(folder, living.dataFolder, prompts);
+
     vorlune::WindowKeepAbove keepAbove;
     vorlune::QtDesktopServices desktop;
     vorlune::SdlAudioEngine audio;
@@ -44,7 +78,7 @@ int main(int argc, char** argv) {
     vorlune::QtSystemTray tray;
     vorlune::EventLoopExit programExit;
     vorlune::AppState state;
-    vorlune::Application app(folder, state,
+    vorlune::Application app(folder, data, state,
                              {.prompts = prompts,
                               .keepAbove = keepAbove,
                               .hotkeys = *hotkeys.backend,

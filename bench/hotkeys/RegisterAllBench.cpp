@@ -12,8 +12,8 @@
 
 #include "TempDir.h"
 #include "XvfbDisplay.h"
+#include "base/DataFolder.h"
 #include "base/ProfileFile.h"
-#include "base/ProgramFolder.h"
 #include "base/SettingsStore.h"
 #include "hotkeys/HotkeyPlatform.h"
 #include "hotkeys/HotkeyRegistry.h"
@@ -45,8 +45,8 @@ std::vector<std::string> SlotTexts() {
 struct Setup {
     test::TempDir dir;
     ProfileFiles files;
-    ProgramFolder folder{dir.Path()};
-    SettingsStore settings{files, folder};
+    DataFolder data{dir.Path()};
+    SettingsStore settings{files, data};
     std::vector<std::string> slotTexts = SlotTexts();
 
     Setup() {

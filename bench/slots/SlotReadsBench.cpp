@@ -35,8 +35,9 @@ void FullLoadAndRegistrationReads(benchmark::State& state) {
     const std::string dir = MakeProgramFolder();
     vorlune::ProfileFiles files;  // a fresh cache, as at start-up, is built in the first run
     const vorlune::ProgramFolder folder(dir);
-    vorlune::SlotStore slots(files, folder);
-    vorlune::SettingsStore settings(files, folder);
+    const vorlune::DataFolder data(dir);
+    vorlune::SlotStore slots(files, data, folder);
+    vorlune::SettingsStore settings(files, data);
     std::size_t bytes = 0;
     for (auto _ : state) {
         for (int n = 1; n <= vorlune::kSlotCount; ++n) {
@@ -61,9 +62,10 @@ BENCHMARK(FullLoadAndRegistrationReads)->Unit(benchmark::kMillisecond);
 void ColdFirstLoad(benchmark::State& state) {
     const std::string dir = MakeProgramFolder();
     const vorlune::ProgramFolder folder(dir);
+    const vorlune::DataFolder data(dir);
     for (auto _ : state) {
         vorlune::ProfileFiles files;
-        vorlune::SlotStore slots(files, folder);
+        vorlune::SlotStore slots(files, data, folder);
         std::size_t bytes = 0;
         for (int n = 1; n <= vorlune::kSlotCount; ++n) {
             bytes += slots.ReadSlotName(n, "+").size() + slots.ReadSlotRef(n).size() +

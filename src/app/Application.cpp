@@ -53,9 +53,10 @@ HotkeyRegistry::LabelWriter LabelsOn(ControlStrip& strip) {
 
 }  // namespace
 
-Application::Application(const ProgramFolder& folder, AppState& state, Platform platform)
-    : settings_(files_, folder),
-      slots_(files_, folder),
+Application::Application(const ProgramFolder& folder, const DataFolder& data, AppState& state,
+                         Platform platform)
+    : settings_(files_, data),
+      slots_(files_, data, folder),
       player_(platform.audio),
       grid_(slots_),
       window_(PagesOf(grid_)),

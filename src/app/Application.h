@@ -31,6 +31,7 @@
 #include "audio/controls/OutputDevices.h"
 #include "audio/controls/PlaybackControls.h"
 #include "base/AppState.h"
+#include "base/DataFolder.h"
 #include "base/ProfileFile.h"
 #include "base/ProgramFolder.h"
 #include "base/SettingsStore.h"
@@ -71,8 +72,10 @@ struct Platform {
 class Application : public QObject {
     Q_OBJECT
   public:
-    // `state` is the program-wide state record; it outlives the application.
-    Application(const ProgramFolder& folder, AppState& state, Platform platform);
+    // `folder` holds what was shipped with the program, `data` the user's settings and slots;
+    // `state` is the program-wide state record. All three outlive the application.
+    Application(const ProgramFolder& folder, const DataFolder& data, AppState& state,
+                Platform platform);
     ~Application() override;
 
     // The start-up sequence, in the order in which later steps read what earlier ones wrote.

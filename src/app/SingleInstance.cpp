@@ -10,14 +10,15 @@
 
 namespace vorlune {
 
-SingleInstance::SingleInstance(const std::string& executablePath) {
-    std::string name = "vorlune:" + executablePath;
+SingleInstance::SingleInstance(unsigned user, const std::string& dataFolder) {
+    const std::string key = std::to_string(user) + ":" + dataFolder;
+    std::string name = "vorlune:" + key;
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     // The first byte 0 puts the name in the abstract namespace; a path too long for the
     // address is replaced by its hash.
     if (name.size() > sizeof(address.sun_path) - 1) {
-        name = "vorlune#" + std::to_string(std::hash<std::string>{}(executablePath));
+        name = "vorlune#" + std::to_string(std::hash<std::string>{}(key));
     }
     std::memcpy(address.sun_path + 1, name.data(), name.size());
     const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());

@@ -4,17 +4,19 @@
 
 namespace vorlune {
 
-// The mark of a running copy: an abstract-namespace Unix socket whose name comes from the
-// executable's path. It lives as long as the process, so a copy that crashed leaves no mark.
-// Two copies started from different folders have different names and both run.
+// The mark of a running copy: an abstract-namespace Unix socket whose name comes from the user
+// and the data folder, the files two copies must not both write. It lives as long as the
+// process, so a copy that crashed leaves no mark. Two portable copies in different folders both
+// run, and so do two users' installed copies of the same program.
 class SingleInstance {
   public:
-    explicit SingleInstance(const std::string& executablePath);
+    SingleInstance(unsigned user, const std::string& dataFolder);
     ~SingleInstance();
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
-    // true in the first copy; false when another copy from the same path holds the mark.
+    // true in the first copy; false when another copy of this user on the same data folder
+    // holds the mark.
     [[nodiscard]] bool IsFirst() const { return fd_ >= 0; }
 
   private:

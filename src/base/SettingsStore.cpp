@@ -4,11 +4,11 @@
 
 namespace vorlune {
 
-SettingsStore::SettingsStore(ProfileFiles& files, const ProgramFolder& folder)
-    : files_(files), folder_(folder) {}
+SettingsStore::SettingsStore(ProfileFiles& files, const DataFolder& data)
+    : files_(files), data_(data) {}
 
 std::string SettingsStore::Path() const {
-    return folder_.Join("\\config.ini");
+    return data_.Join(kConfigFile);
 }
 
 std::string SettingsStore::ReadSetting(std::string_view section, std::string_view key,

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/DataFolder.h"
 #include "base/ProfileFile.h"
-#include "base/ProgramFolder.h"
 
 namespace vorlune {
 
@@ -36,11 +36,11 @@ inline constexpr SettingKey kContactAddress{"使用帮助", "联系地址"};
 inline constexpr SettingKey kShopAddress{"联系方式", "淘宝地址"};
 }  // namespace setting
 
-// config.ini beside the executable. Nothing is held between calls: every read goes to the file
+// config.ini in the data folder. Nothing is held between calls: every read goes to the file
 // (through the parse cache of ProfileFiles) and every write goes to it at once.
 class SettingsStore {
   public:
-    SettingsStore(ProfileFiles& files, const ProgramFolder& folder);
+    SettingsStore(ProfileFiles& files, const DataFolder& data);
 
     [[nodiscard]] std::string Path() const;
     [[nodiscard]] std::string ReadSetting(std::string_view section, std::string_view key,
@@ -62,7 +62,7 @@ class SettingsStore {
 
   private:
     ProfileFiles& files_;
-    const ProgramFolder& folder_;
+    const DataFolder& data_;
 };
 
 // A switch acts only on exactly 1 and exactly 0: the new state (true for on) after writing

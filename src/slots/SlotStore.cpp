@@ -11,14 +11,14 @@ constexpr std::string_view kHotkeyKey = "kjj";
 
 }  // namespace
 
-SlotStore::SlotStore(ProfileFiles& files, const ProgramFolder& folder)
-    : files_(files), folder_(folder) {}
+SlotStore::SlotStore(ProfileFiles& files, const DataFolder& data, const ProgramFolder& program)
+    : files_(files), data_(data), program_(program) {}
 
 std::string SlotStore::ListPath() const {
-    return folder_.Join(R"(\Sounds\Common\list.ini)");
+    return data_.Join(kLiveSlotList);
 }
 std::string SlotStore::FactoryListPath() const {
-    return folder_.Join("\\Config\\list.ini");
+    return program_.Join(kFactorySlotList);
 }
 
 std::string SlotStore::SectionOf(int n) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/DataFolder.h"
 #include "base/ProfileFile.h"
 #include "base/ProgramFolder.h"
 #include "base/StoredSeparator.h"
@@ -15,6 +16,8 @@ namespace vorlune {
 inline constexpr int kSlotCount = 209;
 // Stands for the program folder in stored paths.
 inline constexpr std::string_view kProgramFolderMark = "[取运行目录]";
+// The factory slot list, below the program folder.
+inline constexpr std::string_view kFactorySlotList = R"(\Config\list.ini)";
 
 // One slot as the store holds it.
 struct SoundSlot {
@@ -25,12 +28,13 @@ struct SoundSlot {
     std::string hotkey;  // stored hotkey text
 };
 
-// The live slot list "Sounds/Common/list.ini": section "音效<n>" per slot with the keys
+// The live slot list, Sounds/Common/list.ini in the data folder: section "音效<n>" per slot with the keys
 // "名称" (name), "dz" (file reference) and "kjj" (stored hotkey text). Nothing is held between
 // calls; every read goes to the file and every write goes to it at once.
 class SlotStore {
   public:
-    SlotStore(ProfileFiles& files, const ProgramFolder& folder);
+    // The live list is in the data folder, the factory list in the program folder.
+    SlotStore(ProfileFiles& files, const DataFolder& data, const ProgramFolder& program);
 
     [[nodiscard]] std::string ListPath() const;
     [[nodiscard]] std::string FactoryListPath() const;
@@ -55,7 +59,8 @@ class SlotStore {
     bool WriteKey(int n, std::string_view key, std::optional<std::string_view> value);
 
     ProfileFiles& files_;
-    const ProgramFolder& folder_;
+    const DataFolder& data_;
+    const ProgramFolder& program_;
 };
 
 // The path part of a file reference: the text after its last bar; empty without a bar.

@@ -1,5 +1,6 @@
 #include "slots/editing/ExportSlotFile.h"
 
+#include "base/FileCopy.h"
 #include "slots/SlotStore.h"
 #include "slots/editing/SlotFiles.h"
 

@@ -2,7 +2,7 @@
 
 #include <sys/stat.h>
 
-#include "slots/editing/SlotFiles.h"
+#include "base/FileCopy.h"
 
 namespace vorlune {
 namespace {

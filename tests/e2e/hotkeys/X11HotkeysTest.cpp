@@ -15,8 +15,8 @@
 #include "TempDir.h"
 #include "XClient.h"
 #include "XvfbDisplay.h"
+#include "base/DataFolder.h"
 #include "base/ProfileFile.h"
-#include "base/ProgramFolder.h"
 #include "base/SettingsStore.h"
 #include "hotkeys/HotkeyDispatch.h"
 #include "hotkeys/HotkeyPlatform.h"
@@ -221,8 +221,8 @@ TEST_F(X11Hotkeys, FollowsAChangeOfTheKeyboardMapping) {
 TEST_F(X11Hotkeys, RegistryRegistersFromTheStoresAndDispatches) {
     test::TempDir dir;
     ProfileFiles files;
-    ProgramFolder folder(dir.Path());
-    SettingsStore settings(files, folder);
+    DataFolder data(dir.Path());
+    SettingsStore settings(files, data);
     settings.Write(setting::kHotkeysOn, "1");
     ASSERT_TRUE(other_.GrabKey(XK_F4, 0));
     settings.Write(setting::kMasterHotkey, "F1键");  // also slot 3's: refused while slots are on

@@ -144,6 +144,7 @@ TEST(SlotEditingE2e, AddASoundAndAHotkeyThenPlayItFromAnotherWindow) {
     QApplication qtApp(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
     const ProgramFolder folder(program);
+    const DataFolder data(program);
     MessageBoxPrompts prompts;
     WindowKeepAbove keepAbove;
     QtDesktopServices desktop;
@@ -154,7 +155,7 @@ TEST(SlotEditingE2e, AddASoundAndAHotkeyThenPlayItFromAnotherWindow) {
     QtSystemTray tray;
     EventLoopExit programExit;
     AppState state;
-    Application app(folder, state,
+    Application app(folder, data, state,
                     {prompts, keepAbove, *hotkeys.backend, *hotkeys.watcher, desktop, audio, tray,
                      programExit});
     app.OnMainWindowCreated();

@@ -9,24 +9,29 @@
 namespace vorlune {
 namespace {
 
-std::string UniquePath(const char* name) {
-    return "/opt/vorlune-test-" + std::to_string(::getpid()) + "/" + name + "/vorlune";
+constexpr unsigned kUser = 1000;
+
+std::string UniqueFolder(const char* name) {
+    return "/home/vorlune-test-" + std::to_string(::getpid()) + "/" + name;
 }
 
-TEST(SingleInstance, ASecondCopyFromTheSamePathIsRefusedAndOneFromElsewhereRuns) {
-    const std::string path = UniquePath("a");
+TEST(SingleInstance, ASecondCopyOnTheSameDataIsRefusedAndOneOnOtherDataRuns) {
+    const std::string folder = UniqueFolder("a");
     {
-        SingleInstance first(path);
+        SingleInstance first(kUser, folder);
         EXPECT_TRUE(first.IsFirst());
-        SingleInstance second(path);
+        SingleInstance second(kUser, folder);
         EXPECT_FALSE(second.IsFirst());
-        SingleInstance elsewhere(UniquePath("b"));
+        SingleInstance elsewhere(kUser, UniqueFolder("b"));
         EXPECT_TRUE(elsewhere.IsFirst());
+        // Another user's copy of the same program keeps its own files and runs beside it.
+        SingleInstance otherUser(kUser + 1, folder);
+        EXPECT_TRUE(otherUser.IsFirst());
 
         // Another process sees the mark too.
         const pid_t child = ::fork();
         if (child == 0) {
-            SingleInstance other(path);
+            SingleInstance other(kUser, folder);
             ::_exit(other.IsFirst() ? 1 : 0);
         }
         int status = 0;
@@ -34,16 +39,18 @@ TEST(SingleInstance, ASecondCopyFromTheSamePathIsRefusedAndOneFromElsewhereRuns)
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
     // The mark goes with the copy that held it, also a copy that crashed.
-    SingleInstance again(path);
+    SingleInstance again(kUser, folder);
     EXPECT_TRUE(again.IsFirst());
 }
 
 TEST(SingleInstance, AVeryLongPathStillGivesAWorkingMark) {
-    const std::string path = "/" + std::string(300, 'x') + std::to_string(::getpid()) + "/vorlune";
-    SingleInstance first(path);
+    const std::string folder = "/" + std::string(300, 'x') + std::to_string(::getpid());
+    SingleInstance first(kUser, folder);
     EXPECT_TRUE(first.IsFirst());
-    SingleInstance second(path);
+    SingleInstance second(kUser, folder);
     EXPECT_FALSE(second.IsFirst());
+    SingleInstance otherUser(kUser + 1, folder);
+    EXPECT_TRUE(otherUser.IsFirst());
 }
 
 }  // namespace

@@ -13,8 +13,8 @@ using test::WriteFileBytes;
 TEST(SettingsStore, ReadsDefaultsNumbersAndSwitchesFromConfigIni) {
     TempDir dir;
     ProfileFiles files;
-    ProgramFolder folder(dir.Path());
-    SettingsStore settings(files, folder);
+    DataFolder data(dir.Path());
+    SettingsStore settings(files, data);
     EXPECT_EQ(settings.Path(), dir.Path() + "/config.ini");
 
     EXPECT_EQ(settings.Read(setting::kTitle), "Vorlune正式版");

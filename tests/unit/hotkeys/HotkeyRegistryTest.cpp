@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "TempDir.h"
+#include "base/DataFolder.h"
 #include "base/ProfileFile.h"
-#include "base/ProgramFolder.h"
 #include "base/SettingsStore.h"
 #include "hotkeys/HotkeyDispatch.h"
 #include "hotkeys/HotkeyRegistry.h"
@@ -37,10 +37,10 @@ class RecordedActions final : public HotkeyActions {
 };
 
 // A registry and a dispatch over the fake backend with slot hotkeys in memory and settings in
-// a real config.ini of a temporary program folder.
+// a real config.ini of a temporary data folder.
 class RegistryTest : public ::testing::Test {
   protected:
-    RegistryTest() : folder_(dir_.Path()), settings_(files_, folder_) {}
+    RegistryTest() : data_(dir_.Path()), settings_(files_, data_) {}
 
     HotkeyRegistry& Registry() {
         if (!registry_) {
@@ -65,7 +65,7 @@ class RegistryTest : public ::testing::Test {
 
     test::TempDir dir_;
     ProfileFiles files_;
-    ProgramFolder folder_;
+    DataFolder data_;
     SettingsStore settings_;
     FakeHotkeyBackend backend_;
     std::map<std::int32_t, std::string> slots_;

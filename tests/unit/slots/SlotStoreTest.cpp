@@ -19,7 +19,8 @@ class SlotStoreTest : public ::testing::Test {
     TempDir dir;
     ProfileFiles files;
     ProgramFolder folder{dir.Path()};
-    SlotStore store{files, folder};
+    DataFolder data{dir.Path()};
+    SlotStore store{files, data, folder};
 };
 
 TEST_F(SlotStoreTest, ReadsSlotsWithTheirDefaults) {
@@ -52,6 +53,21 @@ TEST_F(SlotStoreTest, WritesAndClearsKeysLeavingTheSection) {
     EXPECT_EQ(store.ReadSlotName(12, "+"), "+");
     EXPECT_TRUE(store.WriteExitRecord());
     EXPECT_EQ(files.Read(store.ListPath(), "当前记录", "值"), "0");
+}
+
+// Installed, the live list is the user's and the factory list stays with the program.
+TEST(SlotStore, KeepsTheLiveListInTheDataFolderAndReadsTheFactoryListFromTheProgram) {
+    TempDir program;
+    TempDir user;
+    ProfileFiles files;
+    const ProgramFolder folder(program.Path());
+    const DataFolder data(user.Path() + "/");
+    SlotStore store(files, data, folder);
+    EXPECT_EQ(store.ListPath(), user.Path() + "/Sounds/Common/list.ini");
+    EXPECT_EQ(store.FactoryListPath(), program.Path() + "/Config/list.ini");
+    test::MakeFolders(user.File("Sounds/Common"));
+    EXPECT_TRUE(store.WriteSlotName(3, "叮"));
+    EXPECT_EQ(files.Read(user.File("Sounds/Common/list.ini"), "音效3", "名称"), "叮");
 }
 
 TEST(SlotReference, SplitsPathAndNumberByTheBar) {

@@ -40,7 +40,7 @@ class AppFixture : public ::testing::Test {
         app.reset();
         state = AppState{};
         app = std::make_unique<Application>(
-            folder, state,
+            folder, data, state,
             Platform{prompts, keepAbove, hotkeys, keyWatcher, desktop, audio, tray, programExit});
         app->OnMainWindowCreated();
         return *app;
@@ -53,6 +53,7 @@ class AppFixture : public ::testing::Test {
 
     TempDir dir;
     ProgramFolder folder{dir.Path()};
+    DataFolder data{dir.Path()};
     FakePrompts prompts;
     FakeKeepAbove keepAbove;
     FakeHotkeyBackend hotkeys;
@@ -65,7 +66,7 @@ class AppFixture : public ::testing::Test {
     FakeProgramExit programExit;
     // config.ini as the test reads and writes it, beside the program.
     ProfileFiles testFiles;
-    SettingsStore settings{testFiles, folder};
+    SettingsStore settings{testFiles, data};
     AppState state;
     std::unique_ptr<Application> app;
 };

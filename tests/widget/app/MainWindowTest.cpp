@@ -118,7 +118,7 @@ TEST_F(AppFixture, LoadShowsNamesHotkeysAndTagsFromTheListAndPlusForTheRest) {
 TEST_F(AppFixture, RefreshSlotTouchesOnlyItsOwnControls) {
     List("[音效5]\r\n名称=旧\r\n[音效6]\r\n名称=六\r\n");
     ProfileFiles files;
-    SlotStore store(files, folder);
+    SlotStore store(files, data, folder);
     SlotGrid grid(store);
     QSignalSpy fills(&grid, &SlotGrid::filled);
     grid.LoadSlotGrid();

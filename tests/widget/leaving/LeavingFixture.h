@@ -65,7 +65,7 @@ class LeavingFixture : public ::testing::Test {
 
     Application& Start() {
         app = std::make_unique<Application>(
-            folder, state,
+            folder, data, state,
             Platform{prompts, keepAbove, hotkeys, keyWatcher, desktop, audio, tray, programExit});
         app->OnMainWindowCreated();
         return *app;
@@ -85,6 +85,7 @@ class LeavingFixture : public ::testing::Test {
 
     TempDir dir;
     ProgramFolder folder{dir.Path()};
+    DataFolder data{dir.Path()};
     OpenQuestionPrompts prompts;
     FakeKeepAbove keepAbove;
     FakeHotkeyBackend hotkeys;

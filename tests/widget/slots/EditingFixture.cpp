@@ -85,7 +85,7 @@ std::string EditingFixture::WriteTone(std::string_view relative) {
 
 Application& EditingFixture::Start() {
     app = std::make_unique<Application>(
-        folder, state,
+        folder, data, state,
         Platform{prompts, keepAbove, hotkeys, keys, desktop, audio, tray, programExit});
     app->OnMainWindowCreated();
     app->ShowMainWindow();

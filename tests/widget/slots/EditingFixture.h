@@ -90,6 +90,7 @@ class EditingFixture : public ::testing::Test {
 
     TempDir dir;
     ProgramFolder folder{dir.Path()};
+    DataFolder data{dir.Path()};
     WatchedPrompts prompts;
     FakeKeepAbove keepAbove;
     FakeHotkeyBackend hotkeys;
