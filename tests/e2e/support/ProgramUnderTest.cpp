@@ -44,7 +44,10 @@ std::optional<long long> StatCpuTicks(const std::string& path) {
 }  // namespace
 
 ProgramUnderTest::ProgramUnderTest(const std::string& folder)
-    : folder_(folder), programFolder_(folder + "/program") {
+    : folder_(folder),
+      programFolder_(folder + "/program"),
+      dataFolder_(programFolder_),
+      executable_(programFolder_ + "/vorlune") {
     std::error_code error;
     const fs::path built(VORLUNE_E2E_PROGRAM_DIR);
     if (!fs::is_regular_file(built / "vorlune", error)) {
@@ -65,6 +68,15 @@ ProgramUnderTest::ProgramUnderTest(const std::string& folder)
     installed_ = !error && fs::is_regular_file(programFolder_ + "/vorlune", error);
 }
 
+ProgramUnderTest::ProgramUnderTest(const std::string& folder, Installation installation)
+    : folder_(folder),
+      programFolder_(std::move(installation.programFolder)),
+      dataFolder_(std::move(installation.dataFolder)),
+      executable_(std::move(installation.executable)) {
+    std::error_code error;
+    installed_ = fs::is_regular_file(executable_, error);
+}
+
 ProgramUnderTest::~ProgramUnderTest() {
     Kill();
 }
@@ -73,8 +85,15 @@ std::string ProgramUnderTest::File(std::string_view relative) const {
     return programFolder_ + "/" + std::string(relative);
 }
 
+std::string ProgramUnderTest::DataFile(std::string_view relative) const {
+    return dataFolder_ + "/" + std::string(relative);
+}
+
 bool ProgramUnderTest::WriteGbkFile(std::string_view relative, std::string_view utf8) const {
-    const std::string path = File(relative);
+    return WriteGbkPath(File(relative), utf8);
+}
+
+bool ProgramUnderTest::WriteGbkPath(const std::string& path, std::string_view utf8) const {
     std::error_code error;
     fs::create_directories(fs::path(path).parent_path(), error);
     WriteFileBytes(path, Utf8ToGbk(utf8));
@@ -82,19 +101,19 @@ bool ProgramUnderTest::WriteGbkFile(std::string_view relative, std::string_view 
 }
 
 bool ProgramUnderTest::WriteConfig(std::string_view utf8) const {
-    return WriteGbkFile("config.ini", utf8);
+    return WriteGbkPath(DataFile("config.ini"), utf8);
 }
 
 bool ProgramUnderTest::WriteSlotList(std::string_view utf8) const {
-    return WriteGbkFile("Sounds/Common/list.ini", utf8);
+    return WriteGbkPath(DataFile("Sounds/Common/list.ini"), utf8);
 }
 
 std::string ProgramUnderTest::ReadConfig(std::string_view section, std::string_view key) {
-    return files_.Read(File("config.ini"), section, key);
+    return files_.Read(DataFile("config.ini"), section, key);
 }
 
 std::string ProgramUnderTest::ReadSlotList(std::string_view section, std::string_view key) {
-    return files_.Read(File("Sounds/Common/list.ini"), section, key);
+    return files_.Read(DataFile("Sounds/Common/list.ini"), section, key);
 }
 
 bool ProgramUnderTest::Start(std::chrono::milliseconds limit) {
@@ -116,7 +135,7 @@ bool ProgramUnderTest::Start(std::chrono::milliseconds limit) {
         // The real X display, so global hotkeys and the window system are the real ones.
         {"QT_QPA_PLATFORM", std::nullopt},
     };
-    process_ = std::make_unique<ChildProcess>(std::vector<std::string>{File("vorlune")}, options);
+    process_ = std::make_unique<ChildProcess>(std::vector<std::string>{executable_}, options);
     window_.clear();
     if (!process_->Started()) {
         return false;

@@ -43,17 +43,29 @@ class ProgramUnderTest {
     // factory slot list as the live one. `folder` also takes the program's runtime folder and
     // its logs.
     explicit ProgramUnderTest(const std::string& folder);
+    // A program installed elsewhere (by the package), run where it is: started from
+    // `executable`, its shipped files in `programFolder`, the user's INI files in `dataFolder`.
+    struct Installation {
+        std::string executable;
+        std::string programFolder;
+        std::string dataFolder;
+    };
+    ProgramUnderTest(const std::string& folder, Installation installation);
     ~ProgramUnderTest();
     ProgramUnderTest(const ProgramUnderTest&) = delete;
     ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
 
-    // The copy is complete (the built program folder was found and copied).
+    // The copy is complete (the built program folder was found and copied), or the installed
+    // executable is there.
     bool Installed() const { return installed_; }
     const std::string& Folder() const { return programFolder_; }
     std::string File(std::string_view relative) const;
+    // A file of the data folder: for the copy, the program folder.
+    std::string DataFile(std::string_view relative) const;
 
-    // Replaces config.ini, the live slot list Sounds/Common/list.ini or any other file of the
-    // copy with UTF-8 text stored as GBK, as the program keeps its INI files.
+    // Replaces config.ini or the live slot list Sounds/Common/list.ini of the data folder, or
+    // any other file of the program folder, with UTF-8 text stored as GBK, as the program keeps
+    // its INI files.
     bool WriteConfig(std::string_view utf8) const;
     bool WriteSlotList(std::string_view utf8) const;
     bool WriteGbkFile(std::string_view relative, std::string_view utf8) const;
@@ -109,8 +121,12 @@ class ProgramUnderTest {
   private:
     std::vector<std::string> VisibleWindows(bool popups) const;
 
+    bool WriteGbkPath(const std::string& path, std::string_view utf8) const;
+
     std::string folder_;
     std::string programFolder_;
+    std::string dataFolder_;
+    std::string executable_;
     std::string windowTitle_ = "Vorlune";
     bool installed_ = false;
     int starts_ = 0;
