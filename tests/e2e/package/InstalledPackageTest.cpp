@@ -40,17 +40,8 @@ constexpr char kProgramFolder[] = "/usr/lib/vorlune";
 // Slot 1 "掌声" (Ctrl+F1) and slot 9 "叮" of the shipped set, on the first page.
 const Point kSlot1 = SlotButtonCentre(0, 0, 1);
 const Point kSlot9 = SlotButtonCentre(0, 1, 3);
-// The button face of a slot (inside its border) and the hotkey label below it.
-Area SlotFace(Point centre) {
-    return {centre.x - 32, centre.y - 12, 64, 24};
-}
-Area SlotLabel(Point centre) {
-    return {centre.x - 31, centre.y + 16, 64, 15};
-}
-// The repeat switch's picture on the control strip, and the restore button of the settings
-// page.
+// The repeat switch's picture on the control strip (a group box at (10, 433)).
 constexpr Area kRepeatSwitchPicture{10 + 460, 433 + 19, 80, 24};
-constexpr Point kRestoreButton{9 + 6 + 91 + 34, 80 + 146 + 28 + 32};
 
 // Every file, folder and link below the program folder and every path the package lists, with
 // its kind, mode and contents: two prints differ when anything there was written.
@@ -187,8 +178,9 @@ TEST_F(InstalledPackage, PlaysTheShippedSetAndKeepsTheUsersChangesInTheDataFolde
     const std::optional<std::string> question = WaitForWindowTitled(program_.Pid(), "提示", 5s);
     ASSERT_TRUE(question) << "no question before emptying the slot";
     ASSERT_TRUE(PressIn(*question, "y"));
-    EXPECT_TRUE(PollFor([&] { return program_.ReadSlotList("音效1", "名称").empty(); }, 3s));
-    EXPECT_EQ(program_.ReadSlotList("音效1", "kjj"), "");
+    // Its name, file and hotkey go one by one, the hotkey last.
+    EXPECT_TRUE(PollFor([&] { return program_.ReadSlotList("音效1", "kjj").empty(); }, 3s));
+    EXPECT_EQ(program_.ReadSlotList("音效1", "名称"), "");
     EXPECT_EQ(program_.ReadSlotList("音效9", "名称"), "叮");
     ASSERT_NO_FATAL_FAILURE(Leave());
     EXPECT_EQ(program_.ReadSlotList("当前记录", "值"), "0") << "the exit is recorded there too";

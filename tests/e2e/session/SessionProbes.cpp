@@ -33,6 +33,14 @@ std::optional<int> PpmNumber(std::istream& in) {
 
 }  // namespace
 
+Area SlotFace(Point centre) {
+    return {centre.x - 32, centre.y - 12, 64, 24};
+}
+
+Area SlotLabel(Point centre) {
+    return {centre.x - 31, centre.y + 16, 64, 15};
+}
+
 std::optional<Screenshot> Screenshot::Of(const std::string& window,
                                          const std::string& scratchPath) {
     if (!Run("import -window " + window + " -depth 8 ppm:" + ShellQuoted(scratchPath) +

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "MainWindowPlaces.h"
+
 namespace vorlune::test {
 
 // What a user sees and hears of the program, read from outside it: screenshots of its windows,
@@ -22,6 +24,11 @@ struct Area {
     int width = 0;
     int height = 0;
 };
+
+// The button face of a slot (inside its border) and the hotkey label below the button, from
+// the button's centre.
+Area SlotFace(Point centre);
+Area SlotLabel(Point centre);
 
 // A screenshot of one X window (ImageMagick's import), as 8-bit RGB.
 class Screenshot {

@@ -60,14 +60,6 @@ const Point kSlot1 = SlotButtonCentre(0, 0, 1);
 const Point kSlot9 = SlotButtonCentre(0, 1, 3);
 const Point kSlot10 = SlotButtonCentre(0, 1, 4);
 
-// The button face of a slot (inside its border) and the hotkey label below the button.
-Area SlotFace(Point centre) {
-    return {centre.x - 32, centre.y - 12, 64, 24};
-}
-Area SlotLabel(Point centre) {
-    return {centre.x - 31, centre.y + 16, 64, 15};
-}
-
 // The control strip (a group box at (10, 433)): its pictures and hotkey labels.
 constexpr Area kMasterSwitchPicture{10 + 82, 433 + 18, 80, 24};
 constexpr Area kRepeatSwitchPicture{10 + 460, 433 + 19, 80, 24};
@@ -82,9 +74,6 @@ constexpr int kSliderY = 433 + 49 + 11;
 int SliderHandleX(int level) {
     return 99 + (level - 1) * 413 / 99;
 }
-
-// The restore button of the settings page ((9, 80) page area, group box at (6, 146)).
-constexpr Point kRestoreButton{9 + 6 + 91 + 34, 80 + 146 + 28 + 32};
 
 // The slot dialog (380 x 233, frameless), in its own coordinates.
 constexpr Point kDialogPath{184, 92};

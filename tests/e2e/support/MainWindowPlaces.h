@@ -17,6 +17,9 @@ Point SlotButtonCentre(int page, int row, int column);
 // The toolbar button that shows page `page` (0..4, 5 is the settings page).
 Point PageButtonCentre(int page);
 
+// The restore button of the settings page ((9, 80) page area, group box at (6, 146)).
+inline constexpr Point kRestoreButton{9 + 6 + 91 + 34, 80 + 146 + 28 + 32};
+
 // The bottom line: the output-device list and its apply button "应用".
 inline constexpr Point kOutputDeviceList{69 + 96, 540 + 12};
 inline constexpr Point kApplyOutputDevice{262 + 22, 541 + 11};
