@@ -26,7 +26,7 @@ namespace {
 // saved, and says so.
 vorlune::DataFolder PreparedDataFolder(const vorlune::ProgramFolder& program,
                                        const std::string& dataFolder, vorlune::Prompts& prompts) {
-    const vorlune::DataFolder data(dataFolder);
+    vorlune::DataFolder data(dataFolder);
     if (!dataFolder.empty() && vorlune::PrepareDataFolder(program, data)) {
         return data;
     }
@@ -35,7 +35,7 @@ vorlune::DataFolder PreparedDataFolder(const vorlune::ProgramFolder& program,
     prompts.Show({.text = "无法创建用户数据文件夹" + where +
                           "\r\n本次运行使用软件自带的设置和音效,所做的修改不会保存。",
                   .icon = vorlune::PromptIcon::Warning});
-    return vorlune::DataFolder(program.Path());
+    return vorlune::DataFolder{program.Path()};
 }
 
 }  // namespace
