@@ -37,6 +37,13 @@ std::string HomeFolder() {
     return home;
 }
 
+// /usr holds the system's files, which only a package writes. Root can write a program folder
+// there, but settings saved into it would be the files every new user starts from, and the next
+// upgrade would replace them.
+bool IsSystemFolder(std::string_view path) {
+    return path == "/usr" || path.starts_with("/usr/");
+}
+
 bool IsWritableFolder(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
@@ -46,7 +53,8 @@ bool IsWritableFolder(const std::string& path) {
 }  // namespace
 
 Living DecideLiving(const LivingFacts& facts) {
-    if (facts.programFolderWritable || facts.portableMark) {
+    if (facts.portableMark ||
+        (facts.programFolderWritable && !IsSystemFolder(facts.programFolder))) {
         return {WayOfLiving::Portable, facts.programFolder};
     }
     if (IsAbsolute(facts.xdgDataHome)) {

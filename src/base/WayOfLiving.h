@@ -31,7 +31,8 @@ struct Living {
     std::string dataFolder;
 };
 
-// Portable when the program folder is writable or holds the portable mark; else installed with
+// Portable when the program folder is writable and not below /usr (whose files are the
+// system's, also when root runs the program), or holds the portable mark; else installed with
 // the data folder "vorlune" in $XDG_DATA_HOME, or in ~/.local/share when that is unset or not
 // an absolute path (relative ones are ignored, as the base directory rules ask).
 Living DecideLiving(const LivingFacts& facts);

@@ -27,12 +27,24 @@ LivingFacts ReadOnlyProgram(std::string xdgDataHome, std::string home) {
 
 TEST(DecideLiving, PortableBesideAWritableOrMarkedProgramElseInTheUsersDataFolder) {
     LivingFacts facts = ReadOnlyProgram("/home/me/data", "/home/me");
+    facts.programFolder = "/home/me/vorlune-0.1.0/lib/vorlune";
     facts.programFolderWritable = true;
     Living living = DecideLiving(facts);
     EXPECT_EQ(living.way, WayOfLiving::Portable);
-    EXPECT_EQ(living.dataFolder, "/usr/lib/vorlune");
+    EXPECT_EQ(living.dataFolder, "/home/me/vorlune-0.1.0/lib/vorlune");
 
-    facts.programFolderWritable = false;
+    // Root can write the package's folder, but its files stay the system's: root's settings
+    // go to root's data folder, not into what every new user starts from.
+    for (const char* system : {"/usr/lib/vorlune", "/usr/local/lib/vorlune", "/usr"}) {
+        facts.programFolder = system;
+        living = DecideLiving(facts);
+        EXPECT_EQ(living.way, WayOfLiving::Installed) << system;
+        EXPECT_EQ(living.dataFolder, "/home/me/data/vorlune") << system;
+    }
+    facts.programFolder = "/usrlocal/vorlune";
+    EXPECT_EQ(DecideLiving(facts).way, WayOfLiving::Portable);
+
+    facts = ReadOnlyProgram("/home/me/data", "/home/me");
     facts.portableMark = true;
     living = DecideLiving(facts);
     EXPECT_EQ(living.way, WayOfLiving::Portable);
