@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "base/Folder.h"
 
@@ -11,7 +12,7 @@ namespace vorlune {
 // starts from. "[取运行目录]" in a stored path names it.
 class ProgramFolder : public Folder {
   public:
-    using Folder::Folder;
+    explicit ProgramFolder(std::string path) : Folder(std::move(path)) {}
     // The folder of /proc/self/exe, links followed: /usr/bin/vorlune names /usr/lib/vorlune.
     static ProgramFolder OfRunningExecutable();
 };

@@ -28,9 +28,9 @@ struct SoundSlot {
     std::string hotkey;  // stored hotkey text
 };
 
-// The live slot list, Sounds/Common/list.ini in the data folder: section "音效<n>" per slot with the keys
-// "名称" (name), "dz" (file reference) and "kjj" (stored hotkey text). Nothing is held between
-// calls; every read goes to the file and every write goes to it at once.
+// The live slot list, Sounds/Common/list.ini in the data folder: section "音效<n>" per slot with
+// the keys "名称" (name), "dz" (file reference) and "kjj" (stored hotkey text). Nothing is held
+// between calls; every read goes to the file and every write goes to it at once.
 class SlotStore {
   public:
     // The live list is in the data folder, the factory list in the program folder.
