@@ -86,7 +86,7 @@ ControlStrip::ControlStrip(QWidget* parent) : QGroupBox(parent) {
     volume_->setPageStep(5);
     volume_->setSingleStep(1);
     volume_->setValue(100);
-    volume_->setFocusPolicy(Qt::NoFocus);
+    volume_->setFocusPolicy(Qt::ClickFocus);  // then the arrow and page keys move it
     volumeLabel_ = MakeLabel(this, "透明标签_音量", QStringLiteral("100%"), {508, 53, 36, 16});
 
     // As loaded: the grey pause sign and the green stop sign.

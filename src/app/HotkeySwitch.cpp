@@ -19,7 +19,10 @@ void HotkeySwitch::Toggle() {
         return;
     }
     hotkeys_.RegisterAllHotkeys();
-    switch_.ShowState(*on);
+    // The registration lets waiting events run, among them another toggle (the hotkey held or
+    // pressed twice) that ends this run early: the picture shows what is stored now, as the
+    // tray and the registrations do, not the value this toggle wrote.
+    switch_.ShowState(settings_.ReadInt(setting::kHotkeysOn) == 1);
     ShowInTray();
 }
 

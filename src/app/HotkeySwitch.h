@@ -16,7 +16,8 @@ class HotkeySwitch {
     HotkeySwitch(SettingsStore& settings, HotkeyRegistry& hotkeys, SwitchButton& hotkeySwitch,
                  TrayIcon& tray, const QWidget& window);
 
-    // Acts only on a stored 1 or 0: registers every hotkey again and shows the new state.
+    // Acts only on a stored 1 or 0: registers every hotkey again and shows the stored state,
+    // which a toggle nested in the registration may have changed once more.
     void Toggle();
     // The tray icon and its tip (the window's title) for the stored state.
     void ShowInTray();

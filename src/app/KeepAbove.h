@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QObject>
+
 class QWidget;
 
 namespace vorlune {
@@ -13,12 +15,19 @@ class KeepAbove {
     virtual bool IsKeptAbove(const QWidget* window) const = 0;
 };
 
-// The window's stays-on-top flag before it is shown; on X11 the _NET_WM_STATE request of a
-// shown window, so that the window manager changes only its stacking.
-class WindowKeepAbove final : public KeepAbove {
+// On X11 the state lives in one place, a record of the window's own that is never Qt's
+// stays-on-top flag (Qt would put its flag back whenever it shows the window again): the
+// window manager is told through _NET_WM_STATE, on the window before it is mapped and by a
+// request once it is, and again every time the window is mapped, since a map can bypass Qt's
+// show (restoring a minimised window) and a window manager may keep an older state. Elsewhere
+// the flag is the state.
+class WindowKeepAbove final : public QObject, public KeepAbove {
   public:
     void SetKeepAbove(QWidget* window, bool above) override;
     bool IsKeptAbove(const QWidget* window) const override;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 }  // namespace vorlune

@@ -1,5 +1,7 @@
 #include "app/MessageBoxPrompts.h"
 
+#include <QAbstractButton>
+#include <QIcon>
 #include <QMessageBox>
 #include <QString>
 
@@ -50,6 +52,22 @@ QMessageBox::StandardButton ButtonOf(PromptAnswer answer) {
     return QMessageBox::Ok;
 }
 
+// The captions a Chinese Windows gives its message-box buttons; "&" marks the key that answers
+// with Alt (or alone, as a message box takes it).
+QString CaptionOf(QMessageBox::StandardButton button) {
+    switch (button) {
+        case QMessageBox::Yes:
+            return QStringLiteral("是(&Y)");
+        case QMessageBox::No:
+            return QStringLiteral("否(&N)");
+        case QMessageBox::Cancel:
+            return QStringLiteral("取消");
+        default:
+            break;
+    }
+    return QStringLiteral("确定");
+}
+
 PromptAnswer AnswerOf(int button) {
     switch (button) {
         case QMessageBox::Yes:
@@ -68,6 +86,10 @@ PromptAnswer AnswerOf(int button) {
 PromptAnswer MessageBoxPrompts::Show(const Prompt& prompt) {
     QMessageBox box(IconOf(prompt.icon), QString::fromStdString(prompt.caption),
                     QString::fromStdString(prompt.text), ButtonsOf(prompt.buttons));
+    for (QAbstractButton* button : box.buttons()) {
+        button->setText(CaptionOf(box.standardButton(button)));
+        button->setIcon(QIcon());  // captions only, as on Windows
+    }
     box.setDefaultButton(ButtonOf(prompt.defaultButton));
     box.setWindowModality(Qt::ApplicationModal);
     return AnswerOf(box.exec());

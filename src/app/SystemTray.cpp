@@ -2,7 +2,7 @@
 
 namespace vorlune {
 
-QtSystemTray::QtSystemTray() {
+QtSystemTray::QtSystemTray() : kind_(DesktopTrayKind()) {
     connect(&icon_, &QSystemTrayIcon::activated, this, &SystemTray::activated);
 }
 

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QSystemTrayIcon>
 
+#include "app/TrayKind.h"
+
 namespace vorlune {
 
 // The desktop's notification area: whether it exists, the program's one icon with its tip, and
@@ -15,6 +17,8 @@ class SystemTray : public QObject {
 
     // Whether the desktop has a tray right now.
     [[nodiscard]] virtual bool Available() const = 0;
+    // The kind of tray the icon is in, which decides what its activations mean.
+    [[nodiscard]] virtual TrayKind Kind() const = 0;
     // Shows the icon of the picture file with the tip, adding it when there is none.
     virtual void ShowIcon(const QString& pictureFile, const QString& tip) = 0;
     virtual void RemoveIcon() = 0;
@@ -31,11 +35,14 @@ class QtSystemTray final : public SystemTray {
     ~QtSystemTray() override;
 
     [[nodiscard]] bool Available() const override;
+    [[nodiscard]] TrayKind Kind() const override { return kind_; }
     void ShowIcon(const QString& pictureFile, const QString& tip) override;
     void RemoveIcon() override;
 
   private:
     QSystemTrayIcon icon_;
+    // Asked right after the icon is made, when Qt chooses its tray.
+    TrayKind kind_;
 };
 
 }  // namespace vorlune

@@ -10,10 +10,10 @@
 
 namespace vorlune {
 
-std::optional<TrayEvent> TrayEventOf(QSystemTrayIcon::ActivationReason reason) {
+std::optional<TrayEvent> TrayEventOf(QSystemTrayIcon::ActivationReason reason, TrayKind kind) {
     switch (reason) {
         case QSystemTrayIcon::Trigger:
-            return TrayEvent::Click;
+            return kind == TrayKind::StatusNotifier ? TrayEvent::DoubleClick : TrayEvent::Click;
         case QSystemTrayIcon::DoubleClick:
             return TrayEvent::DoubleClick;
         case QSystemTrayIcon::Context:
@@ -39,7 +39,7 @@ TrayController::TrayController(QWidget& window, SystemTray& tray, QObject* paren
     connect(show, &QAction::triggered, this, &TrayController::ShowMainWindow);
     connect(quit, &QAction::triggered, this, &TrayController::quitChosen);
     connect(&tray, &SystemTray::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (const auto event = TrayEventOf(reason)) {
+        if (const auto event = TrayEventOf(reason, tray_.Kind())) {
             OnTrayEvent(*event);
         }
     });

@@ -6,6 +6,8 @@
 #include <memory>
 #include <optional>
 
+#include "app/TrayKind.h"
+
 class QMenu;
 class QRect;
 class QSize;
@@ -20,8 +22,10 @@ class SystemTray;
 // opens the tray menu.
 enum class TrayEvent { Click = 1, DoubleClick = 2, Menu = 3 };
 
-// The event of an activation of the icon; nothing for the ones the program ignores.
-std::optional<TrayEvent> TrayEventOf(QSystemTrayIcon::ActivationReason reason);
+// The event of an activation of the icon in a tray of `kind`; nothing for the ones the program
+// ignores. A D-Bus tray never reports a double-click: its activation (the host's left click)
+// is the one way to bring the window back, so it stands for the double-click there.
+std::optional<TrayEvent> TrayEventOf(QSystemTrayIcon::ActivationReason reason, TrayKind kind);
 
 // Top-left corner that centres a window frame of `frame` on `screen` (integer halves).
 QPoint CentredOn(const QRect& screen, const QSize& frame);

@@ -26,11 +26,12 @@ class FakeKeepAbove final : public KeepAbove {
     std::vector<std::pair<const QWidget*, bool>> states_;
 };
 
-// A tray that is there unless the test says otherwise; it keeps the icon and tip shown, and the
-// test emits `activated` as the desktop would.
+// A tray that is there unless the test says otherwise, an XEmbed one unless it says otherwise;
+// it keeps the icon and tip shown, and the test emits `activated` as the desktop would.
 class FakeSystemTray final : public SystemTray {
   public:
     bool Available() const override { return available; }
+    TrayKind Kind() const override { return kind; }
     void ShowIcon(const QString& pictureFile, const QString& tip) override;
     void RemoveIcon() override { picture.reset(); }
 
@@ -41,6 +42,7 @@ class FakeSystemTray final : public SystemTray {
     QString Tip() const { return tip; }
 
     bool available = true;
+    TrayKind kind = TrayKind::XEmbed;
     std::optional<QString> picture;
     QString tip;
 };

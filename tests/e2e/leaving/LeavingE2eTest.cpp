@@ -2,26 +2,26 @@
 // tray, a double-click on the tray icon brings it back centred, the exit questions keep the
 // program on No, and Yes ends it with code 0 after recording the exit.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <chrono>
-#include <filesystem>
-#include <sstream>
 #include <thread>
 
 #include "ChildProcess.h"
 #include "Commands.h"
+#include "ProgramCopy.h"
 #include "TempDir.h"
 #include "WindowManagerStandIn.h"
 #include "XWindows.h"
 #include "XvfbDisplay.h"
-#include "base/GbkText.h"
-#include "base/ProfileFile.h"
 
 namespace vorlune {
 namespace {
 
 using namespace std::chrono_literals;
+using test::Answer;
+using test::ClickAt;
+using test::FindWindows;
+using test::ProgramCopy;
 using test::WindowManagerStandIn;
 
 constexpr char kConfig[] =
@@ -30,103 +30,6 @@ constexpr char kConfig[] =
     "[是否窗口置顶]\r\n值=0\r\n"
     "[音效快键控制]\r\n值=Ctrl｜F10键\r\n";
 
-std::vector<std::uint32_t> Windows(const std::string& xdotoolSearch) {
-    std::vector<std::uint32_t> windows;
-    std::istringstream lines(
-        test::CommandOutput("xdotool search " + xdotoolSearch + " 2>/dev/null"));
-    for (std::string line; std::getline(lines, line);) {
-        if (!line.empty()) {
-            windows.push_back(static_cast<std::uint32_t>(std::stoul(line)));
-        }
-    }
-    return windows;
-}
-
-// The program folder copied into the test's folder and run from there on the test's display,
-// with SDL's dummy audio and nothing written outside the folder.
-class ProgramCopy {
-  public:
-    explicit ProgramCopy(const std::string& folder) : folder_(folder) {
-        std::error_code error;
-        std::filesystem::copy(VORLUNE_DIST_DIR, Path("program"),
-                              std::filesystem::copy_options::recursive, error);
-        std::filesystem::create_directories(Path("runtime"), error);
-        ::chmod(Path("runtime").c_str(), 0700);
-        installed_ = !error && std::filesystem::is_regular_file(Path("program/vorlune"), error);
-    }
-
-    bool Installed() const { return installed_; }
-    std::string Path(std::string_view relative) const {
-        return folder_ + "/" + std::string(relative);
-    }
-    void WriteGbk(std::string_view relative, std::string_view utf8) const {
-        test::WriteFileBytes(Path(relative), Utf8ToGbk(utf8));
-    }
-    std::string Read(std::string_view file, std::string_view section, std::string_view key) {
-        return files_.Read(Path(file), section, key);
-    }
-
-    void Start() {
-        test::ChildProcess::Options options;
-        options.outputPath = Path("program.log");
-        options.stderrToo = true;
-        options.environment = {
-            {"XDG_RUNTIME_DIR", Path("runtime")},
-            {"XDG_CACHE_HOME", Path("cache")},
-            {"XDG_CONFIG_HOME", Path("config")},
-            {"XDG_DATA_HOME", Path("data")},
-            {"HOME", folder_},
-            {"SDL_AUDIODRIVER", "dummy"},
-            {"QT_QPA_PLATFORM", "xcb"},
-            // No session bus: the tray is the X11 one that trayer offers.
-            {"DBUS_SESSION_BUS_ADDRESS", std::nullopt},
-        };
-        process_ = std::make_unique<test::ChildProcess>(
-            std::vector<std::string>{Path("program/vorlune")}, options);
-    }
-    test::ChildProcess& Process() { return *process_; }
-    std::string Pid() const { return std::to_string(process_->Pid()); }
-    std::string Log() const { return test::ReadFileBytes(Path("program.log")); }
-
-    // The program's own visible windows titled `title`.
-    std::optional<std::uint32_t> VisibleWindow(const std::string& title) const {
-        for (const std::uint32_t window : Windows("--onlyvisible --pid " + Pid())) {
-            if (test::WindowTitle(window) == title && !test::IsPopup(window)) {
-                return window;
-            }
-        }
-        return std::nullopt;
-    }
-    std::optional<std::uint32_t> WaitForWindow(const std::string& title) const {
-        std::optional<std::uint32_t> found;
-        test::WaitFor([&] { return (found = VisibleWindow(title)).has_value(); }, 10s);
-        return found;
-    }
-    std::optional<std::uint32_t> VisiblePopup() const {
-        for (const std::uint32_t window : Windows("--onlyvisible --pid " + Pid())) {
-            if (test::IsPopup(window)) {
-                return window;
-            }
-        }
-        return std::nullopt;
-    }
-
-  private:
-    std::string folder_;
-    bool installed_ = false;
-    std::unique_ptr<test::ChildProcess> process_;
-    ProfileFiles files_;
-};
-
-bool Answer(std::uint32_t box, const std::string& key) {
-    return test::Run("xdotool windowfocus --sync " + std::to_string(box) + " key " + key);
-}
-
-bool ClickAt(int x, int y, const std::string& clicks = "click 1") {
-    return test::Run("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " " +
-                     clicks);
-}
-
 TEST(LeavingE2e, TrayKeepsTheProgramAndOnlyAConfirmedExitEndsIt) {
     test::TempDir dir;
     test::XvfbDisplay display;
@@ -134,7 +37,7 @@ TEST(LeavingE2e, TrayKeepsTheProgramAndOnlyAConfirmedExitEndsIt) {
     test::ChildProcess trayer(
         {"trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "32"},
         {.outputPath = dir.File("trayer.log"), .stderrToo = true, .environment = {}});
-    ASSERT_TRUE(test::WaitFor([] { return !Windows("--classname trayer").empty(); }, 10s));
+    ASSERT_TRUE(test::WaitFor([] { return !FindWindows("--classname trayer").empty(); }, 10s));
 
     ProgramCopy program(dir.Path());
     ASSERT_TRUE(program.Installed()) << "build the program first: " << VORLUNE_DIST_DIR;
@@ -151,7 +54,7 @@ TEST(LeavingE2e, TrayKeepsTheProgramAndOnlyAConfirmedExitEndsIt) {
     std::uint32_t iconWindow = 0;
     ASSERT_TRUE(test::WaitFor(
         [&] {
-            for (const std::uint32_t window : Windows("--pid " + program.Pid())) {
+            for (const std::uint32_t window : FindWindows("--pid " + program.Pid())) {
                 const auto parent = wm.ParentOf(window);
                 const auto place = wm.PlaceOf(window);
                 if (parent && *parent != wm.Root() && place && place->viewable) {

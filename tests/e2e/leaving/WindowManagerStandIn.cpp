@@ -89,32 +89,7 @@ bool WindowManagerStandIn::Withdrawn(std::uint32_t window) {
 
 std::optional<WindowManagerStandIn::Place> WindowManagerStandIn::PlaceOf(std::uint32_t window) {
     Collect();
-    xcb_get_geometry_reply_t* geometry =
-        xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr);
-    xcb_translate_coordinates_reply_t* onScreen = xcb_translate_coordinates_reply(
-        connection_, xcb_translate_coordinates(connection_, window, root_, 0, 0), nullptr);
-    xcb_get_window_attributes_reply_t* attributes = xcb_get_window_attributes_reply(
-        connection_, xcb_get_window_attributes(connection_, window), nullptr);
-    std::optional<Place> place;
-    if (geometry != nullptr && onScreen != nullptr && attributes != nullptr) {
-        place = Place{onScreen->dst_x, onScreen->dst_y, geometry->width, geometry->height,
-                      attributes->map_state == XCB_MAP_STATE_VIEWABLE};
-    }
-    std::free(geometry);
-    std::free(onScreen);
-    std::free(attributes);
-    return place;
-}
-
-std::optional<std::uint32_t> WindowManagerStandIn::ParentOf(std::uint32_t window) {
-    xcb_query_tree_reply_t* tree =
-        xcb_query_tree_reply(connection_, xcb_query_tree(connection_, window), nullptr);
-    std::optional<std::uint32_t> parent;
-    if (tree != nullptr) {
-        parent = tree->parent;
-    }
-    std::free(tree);
-    return parent;
+    return test::PlaceOf(window);
 }
 
 }  // namespace vorlune::test

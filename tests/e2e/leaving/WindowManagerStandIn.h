@@ -8,6 +8,8 @@
 #include <optional>
 #include <set>
 
+#include "XWindows.h"
+
 namespace vorlune::test {
 
 // What the test needs of a window manager on a display that has none: the WM_STATE of a window
@@ -30,18 +32,13 @@ class WindowManagerStandIn {
     // The program has withdrawn the window since the last time this was asked.
     bool Withdrawn(std::uint32_t window);
 
-    struct Place {
-        int x = 0;
-        int y = 0;
-        int width = 0;
-        int height = 0;
-        bool viewable = false;
-        bool operator==(const Place&) const = default;
-    };
-    // Where the window is on the screen, and whether it is shown there.
+    using Place = WindowPlace;
+    // Where the window is on the screen once the program's latest changes are seen, and
+    // whether it is shown there.
     std::optional<Place> PlaceOf(std::uint32_t window);
-    // The parent of a window (the tray that embeds an icon, or the root window).
-    std::optional<std::uint32_t> ParentOf(std::uint32_t window);
+    std::optional<std::uint32_t> ParentOf(std::uint32_t window) const {
+        return test::ParentOf(window);
+    }
     std::uint32_t Root() const { return root_; }
 
   private:

@@ -22,6 +22,19 @@ xcb_atom_t Atom(xcb_connection_t* connection, std::string_view name) {
     return atom;
 }
 
+// One connection for one question, as the other helpers here.
+class Connection {
+  public:
+    Connection() : connection_(xcb_connect(nullptr, nullptr)) {}
+    ~Connection() { xcb_disconnect(connection_); }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+    [[nodiscard]] xcb_connection_t* get() const { return connection_; }
+
+  private:
+    xcb_connection_t* connection_;
+};
+
 }  // namespace
 
 bool SendDeleteWindow(std::uint32_t window) {
@@ -78,6 +91,68 @@ bool IsPopup(std::uint32_t window) {
     std::free(attributes);
     xcb_disconnect(connection);
     return popup;
+}
+
+std::optional<WindowPlace> PlaceOf(std::uint32_t window) {
+    const Connection x;
+    xcb_connection_t* c = x.get();
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_get_geometry_reply_t* geometry =
+        xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr);
+    xcb_translate_coordinates_reply_t* onScreen = xcb_translate_coordinates_reply(
+        c, xcb_translate_coordinates(c, window, root, 0, 0), nullptr);
+    xcb_get_window_attributes_reply_t* attributes =
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
+    std::optional<WindowPlace> place;
+    if (geometry != nullptr && onScreen != nullptr && attributes != nullptr) {
+        place = WindowPlace{onScreen->dst_x, onScreen->dst_y, geometry->width, geometry->height,
+                            attributes->map_state == XCB_MAP_STATE_VIEWABLE};
+    }
+    std::free(geometry);
+    std::free(onScreen);
+    std::free(attributes);
+    return place;
+}
+
+std::optional<std::uint32_t> ParentOf(std::uint32_t window) {
+    const Connection x;
+    xcb_query_tree_reply_t* tree =
+        xcb_query_tree_reply(x.get(), xcb_query_tree(x.get(), window), nullptr);
+    std::optional<std::uint32_t> parent;
+    if (tree != nullptr) {
+        parent = tree->parent;
+    }
+    std::free(tree);
+    return parent;
+}
+
+std::uint32_t ClientOf(std::uint32_t window) {
+    const Connection x;
+    return window & ~xcb_get_setup(x.get())->resource_id_mask;
+}
+
+std::vector<std::string> NetWmState(std::uint32_t window) {
+    const Connection x;
+    xcb_connection_t* c = x.get();
+    std::vector<std::string> names;
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, window, Atom(c, "_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 64), nullptr);
+    if (reply == nullptr) {
+        return names;
+    }
+    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
+    const int count = xcb_get_property_value_length(reply) / static_cast<int>(sizeof(xcb_atom_t));
+    for (int i = 0; i < count; ++i) {
+        xcb_get_atom_name_reply_t* name =
+            xcb_get_atom_name_reply(c, xcb_get_atom_name(c, atoms[i]), nullptr);
+        if (name != nullptr) {
+            names.emplace_back(xcb_get_atom_name_name(name),
+                               static_cast<std::size_t>(xcb_get_atom_name_name_length(name)));
+        }
+        std::free(name);
+    }
+    std::free(reply);
+    return names;
 }
 
 }  // namespace vorlune::test

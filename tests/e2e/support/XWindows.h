@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace vorlune::test {
 
@@ -16,5 +18,25 @@ std::string WindowTitle(std::uint32_t window);
 // Pop-ups (tooltips, menus, combo-box lists) bypass the window manager: true for those, false
 // for dialogs, message boxes and main windows, and for a window that does not exist.
 bool IsPopup(std::uint32_t window);
+
+// Where a window is on the screen, and whether it is shown there.
+struct WindowPlace {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    bool viewable = false;
+    bool operator==(const WindowPlace&) const = default;
+};
+std::optional<WindowPlace> PlaceOf(std::uint32_t window);
+// The parent of a window: the root window, a window manager's frame, or the tray that embeds
+// an icon.
+std::optional<std::uint32_t> ParentOf(std::uint32_t window);
+// The X client that created a window, as the base of its resource ids: windows of one client
+// share it.
+std::uint32_t ClientOf(std::uint32_t window);
+// The names of the atoms in the window's _NET_WM_STATE (e.g. "_NET_WM_STATE_ABOVE"), as the
+// window manager keeps them.
+std::vector<std::string> NetWmState(std::uint32_t window);
 
 }  // namespace vorlune::test

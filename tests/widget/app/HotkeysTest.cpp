@@ -1,5 +1,6 @@
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 #include "AppFixture.h"
 #include "DistinctHotkeys.h"
@@ -83,6 +84,41 @@ TEST_F(AppFixture, TheMasterSwitchTurnsSlotHotkeysOffAndItsOwnHotkeyBackOn) {
     EXPECT_EQ(settings.Read(setting::kHotkeysOn), "2");
     EXPECT_TRUE(hotkeys.Held(1).has_value());
     EXPECT_EQ(master->Shown(), SwitchButton::Picture::On);
+}
+
+TEST_F(AppFixture, AMasterSwitchToggleInsideAnotherOneLeavesEverythingAgreeing) {
+    Config("[是否设置快捷按钮]\r\n值=1\r\n[音效快键控制]\r\n值=Ctrl｜F10键\r\n");
+    List("[音效1]\r\n名称=甲\r\nkjj=Ctrl｜F1键\r\n");
+    Start();
+    SwitchButton* master = Window().Controls()->HotkeySwitch();
+    // The master hotkey fires again while a click's registration lets waiting events run (a
+    // held key repeating, or a second press): the switch ends where the last toggle put it.
+    const auto clickWithTheHotkeyInside = [&](int repeats) {
+        int fired = 0;
+        for (int i = 0; i < repeats; ++i) {
+            QTimer::singleShot(0, [&] { fired += hotkeys.Fire(kMasterSwitch) ? 1 : 0; });
+        }
+        master->click();
+        EXPECT_EQ(fired, repeats);
+    };
+    const auto agree = [&](bool on) {
+        EXPECT_EQ(settings.Read(setting::kHotkeysOn), on ? "1" : "0");
+        EXPECT_EQ(master->Shown(), on ? SwitchButton::Picture::On : SwitchButton::Picture::Off);
+        EXPECT_EQ(tray.ShownState(), on);
+        EXPECT_TRUE(
+            tray.Tip().endsWith(on ? QStringLiteral("已经开启") : QStringLiteral("已经关闭")));
+        EXPECT_EQ(hotkeys.Held(1).has_value(), on);
+        EXPECT_TRUE(hotkeys.Held(kMasterSwitch).has_value());
+    };
+    clickWithTheHotkeyInside(1);  // off by the click, on again by the hotkey
+    agree(true);
+    master->click();
+    agree(false);
+    clickWithTheHotkeyInside(1);  // on by the click, off again by the hotkey
+    agree(false);
+    // Held down: each repeat toggles inside the registration of the one before.
+    clickWithTheHotkeyInside(2);  // on, off, on
+    agree(true);
 }
 
 TEST_F(AppFixture, TheStopAndPauseHotkeysRunTheirButtonsAndLoseToASlotWithTheSameKeys) {

@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -245,6 +246,31 @@ TEST_F(PlayingTest, VolumeSliderChangesTheSoundTheLabelAndTheSetting) {
     EXPECT_EQ(audio.volumes, std::vector<float>{0.42F});
     EXPECT_EQ(Strip().VolumeLabel()->text(), QStringLiteral("42%"));
     EXPECT_EQ(settings.Read(setting::kVolume), "42");
+
+    // The keyboard, once a click has given the slider the focus: arrows step by 1, Page Up and
+    // Page Down by 5, each step heard, shown and saved.
+    MainWindow& window = Window();
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QSlider* slider = Strip().Volume();
+    QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(2, slider->height() / 2));
+    ASSERT_EQ(QApplication::focusWidget(), slider);
+    const int clicked = slider->value();
+    const auto press = [&](Qt::Key key) {
+        audio.volumes.clear();
+        QTest::keyClick(window.windowHandle(), key);
+        const int now = slider->value();
+        EXPECT_EQ(audio.volumes, std::vector<float>{static_cast<float>(now) / 100.0F});
+        EXPECT_EQ(Strip().VolumeLabel()->text(), QString::number(now) + QLatin1Char('%'));
+        EXPECT_EQ(settings.Read(setting::kVolume), std::to_string(now));
+        return now;
+    };
+    EXPECT_EQ(press(Qt::Key_Right), clicked + 1);
+    EXPECT_EQ(press(Qt::Key_PageUp), clicked + 6);
+    EXPECT_EQ(press(Qt::Key_Left), clicked + 5);
+    EXPECT_EQ(press(Qt::Key_PageDown), clicked);
+    window.hide();
 }
 
 TEST_F(PlayingTest, OutputDevicesAreListedOpenedAndApplied) {

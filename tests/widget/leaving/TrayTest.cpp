@@ -19,12 +19,18 @@ TEST(CentredOn, HalvesTheSpareRoomWithIntegerDivision) {
     EXPECT_EQ(CentredOn(QRect(1920, 0, 1024, 768), QSize(576, 625)), QPoint(2144, 71));
 }
 
-TEST(TrayEventOf, ClickDoubleClickAndMenu) {
-    EXPECT_EQ(TrayEventOf(QSystemTrayIcon::Trigger), TrayEvent::Click);
-    EXPECT_EQ(TrayEventOf(QSystemTrayIcon::DoubleClick), TrayEvent::DoubleClick);
-    EXPECT_EQ(TrayEventOf(QSystemTrayIcon::Context), TrayEvent::Menu);
-    EXPECT_EQ(TrayEventOf(QSystemTrayIcon::MiddleClick), std::nullopt);
-    EXPECT_EQ(TrayEventOf(QSystemTrayIcon::Unknown), std::nullopt);
+TEST(TrayEventOf, ClickDoubleClickAndMenuAndOnADBusTrayTheActivationShows) {
+    constexpr TrayKind x = TrayKind::XEmbed;
+    EXPECT_EQ(TrayEventOf(QSystemTrayIcon::Trigger, x), TrayEvent::Click);
+    EXPECT_EQ(TrayEventOf(QSystemTrayIcon::DoubleClick, x), TrayEvent::DoubleClick);
+    EXPECT_EQ(TrayEventOf(QSystemTrayIcon::Context, x), TrayEvent::Menu);
+    EXPECT_EQ(TrayEventOf(QSystemTrayIcon::MiddleClick, x), std::nullopt);
+    EXPECT_EQ(TrayEventOf(QSystemTrayIcon::Unknown, x), std::nullopt);
+    // A D-Bus tray reports its left click as Trigger and has no double-click.
+    constexpr TrayKind sni = TrayKind::StatusNotifier;
+    EXPECT_EQ(TrayEventOf(QSystemTrayIcon::Trigger, sni), TrayEvent::DoubleClick);
+    EXPECT_EQ(TrayEventOf(QSystemTrayIcon::Context, sni), TrayEvent::Menu);
+    EXPECT_EQ(TrayEventOf(QSystemTrayIcon::MiddleClick, sni), std::nullopt);
 }
 
 TEST_F(LeavingFixture, TrayIconEventsDoWhatTheirCodeSays) {
@@ -73,6 +79,17 @@ TEST_F(LeavingFixture, TrayIconEventsDoWhatTheirCodeSays) {
     ShowItem()->trigger();
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(window.isMaximized());
+    EXPECT_FALSE(window.isMinimized());
+    EXPECT_EQ(window.frameGeometry().topLeft(), centred);
+
+    // In a D-Bus tray the icon's activation (its host's left click) brings the window back.
+    tray.kind = TrayKind::StatusNotifier;
+    Minimise();
+    ASSERT_FALSE(window.isVisible());
+    emit tray.activated(QSystemTrayIcon::MiddleClick);
+    EXPECT_FALSE(window.isVisible());
+    emit tray.activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(window.isMinimized());
     EXPECT_EQ(window.frameGeometry().topLeft(), centred);
     EXPECT_TRUE(prompts.recorded.shown.empty());
