@@ -8,6 +8,7 @@
 #include "app/ControlStrip.h"
 #include "app/MainWindow.h"
 #include "app/SwitchButton.h"
+#include "hotkeys/focus/FocusKeyWatcher.h"
 #include "slots/editing/SlotContextMenu.h"
 #include "slots/editing/SlotDialog.h"
 
@@ -110,6 +111,77 @@ TEST_F(CaptureFixture, KeyPressesBecomeHotkeyTexts) {
         keys.Press(65);
         EXPECT_EQ(Text(d, "编辑框_热键"), QStringLiteral("Ctrl+A键"));
     }));
+}
+
+// A key as the window system hands it to a window: Qt's key, the keysym, no auto-repeat.
+void Typed(QWindow* window, QEvent::Type type, int qtKey, std::uint32_t keysym,
+           bool autoRepeat = false) {
+    QKeyEvent event(type, qtKey, Qt::NoModifier, 0, keysym, 0, QString(), autoRepeat);
+    QCoreApplication::sendEvent(window, &event);
+}
+
+// Where the desktop shows the program no keys of other programs (Wayland), the dialog captures
+// the keys typed into it.
+class TypedCaptureFixture : public CaptureFixture {
+  protected:
+    TypedCaptureFixture() { keyWatcher = &typed; }
+    ~TypedCaptureFixture() override { app.reset(); }
+    FocusKeyWatcher typed;
+};
+
+TEST_F(TypedCaptureFixture, WithoutADesktopWideWatcherTheKeysTypedIntoTheDialogAreCaptured) {
+    List("[音效7]\n名称=七\ndz=音效7｜a.wav\n");
+    Start();
+    EXPECT_TRUE(OpenHotkeyPage(7, [&](SlotDialog& d) {
+        QWindow* window = d.windowHandle();
+        ASSERT_NE(window, nullptr);
+        QLineEdit* box = Box(d, "编辑框_热键");
+        Typed(window, QEvent::KeyPress, Qt::Key_Control, 0xffe3);  // Control_L
+        EXPECT_EQ(box->text(), QStringLiteral("Ctrl+"));
+        Typed(window, QEvent::KeyPress, Qt::Key_A, 0x61);
+        EXPECT_EQ(box->text(), QStringLiteral("Ctrl+A键"));
+        EXPECT_TRUE(WaitForHint(d, QStringLiteral("当前热键[Ctrl+A键]未被使用，可注册为热键。")));
+        EXPECT_TRUE(ButtonOf(d, "按钮_热键设置")->isEnabled());
+        // Auto-repeat is not a key press.
+        Typed(window, QEvent::KeyRelease, Qt::Key_Control, 0xffe3, true);
+        Typed(window, QEvent::KeyPress, Qt::Key_Control, 0xffe3, true);
+        Typed(window, QEvent::KeyPress, Qt::Key_B, 0x62, true);
+        EXPECT_EQ(box->text(), QStringLiteral("Ctrl+A键"));
+        Typed(window, QEvent::KeyRelease, Qt::Key_A, 0x61);
+        Typed(window, QEvent::KeyRelease, Qt::Key_Control, 0xffe3);
+
+        // The keysym carries the shift level: Shift+1 types "exclam", yet it is the 1 key, and
+        // keypad keys are digits whatever NumLock says.
+        Typed(window, QEvent::KeyPress, Qt::Key_Shift, 0xffe1);  // Shift_L
+        Typed(window, QEvent::KeyPress, Qt::Key_Exclam, 0x21);
+        EXPECT_EQ(box->text(), QStringLiteral("Shift+1键"));
+        Typed(window, QEvent::KeyPress, Qt::Key_End, 0xff9c);  // KP_End
+        EXPECT_EQ(box->text(), QStringLiteral("Shift+Number1"));
+        Typed(window, QEvent::KeyRelease, Qt::Key_Shift, 0xffe1);
+        // Right and left keys are told apart: the right Windows key has no name.
+        Typed(window, QEvent::KeyPress, Qt::Key_Meta, 0xffec);  // Super_R
+        EXPECT_EQ(box->text(), QString());
+        Typed(window, QEvent::KeyRelease, Qt::Key_Meta, 0xffec);
+
+        // Without a keysym (Qt's off-screen platform) Qt's key code tells the key; every key
+        // counts once although Qt hands it on from the window to the widget with the focus.
+        std::vector<KeyEvent> seen;
+        FocusKeyWatcher counter;
+        ASSERT_TRUE(counter.Start([&](const KeyEvent& e) { seen.push_back(e); }));
+        QTest::keyClick(window, Qt::Key_F1);
+        EXPECT_EQ(box->text(), QStringLiteral("F1键"));
+        counter.Stop();
+        QTest::keyClick(window, Qt::Key_F2);
+        EXPECT_EQ(seen, (std::vector<KeyEvent>{{112, true}, {112, false}}));
+        EXPECT_EQ(box->text(), QStringLiteral("F2键"));
+    }));
+    // The dialog gone, nothing more is watched.
+    QWidget other;
+    other.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+    QTest::keyClick(other.windowHandle(), Qt::Key_F3);
+    EXPECT_TRUE(
+        OpenHotkeyPage(7, [&](SlotDialog& d) { EXPECT_EQ(Text(d, "编辑框_热键"), QString()); }));
 }
 
 TEST_F(CaptureFixture, TheCheckReportsTheSlotThatTheKeyFired) {
