@@ -14,7 +14,8 @@ class KeepAbove {
 };
 
 // The window's stays-on-top flag before it is shown; on X11 the _NET_WM_STATE request of a
-// shown window, so that the window manager changes only its stacking.
+// shown window, so that the window manager changes only its stacking. On Wayland nothing: no
+// program may keep its window above others there.
 class WindowKeepAbove final : public KeepAbove {
   public:
     void SetKeepAbove(QWidget* window, bool above) override;

@@ -49,6 +49,13 @@ bool SendAboveRequest(QWidget* window, bool above) {
 }  // namespace
 
 void WindowKeepAbove::SetKeepAbove(QWidget* window, bool above) {
+    // Wayland lets no program keep its window above the others, and showing the window again
+    // with the flag would only make the compositor place it anew: nothing is asked, and the
+    // window is not said to be kept above. The setting stays as the user chose it.
+    if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+        window->setProperty(kKeptAbove, false);
+        return;
+    }
     window->setProperty(kKeptAbove, above);
     if (window->isVisible() && SendAboveRequest(window, above)) {
         return;

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QWindow>
 
 #include "decoration/Fonts.h"
 #include "decoration/WndShadow.h"
@@ -331,12 +332,16 @@ bool SlotDialog::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::MouseButtonPress) {
             auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() == Qt::LeftButton) {
+                // The window manager or compositor moves the window where it can (on Wayland a
+                // program can neither place its window nor know where it is); otherwise the
+                // dialog follows the pointer itself.
                 dragOffset_ = mouse->globalPosition().toPoint() - frameGeometry().topLeft();
+                systemMove_ = windowHandle() != nullptr && windowHandle()->startSystemMove();
                 return true;
             }
         } else if (event->type() == QEvent::MouseMove) {
             auto* mouse = static_cast<QMouseEvent*>(event);
-            if ((mouse->buttons() & Qt::LeftButton) != 0) {
+            if ((mouse->buttons() & Qt::LeftButton) != 0 && !systemMove_) {
                 move(mouse->globalPosition().toPoint() - dragOffset_);
                 return true;
             }

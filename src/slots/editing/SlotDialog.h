@@ -68,6 +68,7 @@ class SlotDialog : public QDialog {
     std::string captured_;
     std::string ownText_;
     QPoint dragOffset_;
+    bool systemMove_ = false;
 
     QLabel* title_ = nullptr;
     QPushButton* close_ = nullptr;
