@@ -28,4 +28,12 @@ inline constexpr Point kPauseResume{10 + 233 + 20, 433 + 12 + 18};
 inline constexpr Point kStopSound{10 + 352 + 20, 433 + 12 + 18};
 inline constexpr Point kRepeatSwitch{10 + 460 + 40, 433 + 19 + 12};
 
+// The settings page (page 5): the keep-above switch.
+inline constexpr Point kOnTopSwitch{9 + 6 + 107 + 40, 80 + 8 + 19 + 12};
+
+// The slot dialog, in its own coordinates: the close button of its title strip and "应用" of
+// its hotkey page.
+inline constexpr Point kDialogClose{358 + 8, 2 + 8};
+inline constexpr Point kDialogApplyHotkey{10 + 1 + 286 + 32, 36 + 27 + 112 + 16};
+
 }  // namespace vorlune::test

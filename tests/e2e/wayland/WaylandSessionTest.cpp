@@ -1,0 +1,134 @@
+// The built program as a native Wayland client on weston's headless backend, with no X server
+// at all: its window, menus, message boxes and slot dialog work, the dialog captures the keys
+// typed into it, and what Wayland does not grant (a shadow under the dialog, keeping the window
+// above) is left out quietly.
+#include <gtest/gtest.h>
+#include <linux/input-event-codes.h>
+
+#include <chrono>
+#include <cmath>
+#include <string>
+#include <thread>
+
+#include "AudioTestFiles.h"
+#include "Commands.h"
+#include "MainWindowPlaces.h"
+#include "ProgramUnderTest.h"
+#include "PulseServer.h"
+#include "SinkRecorder.h"
+#include "TempDir.h"
+#include "WestonDisplay.h"
+
+namespace vorlune {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr char kSlotList[] =
+    "[音效1]\n名称=Tone\ndz=音效1｜[取运行目录]\\Sounds\\Common\\tone.wav\nkjj=Ctrl｜F1键\n";
+
+bool HeardTone(const test::SinkRecorder& sink, std::size_t from) {
+    const test::Heard heard = test::Loudest(sink.Left(), from);
+    return heard.rms > 0.2 && std::fabs(heard.frequency - 440.0) < 25.0;
+}
+
+// The window of the title that shows now; a window with no title is a pop-up (a menu).
+std::optional<test::WaylandWindow> Shown(const test::WestonDisplay& weston,
+                                         const std::string& title) {
+    for (const test::WaylandWindow& window : weston.Windows()) {
+        if (title.empty() ? window.title.empty() : window.title.find(title) != std::string::npos) {
+            return window;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string Describe(const std::vector<test::WaylandWindow>& windows) {
+    std::string text;
+    for (const test::WaylandWindow& w : windows) {
+        text += std::to_string(w.x) + "," + std::to_string(w.y) + " " + std::to_string(w.width) +
+                "x" + std::to_string(w.height) + " '" + w.title + "'\n";
+    }
+    return text;
+}
+
+class WaylandE2e : public ::testing::Test {
+  protected:
+    bool ClickIn(const test::WaylandWindow& window, test::Point at, int button = BTN_LEFT) {
+        return weston.Click(window.x + at.x, window.y + at.y, button);
+    }
+
+    test::TempDir dir;
+    test::WestonDisplay weston{dir.Path()};
+    test::PulseServer pulse{dir.Path()};
+    test::ProgramUnderTest program{dir.Path()};
+};
+
+TEST_F(WaylandE2e, WindowMenusBoxesAndTheSlotDialogWorkAsANativeClient) {
+    ASSERT_TRUE(weston.Ready()) << weston.Log();
+    ASSERT_TRUE(pulse.Ready()) << pulse.Log();
+    ASSERT_TRUE(program.Installed());
+    ASSERT_TRUE(program.WriteConfig(test::kPlainConfig));
+    ASSERT_TRUE(program.WriteSlotList(kSlotList));
+    ASSERT_TRUE(test::WriteToneWav(program.File("Sounds/Common/tone.wav"),
+                                   {.frequency = 440, .seconds = 1.0, .amplitude = 0.5}));
+    test::SinkRecorder sink("A", dir.File("A.raw"));
+    ASSERT_TRUE(sink.Started());
+    std::this_thread::sleep_for(2500ms);
+    program.RunOnWayland(weston);
+    ASSERT_TRUE(program.Start()) << program.Log() << weston.Log();
+    const std::optional<test::WaylandWindow> main = Shown(weston, "Vorlune");
+    ASSERT_TRUE(main.has_value());
+    std::this_thread::sleep_for(2500ms);
+
+    // A click plays the slot.
+    std::size_t mark = sink.FramesSoFar();
+    ASSERT_TRUE(ClickIn(*main, test::SlotButtonCentre(0, 0, 1)));
+    EXPECT_TRUE(test::WaitFor([&] { return HeardTone(sink, mark); }, 6s)) << program.Log();
+
+    // A click on an empty slot says how to fill it, in a box that Return answers.
+    ASSERT_TRUE(ClickIn(*main, test::SlotButtonCentre(0, 2, 2)));
+    EXPECT_TRUE(weston.WaitForWindow("信息：").has_value()) << program.Log();
+    ASSERT_TRUE(weston.Chord({KEY_ENTER}));
+    EXPECT_TRUE(test::WaitFor([&] { return !Shown(weston, "信息："); }, 5s));
+
+    // The slot menu pops up where it was asked for; its hotkey item opens the frameless dialog
+    // on its hotkey page, with no shadow window of its own on the screen.
+    ASSERT_TRUE(ClickIn(*main, test::SlotButtonCentre(0, 0, 1), BTN_RIGHT));
+    std::optional<test::WaylandWindow> menu;
+    ASSERT_TRUE(test::WaitFor([&] { return (menu = Shown(weston, "")).has_value(); }, 5s));
+    ASSERT_TRUE(weston.Click(menu->x + 40, menu->y + 32, BTN_LEFT));
+    const std::optional<test::WaylandWindow> dialog = weston.WaitForWindow("其他设置");
+    ASSERT_TRUE(dialog.has_value()) << program.Log();
+    EXPECT_EQ(dialog->width, 380);
+    EXPECT_EQ(dialog->height, 233);
+    // Only the main window and the dialog once the menu has gone.
+    EXPECT_TRUE(test::WaitFor([&] { return weston.Windows().size() == 2; }, 3s))
+        << Describe(weston.Windows());
+
+    // Keys typed into it are captured; "应用" stores the combination.
+    ASSERT_TRUE(weston.Chord({KEY_LEFTCTRL, KEY_F2}));
+    ASSERT_TRUE(test::WaitFor([&] { return true; }, 400ms));
+    ASSERT_TRUE(ClickIn(*dialog, test::kDialogApplyHotkey));
+    EXPECT_TRUE(
+        test::WaitFor([&] { return program.ReadSlotList("音效1", "kjj") == "Ctrl｜F2键"; }, 5s))
+        << program.ReadSlotList("音效1", "kjj");
+    ASSERT_TRUE(ClickIn(*dialog, test::kDialogClose));
+    EXPECT_TRUE(test::WaitFor([&] { return !Shown(weston, "其他设置"); }, 5s));
+
+    // Keeping the window above is not Wayland's to grant: the switch keeps the setting and the
+    // window is left where the compositor put it.
+    ASSERT_TRUE(ClickIn(*main, test::PageButtonCentre(5)));
+    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(ClickIn(*main, test::kOnTopSwitch));
+    EXPECT_TRUE(test::WaitFor([&] { return program.ReadConfig("是否窗口置顶", "值") == "1"; }, 5s));
+    std::this_thread::sleep_for(500ms);
+    const std::optional<test::WaylandWindow> after = Shown(weston, "Vorlune");
+    ASSERT_TRUE(after.has_value());
+    EXPECT_EQ(after->x, main->x);
+    EXPECT_EQ(after->y, main->y);
+    EXPECT_TRUE(program.Running());
+}
+
+}  // namespace
+}  // namespace vorlune
