@@ -58,7 +58,7 @@ class HotkeyBackend {
     // backend refuses every Grab and takes BindSet instead.
     [[nodiscard]] virtual bool BindsSets() const { return false; }
     // Hands the desktop the whole set, replacing the one it holds for this program; the answer
-    // comes through the bound handler.
+    // comes through the bound handler (once for sets handed over in quick succession).
     virtual void BindSet(std::vector<HotkeyBinding> /*set*/) {}
     // The triggers the desktop gave: after a BindSet, and again when the user changes them in the
     // desktop's settings. Ids it left out have no entry. Nothing when the desktop refused the

@@ -208,7 +208,10 @@ void PortalHotkeyBackend::BindShortcuts(const std::vector<HotkeyBinding>& set) {
 
 void PortalHotkeyBackend::Finish(const std::optional<std::vector<BoundTrigger>>& triggers) {
     busy_ = false;
-    Report(triggers);
+    // The answer to a set that a newer one replaces already says nothing about what is held.
+    if (!waiting_) {
+        Report(triggers);
+    }
     BindNext();
 }
 
