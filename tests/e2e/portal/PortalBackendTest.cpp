@@ -40,7 +40,7 @@ char* argv[] = {name, nullptr};
 TEST(PortalBackendE2e, BindsThroughTheRealFrontendAndHearsPressesAndChanges) {
     test::TempDir dir;
     test::SessionBus bus(dir.Path());
-    ASSERT_TRUE(bus.Ready());
+    ASSERT_TRUE(bus.Start());
     test::DesktopPortal portal(dir.Path(), bus);
     ASSERT_TRUE(portal.Ready()) << portal.Log();
 

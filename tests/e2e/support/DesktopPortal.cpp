@@ -24,7 +24,7 @@ std::vector<std::string> Fields(const std::string& line, char separator) {
 }  // namespace
 
 DesktopPortal::DesktopPortal(const std::string& folder, const SessionBus& bus)
-    : folder_(folder + "/portal") {
+    : bus_(bus), folder_(folder + "/portal") {
     MakeFolders(folder_ + "/portals");
     WriteFileBytes(
         folder_ + "/portals/vorlunetest.portal",
@@ -58,17 +58,16 @@ bool DesktopPortal::StartFrontend() {
                             {"XDG_CURRENT_DESKTOP", kDesktop}};
     frontend_ = std::make_unique<ChildProcess>(
         std::vector<std::string>{"/usr/libexec/xdg-desktop-portal", "--verbose"}, frontend);
-    return frontend_->Started() && WaitFor(
-                                       [] {
-                                           return Run(
-                                               "dbus-send --session --print-reply "
-                                               "--dest=org.freedesktop.portal.Desktop "
-                                               "/org/freedesktop/portal/desktop "
-                                               "org.freedesktop.DBus.Properties.Get "
-                                               "string:org.freedesktop.portal.GlobalShortcuts "
-                                               "string:version >/dev/null 2>&1");
-                                       },
-                                       std::chrono::seconds(15), std::chrono::milliseconds(50));
+    return frontend_->Started() &&
+           WaitFor(
+               [&] {
+                   return bus_
+                       .Property("org.freedesktop.portal.Desktop",
+                                 "/org/freedesktop/portal/desktop",
+                                 "org.freedesktop.portal.GlobalShortcuts", "version")
+                       .has_value();
+               },
+               std::chrono::seconds(15), std::chrono::milliseconds(50));
 }
 
 std::string DesktopPortal::Log() const {
@@ -77,22 +76,24 @@ std::string DesktopPortal::Log() const {
            ReadFileBytes(folder_ + "/record");
 }
 
-bool DesktopPortal::Control(const std::string& method, const std::string& arguments) const {
-    return Run(std::string("dbus-send --session --print-reply --dest=") + kBackendName +
-               " /org/freedesktop/portal/desktop org.vorlune.TestPortal." + method + " " +
-               arguments + " >/dev/null");
+bool DesktopPortal::Control(const std::string& method,
+                            const std::vector<std::string>& arguments) const {
+    return bus_
+        .Call(kBackendName, "/org/freedesktop/portal/desktop", "org.vorlune.TestPortal." + method,
+              arguments)
+        .has_value();
 }
 
 bool DesktopPortal::Activate(const std::string& id) const {
-    return Control("Activate", "string:" + ShellQuoted(id));
+    return Control("Activate", {"string:" + id});
 }
 
 bool DesktopPortal::Answer(const std::string& id, const std::string& trigger) const {
-    return Control("Answer", "string:" + ShellQuoted(id) + " string:" + ShellQuoted(trigger));
+    return Control("Answer", {"string:" + id, "string:" + trigger});
 }
 
 bool DesktopPortal::Change(const std::string& id, const std::string& trigger) const {
-    return Control("Change", "string:" + ShellQuoted(id) + " string:" + ShellQuoted(trigger));
+    return Control("Change", {"string:" + id, "string:" + trigger});
 }
 
 std::vector<PortalBind> DesktopPortal::Binds() const {

@@ -52,8 +52,9 @@ class DesktopPortal {
 
   private:
     bool StartFrontend();
-    bool Control(const std::string& method, const std::string& arguments) const;
+    bool Control(const std::string& method, const std::vector<std::string>& arguments) const;
 
+    const SessionBus& bus_;
     std::string folder_;
     std::unique_ptr<ChildProcess> backend_;
     std::unique_ptr<ChildProcess> frontend_;
