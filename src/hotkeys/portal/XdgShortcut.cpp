@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "hotkeys/AsciiCase.h"
-#include "hotkeys/HotkeyRegistry.h"
+#include "hotkeys/SpecialHotkeys.h"
+#include "slots/SlotStore.h"
 
 namespace vorlune {
 namespace {
@@ -231,9 +232,19 @@ std::vector<std::string_view> Words(std::string_view text) {
 }
 
 constexpr std::string_view kSlotPrefix = "slot-";
-constexpr std::string_view kPauseId = "pause";
-constexpr std::string_view kStopId = "stop";
-constexpr std::string_view kMasterId = "master";
+
+// The portal's id of a special hotkey.
+constexpr std::string_view ShortcutIdOf(SpecialHotkey which) {
+    switch (which) {
+        case SpecialHotkey::Pause:
+            return "pause";
+        case SpecialHotkey::Stop:
+            return "stop";
+        case SpecialHotkey::MasterSwitch:
+            break;
+    }
+    return "master";
+}
 
 }  // namespace
 
@@ -273,30 +284,20 @@ bool TriggerDescribes(std::string_view description, HotkeyCombination combinatio
 }
 
 std::string PortalShortcutId(std::int32_t id) {
-    if (id >= hotkey_id::kFirstSlot && id <= hotkey_id::kLastSlot) {
+    if (id >= 1 && id <= kSlotCount) {
         return std::string(kSlotPrefix) + std::to_string(id);
     }
-    switch (id) {
-        case hotkey_id::kPause:
-            return std::string(kPauseId);
-        case hotkey_id::kStop:
-            return std::string(kStopId);
-        case hotkey_id::kMasterSwitch:
-            return std::string(kMasterId);
-        default:
-            return {};
+    if (const SpecialHotkeyInfo* special = SpecialHotkeyWithId(id)) {
+        return std::string(ShortcutIdOf(special->which));
     }
+    return {};
 }
 
 std::optional<std::int32_t> HotkeyIdOfPortalShortcut(std::string_view shortcutId) {
-    if (shortcutId == kPauseId) {
-        return hotkey_id::kPause;
-    }
-    if (shortcutId == kStopId) {
-        return hotkey_id::kStop;
-    }
-    if (shortcutId == kMasterId) {
-        return hotkey_id::kMasterSwitch;
+    for (const SpecialHotkeyInfo& special : kSpecialHotkeys) {
+        if (shortcutId == ShortcutIdOf(special.which)) {
+            return special.id;
+        }
     }
     if (!shortcutId.starts_with(kSlotPrefix)) {
         return std::nullopt;
@@ -305,8 +306,7 @@ std::optional<std::int32_t> HotkeyIdOfPortalShortcut(std::string_view shortcutId
     std::int32_t n = 0;
     const char* end = number.data() + number.size();
     if (number.empty() || number.front() == '0' ||
-        std::from_chars(number.data(), end, n).ptr != end || n < hotkey_id::kFirstSlot ||
-        n > hotkey_id::kLastSlot) {
+        std::from_chars(number.data(), end, n).ptr != end || n < 1 || n > kSlotCount) {
         return std::nullopt;
     }
     return n;

@@ -268,6 +268,50 @@ TEST_F(CaptureFixture, WithHotkeysOffOnlyAClickTellsTheCheck) {
     }));
 }
 
+// A desktop portal answers a bind later, maybe after asking the user: the report of "应用"
+// waits for it, and the status bar names a hotkey the desktop gave another trigger.
+TEST_F(CaptureFixture, WithADesktopPortalApplyReportsWhenTheDesktopAnswers) {
+    hotkeys.SetBindsSets(true);
+    Config("[是否设置快捷按钮]\n值=1\n");
+    List("[音效7]\n名称=七号\ndz=音效7｜b.wav\nkjj=F7键\n");
+    Start();
+    ASSERT_EQ(hotkeys.Sets().size(), 1U);
+    hotkeys.Answer();
+    EXPECT_EQ(Window().StatusText(), QStringLiteral("准备就绪"));
+
+    EXPECT_TRUE(OpenHotkeyPage(7, [&](SlotDialog& d) {
+        QPushButton* apply = ButtonOf(d, "按钮_热键设置");
+        keys.Press(kLeftCtrl);
+        keys.Press(66);
+        keys.Release(kLeftCtrl);
+        QTest::mouseClick(apply, Qt::LeftButton);
+        ASSERT_EQ(hotkeys.Sets().size(), 2U);
+        EXPECT_EQ(HotkeyStatus(d),
+                  QStringLiteral("【七号】—【Ctrl+B键】热键已保存，等待桌面确认…"));
+        hotkeys.Answer();
+        EXPECT_EQ(HotkeyStatus(d), QStringLiteral("【七号】—【Ctrl+B键】热键注册成功!"));
+
+        // The desktop gives it another key: saved but not registered, and the status bar says
+        // which key the desktop gave.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return apply->isEnabled(); }, 2000));
+        keys.Press(kLeftCtrl);
+        keys.Press(67);
+        keys.Release(kLeftCtrl);
+        QTest::mouseClick(apply, Qt::LeftButton);
+        hotkeys.Answer({{7, "Alt+F9"}});
+        EXPECT_EQ(
+            HotkeyStatus(d),
+            QStringLiteral("【七号】—【Ctrl+C键】热键已保存，但无法注册（已被占用或不支持）!"));
+        EXPECT_EQ(Window().StatusText(),
+                  QStringLiteral("桌面把【七号】的热键定为 Alt+F9，而不是 Ctrl+C键"));
+    }));
+    EXPECT_EQ(hotkeys.Sets().size(), 3U);
+    // The master switch turns the slot's hotkey off without a new bind.
+    QTest::mouseClick(Window().Controls()->HotkeySwitch(), Qt::LeftButton);
+    EXPECT_NE(ConfigText().find("值=0"), std::string::npos);
+    EXPECT_EQ(hotkeys.Sets().size(), 3U);
+}
+
 TEST_F(CaptureFixture, ApplyStoresRegistersAndSaysWhetherItWorked) {
     Config("[是否设置快捷按钮]\n值=1\n");
     List(
