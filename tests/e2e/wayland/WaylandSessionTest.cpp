@@ -1,7 +1,9 @@
 // The built program as a native Wayland client on weston's headless backend, with no X server
 // at all: its window, menus, message boxes and slot dialog work, the dialog captures the keys
 // typed into it, and what Wayland does not grant (a shadow under the dialog, keeping the window
-// above) is left out quietly.
+// above) is left out quietly. Its global hotkeys go through Debian's real xdg-desktop-portal on
+// a private session bus, with the tests' own desktop side behind it; each step is checked by
+// what the sink plays.
 #include <gtest/gtest.h>
 #include <linux/input-event-codes.h>
 
@@ -12,9 +14,11 @@
 
 #include "AudioTestFiles.h"
 #include "Commands.h"
+#include "DesktopPortal.h"
 #include "MainWindowPlaces.h"
 #include "ProgramUnderTest.h"
 #include "PulseServer.h"
+#include "SessionBus.h"
 #include "SinkRecorder.h"
 #include "TempDir.h"
 #include "WestonDisplay.h"
@@ -27,9 +31,13 @@ using namespace std::chrono_literals;
 constexpr char kSlotList[] =
     "[音效1]\n名称=Tone\ndz=音效1｜[取运行目录]\\Sounds\\Common\\tone.wav\nkjj=Ctrl｜F1键\n";
 
-bool HeardTone(const test::SinkRecorder& sink, std::size_t from) {
+bool HeardTone(const test::SinkRecorder& sink, std::size_t from, double frequency = 440.0) {
     const test::Heard heard = test::Loudest(sink.Left(), from);
-    return heard.rms > 0.2 && std::fabs(heard.frequency - 440.0) < 25.0;
+    return heard.rms > 0.2 && std::fabs(heard.frequency - frequency) < 25.0;
+}
+
+bool Quiet(const test::SinkRecorder& sink, std::size_t from) {
+    return test::Loudest(sink.Left(), from).rms < 0.001;
 }
 
 // The window of the title that shows now; a window with no title is a pop-up (a menu).
@@ -127,6 +135,118 @@ TEST_F(WaylandE2e, WindowMenusBoxesAndTheSlotDialogWorkAsANativeClient) {
     ASSERT_TRUE(after.has_value());
     EXPECT_EQ(after->x, main->x);
     EXPECT_EQ(after->y, main->y);
+    EXPECT_TRUE(program.Running());
+}
+
+constexpr char kPortalSlotList[] =
+    "[音效1]\n名称=Tone\ndz=音效1｜[取运行目录]\\Sounds\\Common\\tone.wav\nkjj=Ctrl｜F1键\n"
+    "[音效2]\n名称=High\ndz=音效2｜[取运行目录]\\Sounds\\Common\\high.wav\n";
+
+const std::string kPortalConfig = std::string(test::kPlainConfig) +
+                                  "[音效快键控制]\n值=Ctrl｜F10键\n"
+                                  "[音效声场控制]\n值=Ctrl｜F11键\n"
+                                  "[音效声场停止]\n值=Ctrl｜F12键\n";
+
+// Each shortcut the program asked for in a bind, as "id=preferred trigger".
+std::vector<std::string> Asked(const test::PortalBind& bind) {
+    std::vector<std::string> asked;
+    for (const test::PortalShortcut& shortcut : bind.shortcuts) {
+        asked.push_back(shortcut.id + "=" + shortcut.preferredTrigger);
+    }
+    return asked;
+}
+
+TEST_F(WaylandE2e, HotkeysThroughTheRealDesktopPortal) {
+    ASSERT_TRUE(weston.Ready()) << weston.Log();
+    ASSERT_TRUE(pulse.Ready()) << pulse.Log();
+    test::SessionBus bus(dir.Path());
+    ASSERT_TRUE(bus.Start());
+    test::DesktopPortal portal(dir.Path(), bus);
+    ASSERT_TRUE(portal.Ready()) << portal.Log();
+    ASSERT_TRUE(program.Installed());
+    ASSERT_TRUE(program.WriteConfig(kPortalConfig));
+    ASSERT_TRUE(program.WriteSlotList(kPortalSlotList));
+    ASSERT_TRUE(test::WriteToneWav(program.File("Sounds/Common/tone.wav"),
+                                   {.frequency = 440, .seconds = 4.0, .amplitude = 0.5}));
+    ASSERT_TRUE(test::WriteToneWav(program.File("Sounds/Common/high.wav"),
+                                   {.frequency = 880, .seconds = 1.0, .amplitude = 0.5}));
+    test::SinkRecorder sink("A", dir.File("A.raw"));
+    ASSERT_TRUE(sink.Started());
+    std::this_thread::sleep_for(2500ms);
+    program.RunOnWayland(weston);
+    ASSERT_TRUE(program.Start()) << program.Log();
+    const std::optional<test::WaylandWindow> main = Shown(weston, "Vorlune");
+    ASSERT_TRUE(main.has_value());
+
+    // 1. One bind at start: every stored combination, in the shortcuts syntax.
+    ASSERT_TRUE(test::WaitFor([&] { return portal.Binds().size() == 1; }, 10s)) << portal.Log();
+    EXPECT_EQ(Asked(portal.Binds()[0]),
+              (std::vector<std::string>{"slot-1=CTRL+F1", "pause=CTRL+F11", "stop=CTRL+F12",
+                                        "master=CTRL+F10"}));
+    EXPECT_EQ(portal.Binds()[0].shortcuts[0].description, "Tone");
+    std::this_thread::sleep_for(2500ms);
+
+    // 2. The desktop reports slot 1's shortcut: slot 1 plays.
+    std::size_t mark = sink.FramesSoFar();
+    ASSERT_TRUE(portal.Activate("slot-1"));
+    EXPECT_TRUE(test::WaitFor([&] { return HeardTone(sink, mark); }, 6s)) << program.Log();
+
+    // 5. Pause and resume, then stop.
+    ASSERT_TRUE(portal.Activate("pause"));
+    std::this_thread::sleep_for(800ms);
+    mark = sink.FramesSoFar();
+    std::this_thread::sleep_for(700ms);
+    EXPECT_TRUE(Quiet(sink, mark)) << "paused";
+    mark = sink.FramesSoFar();
+    ASSERT_TRUE(portal.Activate("pause"));
+    EXPECT_TRUE(test::WaitFor([&] { return HeardTone(sink, mark); }, 4s)) << "resumed";
+    ASSERT_TRUE(portal.Activate("stop"));
+    std::this_thread::sleep_for(800ms);
+    mark = sink.FramesSoFar();
+    std::this_thread::sleep_for(700ms);
+    EXPECT_TRUE(Quiet(sink, mark)) << "stopped";
+
+    // 3. The master switch turns the slot's shortcut off and on again, without a new bind.
+    ASSERT_TRUE(portal.Activate("master"));
+    ASSERT_TRUE(
+        test::WaitFor([&] { return program.ReadConfig("是否设置快捷按钮", "值") == "0"; }, 3s));
+    mark = sink.FramesSoFar();
+    ASSERT_TRUE(portal.Activate("slot-1"));
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_TRUE(Quiet(sink, mark)) << "the slot's shortcut while the switch is off";
+    ASSERT_TRUE(portal.Activate("master"));
+    ASSERT_TRUE(
+        test::WaitFor([&] { return program.ReadConfig("是否设置快捷按钮", "值") == "1"; }, 3s));
+    mark = sink.FramesSoFar();
+    ASSERT_TRUE(portal.Activate("slot-1"));
+    EXPECT_TRUE(test::WaitFor([&] { return HeardTone(sink, mark); }, 6s));
+    ASSERT_TRUE(portal.Activate("stop"));
+    EXPECT_EQ(portal.Binds().size(), 1U);
+
+    // 4. Slot 2 gets a hotkey in its dialog: exactly one new bind, and its shortcut plays the
+    // slot's own sound.
+    ASSERT_TRUE(ClickIn(*main, test::SlotButtonCentre(0, 0, 2), BTN_RIGHT));
+    std::optional<test::WaylandWindow> menu;
+    ASSERT_TRUE(test::WaitFor([&] { return (menu = Shown(weston, "")).has_value(); }, 5s));
+    ASSERT_TRUE(weston.Click(menu->x + 40, menu->y + 32, BTN_LEFT));
+    const std::optional<test::WaylandWindow> dialog = weston.WaitForWindow("其他设置");
+    ASSERT_TRUE(dialog.has_value()) << program.Log();
+    ASSERT_TRUE(weston.Chord({KEY_LEFTCTRL, KEY_F2}));
+    std::this_thread::sleep_for(400ms);
+    ASSERT_TRUE(ClickIn(*dialog, test::kDialogApplyHotkey));
+    ASSERT_TRUE(test::WaitFor([&] { return portal.Binds().size() == 2; }, 5s)) << portal.Log();
+    EXPECT_EQ(Asked(portal.Binds()[1]),
+              (std::vector<std::string>{"slot-1=CTRL+F1", "slot-2=CTRL+F2", "pause=CTRL+F11",
+                                        "stop=CTRL+F12", "master=CTRL+F10"}));
+    EXPECT_EQ(program.ReadSlotList("音效2", "kjj"), "Ctrl｜F2键");
+    ASSERT_TRUE(ClickIn(*dialog, test::kDialogClose));
+    std::this_thread::sleep_for(1000ms);
+    mark = sink.FramesSoFar();
+    ASSERT_TRUE(portal.Activate("slot-2"));
+    EXPECT_TRUE(test::WaitFor([&] { return HeardTone(sink, mark, 880.0); }, 6s)) << program.Log();
+    std::this_thread::sleep_for(1000ms);
+    EXPECT_EQ(portal.Binds().size(), 2U) << "one new bind for one edit";
+    EXPECT_EQ(portal.Records("session").size(), 2U);
     EXPECT_TRUE(program.Running());
 }
 
