@@ -17,6 +17,9 @@
 int main(int argc, char** argv) {
     QApplication qtApp(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
+    // The name of the desktop entry (vorlune.desktop): Wayland desktops tie the windows to it,
+    // and file the global shortcuts under the same name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("vorlune"));
     const vorlune::ProgramFolder folder = vorlune::ProgramFolder::OfRunningExecutable();
     vorlune::MessageBoxPrompts prompts;
 
