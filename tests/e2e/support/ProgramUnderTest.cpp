@@ -121,6 +121,10 @@ bool ProgramUnderTest::Start(std::chrono::milliseconds limit) {
         options.environment["QT_QPA_PLATFORM"] = "wayland";
         options.environment["QT_WAYLAND_DISABLE_WINDOWDECORATION"] = "1";
         options.environment["DISPLAY"] = std::nullopt;
+    } else {
+        // An X11 session, even when the tests run inside a Wayland desktop.
+        options.environment["WAYLAND_DISPLAY"] = std::nullopt;
+        options.environment["XDG_SESSION_TYPE"] = std::nullopt;
     }
     process_ = std::make_unique<ChildProcess>(std::vector<std::string>{File("vorlune")}, options);
     window_.clear();
