@@ -59,12 +59,12 @@ class HotkeyBackend {
     [[nodiscard]] virtual bool BindsSets() const { return false; }
     // Hands the desktop the whole set, replacing the one it holds for this program; the answer
     // comes through the bound handler (once for sets handed over in quick succession).
-    virtual void BindSet(std::vector<HotkeyBinding> /*set*/) {}
+    virtual void BindSet(const std::vector<HotkeyBinding>& /*set*/) {}
     // The triggers the desktop gave: after a BindSet, and again when the user changes them in the
     // desktop's settings. Ids it left out have no entry. Nothing when the desktop refused the
     // whole set or the session ended. Runs on the user-interface thread.
     using BoundHandler = std::function<void(const std::optional<std::vector<BoundTrigger>>&)>;
-    virtual void SetBoundHandler(BoundHandler /*handler*/) {}
+    virtual void SetBoundHandler(const BoundHandler& /*handler*/) {}
 };
 
 }  // namespace vorlune

@@ -21,8 +21,8 @@ class FakeHotkeyBackend final : public HotkeyBackend {
     void SetFiredHandler(FiredHandler handler) override { handler_ = std::move(handler); }
     [[nodiscard]] bool Available() const override { return available_; }
     [[nodiscard]] bool BindsSets() const override { return bindsSets_; }
-    void BindSet(std::vector<HotkeyBinding> set) override { sets_.push_back(std::move(set)); }
-    void SetBoundHandler(BoundHandler handler) override { bound_ = std::move(handler); }
+    void BindSet(const std::vector<HotkeyBinding>& set) override { sets_.push_back(set); }
+    void SetBoundHandler(const BoundHandler& handler) override { bound_ = handler; }
 
     // Test controls.
     void SetAvailable(bool available) { available_ = available; }
@@ -35,7 +35,7 @@ class FakeHotkeyBackend final : public HotkeyBackend {
     // As a desktop that binds whole sets (the global-shortcuts portal): Grab is refused, every
     // BindSet is kept, and the test answers for the desktop. Fire then fires ids of the last set.
     void SetBindsSets(bool binds) { bindsSets_ = binds; }
-    const std::vector<std::vector<HotkeyBinding>>& Sets() const { return sets_; }
+    [[nodiscard]] const std::vector<std::vector<HotkeyBinding>>& Sets() const { return sets_; }
     // Every id of the last set gets a trigger naming its combination, except those given here
     // with a trigger of their own ("-": left out, as a desktop that gave it none).
     void Answer(const std::map<std::int32_t, std::string>& others = {});

@@ -123,8 +123,8 @@ bool PortalHotkeyBackend::Grab(std::int32_t id, HotkeyCombination combination) {
     return false;
 }
 
-void PortalHotkeyBackend::BindSet(std::vector<HotkeyBinding> set) {
-    waiting_ = std::move(set);
+void PortalHotkeyBackend::BindSet(const std::vector<HotkeyBinding>& set) {
+    waiting_ = set;
     BindNext();
 }
 

@@ -42,8 +42,8 @@ class PortalHotkeyBackend final : public QObject, public HotkeyBackend {
     void SetFiredHandler(FiredHandler handler) override { fired_ = std::move(handler); }
     [[nodiscard]] bool Available() const override { return true; }
     [[nodiscard]] bool BindsSets() const override { return true; }
-    void BindSet(std::vector<HotkeyBinding> set) override;
-    void SetBoundHandler(BoundHandler handler) override { bound_ = std::move(handler); }
+    void BindSet(const std::vector<HotkeyBinding>& set) override;
+    void SetBoundHandler(const BoundHandler& handler) override { bound_ = handler; }
 
   private slots:
     void OnResponse(const QDBusMessage& message);
