@@ -9,8 +9,11 @@
 
 #include <chrono>
 #include <cmath>
+#include <memory>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <vector>
 
 #include "AudioTestFiles.h"
 #include "Commands.h"
@@ -66,33 +69,56 @@ class WaylandE2e : public ::testing::Test {
         return weston.Click(window.x + at.x, window.y + at.y, button);
     }
 
+    // Writes the INI files and the slots' tones (file name below Sounds/Common, frequency,
+    // seconds), starts the recorder on sink A and the program on weston, and waits until its
+    // window shows; the window, or nothing.
+    std::optional<test::WaylandWindow> Launch(
+        const std::string& config, const std::string& slotList,
+        const std::vector<std::tuple<std::string, int, double>>& tones) {
+        EXPECT_TRUE(weston.Ready()) << weston.Log();
+        EXPECT_TRUE(pulse.Ready()) << pulse.Log();
+        if (!program.Installed() || !program.WriteConfig(config) ||
+            !program.WriteSlotList(slotList)) {
+            return std::nullopt;
+        }
+        for (const auto& [file, frequency, seconds] : tones) {
+            if (!test::WriteToneWav(
+                    program.File("Sounds/Common/" + file),
+                    {.frequency = frequency, .seconds = seconds, .amplitude = 0.5})) {
+                return std::nullopt;
+            }
+        }
+        sink = std::make_unique<test::SinkRecorder>("A", dir.File("A.raw"));
+        if (!sink->Started()) {
+            return std::nullopt;
+        }
+        // A null sink starts a new output in 2-second blocks: time before and after.
+        std::this_thread::sleep_for(2500ms);
+        program.RunOnWayland(weston);
+        if (!program.Start()) {
+            ADD_FAILURE() << program.Log() << weston.Log();
+            return std::nullopt;
+        }
+        return Shown(weston, "Vorlune");
+    }
+
     test::TempDir dir;
     test::WestonDisplay weston{dir.Path()};
     test::PulseServer pulse{dir.Path()};
     test::ProgramUnderTest program{dir.Path()};
+    std::unique_ptr<test::SinkRecorder> sink;
 };
 
 TEST_F(WaylandE2e, WindowMenusBoxesAndTheSlotDialogWorkAsANativeClient) {
-    ASSERT_TRUE(weston.Ready()) << weston.Log();
-    ASSERT_TRUE(pulse.Ready()) << pulse.Log();
-    ASSERT_TRUE(program.Installed());
-    ASSERT_TRUE(program.WriteConfig(test::kPlainConfig));
-    ASSERT_TRUE(program.WriteSlotList(kSlotList));
-    ASSERT_TRUE(test::WriteToneWav(program.File("Sounds/Common/tone.wav"),
-                                   {.frequency = 440, .seconds = 1.0, .amplitude = 0.5}));
-    test::SinkRecorder sink("A", dir.File("A.raw"));
-    ASSERT_TRUE(sink.Started());
-    std::this_thread::sleep_for(2500ms);
-    program.RunOnWayland(weston);
-    ASSERT_TRUE(program.Start()) << program.Log() << weston.Log();
-    const std::optional<test::WaylandWindow> main = Shown(weston, "Vorlune");
+    const std::optional<test::WaylandWindow> main =
+        Launch(test::kPlainConfig, kSlotList, {{"tone.wav", 440, 1.0}});
     ASSERT_TRUE(main.has_value());
     std::this_thread::sleep_for(2500ms);
 
     // A click plays the slot.
-    std::size_t mark = sink.FramesSoFar();
+    std::size_t mark = sink->FramesSoFar();
     ASSERT_TRUE(ClickIn(*main, test::SlotButtonCentre(0, 0, 1)));
-    EXPECT_TRUE(test::WaitFor([&] { return HeardTone(sink, mark); }, 6s)) << program.Log();
+    EXPECT_TRUE(test::WaitFor([&] { return HeardTone(*sink, mark); }, 6s)) << program.Log();
 
     // A click on an empty slot says how to fill it, in a box that Return answers.
     ASSERT_TRUE(ClickIn(*main, test::SlotButtonCentre(0, 2, 2)));
@@ -157,25 +183,12 @@ std::vector<std::string> Asked(const test::PortalBind& bind) {
 }
 
 TEST_F(WaylandE2e, HotkeysThroughTheRealDesktopPortal) {
-    ASSERT_TRUE(weston.Ready()) << weston.Log();
-    ASSERT_TRUE(pulse.Ready()) << pulse.Log();
     test::SessionBus bus(dir.Path());
     ASSERT_TRUE(bus.Start());
     test::DesktopPortal portal(dir.Path(), bus);
     ASSERT_TRUE(portal.Ready()) << portal.Log();
-    ASSERT_TRUE(program.Installed());
-    ASSERT_TRUE(program.WriteConfig(kPortalConfig));
-    ASSERT_TRUE(program.WriteSlotList(kPortalSlotList));
-    ASSERT_TRUE(test::WriteToneWav(program.File("Sounds/Common/tone.wav"),
-                                   {.frequency = 440, .seconds = 4.0, .amplitude = 0.5}));
-    ASSERT_TRUE(test::WriteToneWav(program.File("Sounds/Common/high.wav"),
-                                   {.frequency = 880, .seconds = 1.0, .amplitude = 0.5}));
-    test::SinkRecorder sink("A", dir.File("A.raw"));
-    ASSERT_TRUE(sink.Started());
-    std::this_thread::sleep_for(2500ms);
-    program.RunOnWayland(weston);
-    ASSERT_TRUE(program.Start()) << program.Log();
-    const std::optional<test::WaylandWindow> main = Shown(weston, "Vorlune");
+    const std::optional<test::WaylandWindow> main =
+        Launch(kPortalConfig, kPortalSlotList, {{"tone.wav", 440, 4.0}, {"high.wav", 880, 1.0}});
     ASSERT_TRUE(main.has_value());
 
     // 1. One bind at start: every stored combination, in the shortcuts syntax.
@@ -187,39 +200,39 @@ TEST_F(WaylandE2e, HotkeysThroughTheRealDesktopPortal) {
     std::this_thread::sleep_for(2500ms);
 
     // 2. The desktop reports slot 1's shortcut: slot 1 plays.
-    std::size_t mark = sink.FramesSoFar();
+    std::size_t mark = sink->FramesSoFar();
     ASSERT_TRUE(portal.Activate("slot-1"));
-    EXPECT_TRUE(test::WaitFor([&] { return HeardTone(sink, mark); }, 6s)) << program.Log();
+    EXPECT_TRUE(test::WaitFor([&] { return HeardTone(*sink, mark); }, 6s)) << program.Log();
 
     // 5. Pause and resume, then stop.
     ASSERT_TRUE(portal.Activate("pause"));
     std::this_thread::sleep_for(800ms);
-    mark = sink.FramesSoFar();
+    mark = sink->FramesSoFar();
     std::this_thread::sleep_for(700ms);
-    EXPECT_TRUE(Quiet(sink, mark)) << "paused";
-    mark = sink.FramesSoFar();
+    EXPECT_TRUE(Quiet(*sink, mark)) << "paused";
+    mark = sink->FramesSoFar();
     ASSERT_TRUE(portal.Activate("pause"));
-    EXPECT_TRUE(test::WaitFor([&] { return HeardTone(sink, mark); }, 4s)) << "resumed";
+    EXPECT_TRUE(test::WaitFor([&] { return HeardTone(*sink, mark); }, 4s)) << "resumed";
     ASSERT_TRUE(portal.Activate("stop"));
     std::this_thread::sleep_for(800ms);
-    mark = sink.FramesSoFar();
+    mark = sink->FramesSoFar();
     std::this_thread::sleep_for(700ms);
-    EXPECT_TRUE(Quiet(sink, mark)) << "stopped";
+    EXPECT_TRUE(Quiet(*sink, mark)) << "stopped";
 
     // 3. The master switch turns the slot's shortcut off and on again, without a new bind.
     ASSERT_TRUE(portal.Activate("master"));
     ASSERT_TRUE(
         test::WaitFor([&] { return program.ReadConfig("是否设置快捷按钮", "值") == "0"; }, 3s));
-    mark = sink.FramesSoFar();
+    mark = sink->FramesSoFar();
     ASSERT_TRUE(portal.Activate("slot-1"));
     std::this_thread::sleep_for(1500ms);
-    EXPECT_TRUE(Quiet(sink, mark)) << "the slot's shortcut while the switch is off";
+    EXPECT_TRUE(Quiet(*sink, mark)) << "the slot's shortcut while the switch is off";
     ASSERT_TRUE(portal.Activate("master"));
     ASSERT_TRUE(
         test::WaitFor([&] { return program.ReadConfig("是否设置快捷按钮", "值") == "1"; }, 3s));
-    mark = sink.FramesSoFar();
+    mark = sink->FramesSoFar();
     ASSERT_TRUE(portal.Activate("slot-1"));
-    EXPECT_TRUE(test::WaitFor([&] { return HeardTone(sink, mark); }, 6s));
+    EXPECT_TRUE(test::WaitFor([&] { return HeardTone(*sink, mark); }, 6s));
     ASSERT_TRUE(portal.Activate("stop"));
     EXPECT_EQ(portal.Binds().size(), 1U);
 
@@ -241,9 +254,9 @@ TEST_F(WaylandE2e, HotkeysThroughTheRealDesktopPortal) {
     EXPECT_EQ(program.ReadSlotList("音效2", "kjj"), "Ctrl｜F2键");
     ASSERT_TRUE(ClickIn(*dialog, test::kDialogClose));
     std::this_thread::sleep_for(1000ms);
-    mark = sink.FramesSoFar();
+    mark = sink->FramesSoFar();
     ASSERT_TRUE(portal.Activate("slot-2"));
-    EXPECT_TRUE(test::WaitFor([&] { return HeardTone(sink, mark, 880.0); }, 6s)) << program.Log();
+    EXPECT_TRUE(test::WaitFor([&] { return HeardTone(*sink, mark, 880.0); }, 6s)) << program.Log();
     std::this_thread::sleep_for(1000ms);
     EXPECT_EQ(portal.Binds().size(), 2U) << "one new bind for one edit";
     EXPECT_EQ(portal.Records("session").size(), 2U);
