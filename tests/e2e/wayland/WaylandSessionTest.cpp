@@ -74,7 +74,7 @@ class WaylandE2e : public ::testing::Test {
     // window shows; the window, or nothing.
     std::optional<test::WaylandWindow> Launch(
         const std::string& config, const std::string& slotList,
-        const std::vector<std::tuple<std::string, int, double>>& tones) {
+        const std::vector<std::tuple<std::string, double, double>>& tones) {
         EXPECT_TRUE(weston.Ready()) << weston.Log();
         EXPECT_TRUE(pulse.Ready()) << pulse.Log();
         if (!program.Installed() || !program.WriteConfig(config) ||
