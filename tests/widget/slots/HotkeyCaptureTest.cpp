@@ -312,6 +312,78 @@ TEST_F(CaptureFixture, WithADesktopPortalApplyReportsWhenTheDesktopAnswers) {
     EXPECT_EQ(hotkeys.Sets().size(), 3U);
 }
 
+// On a Wayland desktop with a global-shortcuts portal, the whole path of the slot dialog: the
+// keys typed into it are captured and checked, "应用" waits for the desktop, an answer that comes
+// late finds the report dropped or the dialog gone, and the desktop's later changes (the user's
+// own triggers, a refused set) reach the status bar.
+TEST_F(TypedCaptureFixture, OnAPortalDesktopTheDialogWaitsForTheDesktopAndLateAnswersStillCount) {
+    hotkeys.SetBindsSets(true);
+    Config("[是否设置快捷按钮]\n值=1\n[音效音量]\n值=50\n");
+    WriteTone("Sounds/five.wav");
+    WriteTone("Sounds/seven.wav");
+    List(
+        "[音效5]\n名称=五号\ndz=音效5｜[取运行目录]\\Sounds\\five.wav\nkjj=F1键\n"
+        "[音效7]\n名称=七号\ndz=音效7｜[取运行目录]\\Sounds\\seven.wav\n");
+    Start();
+    ASSERT_EQ(hotkeys.Sets().size(), 1U);
+    hotkeys.Answer();
+    constexpr std::uint32_t kControlL = 0xffe3;
+    const auto typeCtrl = [](QWindow* window, int qtKey, std::uint32_t keysym) {
+        Typed(window, QEvent::KeyPress, Qt::Key_Control, kControlL);
+        Typed(window, QEvent::KeyPress, qtKey, keysym);
+        Typed(window, QEvent::KeyRelease, qtKey, keysym);
+        Typed(window, QEvent::KeyRelease, Qt::Key_Control, kControlL);
+    };
+
+    EXPECT_TRUE(OpenHotkeyPage(7, [&](SlotDialog& d) {
+        QWindow* window = d.windowHandle();
+        ASSERT_NE(window, nullptr);
+        QPushButton* apply = ButtonOf(d, "按钮_热键设置");
+        // A desktop that hands a key it holds to the window too: slot 5 plays, the check names it.
+        Typed(window, QEvent::KeyPress, Qt::Key_F1, 0xffbe);
+        ASSERT_TRUE(hotkeys.Fire(5));
+        Typed(window, QEvent::KeyRelease, Qt::Key_F1, 0xffbe);
+        EXPECT_EQ(audio.LastStreamPath(), dir.File("Sounds/five.wav"));
+        EXPECT_TRUE(WaitForHint(d, QStringLiteral("[F1键]被【五号】音效已经占用，请选择其他键。")));
+        EXPECT_FALSE(apply->isEnabled());
+
+        // A free combination: one new set with slot 7 under its name, and "应用" waits.
+        typeCtrl(window, Qt::Key_B, 0x62);
+        EXPECT_TRUE(WaitForHint(d, QStringLiteral("当前热键[Ctrl+B键]未被使用，可注册为热键。")));
+        QTest::mouseClick(apply, Qt::LeftButton);
+        ASSERT_EQ(hotkeys.Sets().size(), 2U);
+        ASSERT_EQ(hotkeys.Sets()[1].size(), 2U);
+        EXPECT_EQ(hotkeys.Sets()[1][1], (HotkeyBinding{7, {kModControl, 66}, "七号"}));
+        EXPECT_EQ(HotkeyStatus(d),
+                  QStringLiteral("【七号】—【Ctrl+B键】热键已保存，等待桌面确认…"));
+        // The user clicks into the box before the desktop answers: the report is dropped and the
+        // late answer writes nothing back.
+        QTest::mouseClick(Box(d, "编辑框_热键"), Qt::LeftButton);
+        hotkeys.Answer();
+        EXPECT_EQ(HotkeyStatus(d), QString());
+
+        // Another combination; the dialog closes before the desktop answers.
+        typeCtrl(window, Qt::Key_C, 0x63);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return apply->isEnabled(); }, 2000));
+        QTest::mouseClick(apply, Qt::LeftButton);
+        EXPECT_EQ(hotkeys.Sets().size(), 3U);
+    }));
+    // It answers after the dialog has gone, giving slot 7 no trigger: the status bar says so.
+    hotkeys.Answer({{7, "-"}});
+    EXPECT_EQ(Window().StatusText(), QStringLiteral("桌面没有接受【七号】的热键 Ctrl+C键"));
+    // The user gives it the combination in the desktop's settings: the status bar clears, and the
+    // desktop's press plays slot 7.
+    hotkeys.Answer();
+    EXPECT_EQ(Window().StatusText(), QStringLiteral("准备就绪"));
+    ASSERT_TRUE(hotkeys.Fire(7));
+    EXPECT_EQ(audio.LastStreamPath(), dir.File("Sounds/seven.wav"));
+    // The whole set refused (the user cancelled the desktop's dialog, or the session ended).
+    hotkeys.AnswerNothing();
+    EXPECT_EQ(Window().StatusText(),
+              QStringLiteral("桌面没有按保存的组合接受 2 个热键，例如【五号】：未指定"));
+    EXPECT_EQ(hotkeys.Sets().size(), 3U);
+}
+
 TEST_F(CaptureFixture, ApplyStoresRegistersAndSaysWhetherItWorked) {
     Config("[是否设置快捷按钮]\n值=1\n");
     List(
