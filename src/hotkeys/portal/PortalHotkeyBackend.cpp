@@ -78,17 +78,23 @@ std::vector<BoundTrigger> TriggersOf(const PortalShortcuts& shortcuts) {
     return triggers;
 }
 
+// Tells the portal the program's app id, as portals from 1.20 on want of a program outside a
+// sandbox before its first call; older ones do not know the call, which is harmless.
+void RegisterAppId(const QDBusConnection& bus) {
+    QDBusMessage registration = QDBusMessage::createMethodCall(
+        kService, kObject, QStringLiteral("org.freedesktop.host.portal.Registry"),
+        QStringLiteral("Register"));
+    registration << QString::fromUtf8(PortalHotkeyBackend::kAppId) << QVariantMap();
+    bus.call(registration, QDBus::Block, kCallTimeoutMs);
+}
+
 }  // namespace
 
 bool PortalHotkeyBackend::Offered(const QDBusConnection& bus) {
     if (!bus.isConnected()) {
         return false;
     }
-    QDBusMessage registration = QDBusMessage::createMethodCall(
-        kService, kObject, QStringLiteral("org.freedesktop.host.portal.Registry"),
-        QStringLiteral("Register"));
-    registration << QString::fromUtf8(kAppId) << QVariantMap();
-    bus.call(registration, QDBus::Block, kCallTimeoutMs);
+    RegisterAppId(bus);
     QDBusMessage get = QDBusMessage::createMethodCall(
         kService, kObject, QStringLiteral("org.freedesktop.DBus.Properties"),
         QStringLiteral("Get"));
@@ -291,6 +297,8 @@ void PortalHotkeyBackend::OnPortalGone() {
 }
 
 void PortalHotkeyBackend::OnPortalBack() {
+    // A portal started anew knows the program's app id no more.
+    RegisterAppId(bus_);
     if (session_.isEmpty() && !busy_ && !waiting_ && !sessionSet_.empty()) {
         BindSet(sessionSet_);
     }

@@ -28,8 +28,7 @@ class PortalHotkeyBackend final : public QObject, public HotkeyBackend {
     static constexpr const char* kAppId = "vorlune";
 
     // Whether the bus has a portal that offers global shortcuts. First tells the portal the
-    // program's app id, as newer portals require before any other call from a program outside a
-    // sandbox (older ones do not know that call, which is harmless).
+    // program's app id (again whenever the portal comes back after it went away).
     static bool Offered(const QDBusConnection& bus);
 
     explicit PortalHotkeyBackend(QDBusConnection bus);
