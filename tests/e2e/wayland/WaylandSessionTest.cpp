@@ -110,6 +110,10 @@ class WaylandE2e : public ::testing::Test {
 };
 
 TEST_F(WaylandE2e, WindowMenusBoxesAndTheSlotDialogWorkAsANativeClient) {
+    // A session bus of its own with no portal on it: the program must not bind its hotkeys with
+    // the desktop the tests run in.
+    test::SessionBus bus(dir.Path());
+    ASSERT_TRUE(bus.Start());
     const std::optional<test::WaylandWindow> main =
         Launch(test::kPlainConfig, kSlotList, {{"tone.wav", 440, 1.0}});
     ASSERT_TRUE(main.has_value());
