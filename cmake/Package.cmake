@@ -30,9 +30,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://github.com/vorlune/vorlune)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The captions are Chinese: without a CJK font they show as boxes. A font is no library the
-# executable links, so nothing computes it; recommended, not required.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei | fonts-noto-cjk")
+# The captions are Chinese: without a CJK font they show as boxes. Qt loads its Wayland plugin
+# at run time, so on a Wayland desktop without qt6-wayland the program runs through XWayland
+# (and cannot take hotkeys). Neither is a library the executable links, so nothing computes
+# them; recommended, not required.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei | fonts-noto-cjk, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # Installing builds nothing: scripts/package builds what is installed, so a package needs no

@@ -43,7 +43,8 @@ vorlune::DataFolder PreparedDataFolder(const vorlune::ProgramFolder& program,
 int main(int argc, char** argv) {
     QApplication qtApp(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
-    // Window systems match the windows to the desktop entry by this name.
+    // The name of the desktop entry (io.github.vorlune.Vorlune.desktop): window systems tie the
+    // windows to it, and Wayland desktops file the global shortcuts under the same name.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.vorlune.Vorlune"));
     const vorlune::ProgramFolder folder = vorlune::ProgramFolder::OfRunningExecutable();
     const vorlune::Living living = vorlune::DecideLiving(vorlune::ReadLivingFacts(folder));

@@ -66,7 +66,8 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
       registry_(
           platform.hotkeys, settings_,
           [&store = slots_](std::int32_t n) { return store.ReadSlotHotkey(n); },
-          LabelsOn(*window_.Controls()), [] { QCoreApplication::processEvents(); }),
+          LabelsOn(*window_.Controls()), [] { QCoreApplication::processEvents(); },
+          [&store = slots_](std::int32_t n) { return store.ReadSlotName(n); }),
       hotkeySwitch_(settings_, registry_, *window_.Controls()->HotkeySwitch(), tray_, window_),
       stripView_(*window_.Controls(), spectrum_),
       // The monitor timer is one of the window's objects, as the spectrum's timer is.
@@ -76,7 +77,7 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
       devices_(player_, settings_, platform.prompts, *window_.Bottom()->Devices(),
                *window_.Bottom()->ApplyButton()),
       commands_(grid_, trigger_, playback_, hotkeySwitch_),
-      dispatch_(platform.hotkeys, commands_),
+      dispatch_(platform.hotkeys, commands_, registry_),
       editing_(
           SlotEditingServices{
               .state = state,
@@ -114,6 +115,18 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
     connect(bottom->Devices(), &DeviceComboBox::aboutToDropDown, &devices_,
             &OutputDevices::LoadOutputDevices);
     connect(bottom->OutputLink(), &LinkLabel::pressed, &devices_, &OutputDevices::ExplainOutput);
+
+    // A desktop portal answers a bind later, maybe after asking the user: the open slot dialog
+    // finishes its report, and the status bar tells of hotkeys the desktop gave other keys.
+    registry_.SetAnsweredHandler([this] {
+        editing_.HotkeysAnswered();
+        const std::string notice = OtherTriggerNotice(registry_.OtherTriggers());
+        if (notice.empty()) {
+            window_.ResetStatusText();
+        } else {
+            window_.SetStatusText(QString::fromStdString(notice));
+        }
+    });
 
     ConnectSlotEditing(editing_, grid_, *strip, *window_.Settings(), trigger_);
     ConnectLeaving(window_, trayController_, exit_, links_);

@@ -19,8 +19,8 @@ class KeepAbove {
 // stays-on-top flag (Qt would put its flag back whenever it shows the window again): the
 // window manager is told through _NET_WM_STATE, on the window before it is mapped and by a
 // request once it is, and again every time the window is mapped, since a map can bypass Qt's
-// show (restoring a minimised window) and a window manager may keep an older state. Elsewhere
-// the flag is the state.
+// show (restoring a minimised window) and a window manager may keep an older state. On Wayland
+// nothing: no program may keep its window above others there. Elsewhere the flag is the state.
 class WindowKeepAbove final : public QObject, public KeepAbove {
   public:
     void SetKeepAbove(QWidget* window, bool above) override;

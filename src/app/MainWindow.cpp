@@ -49,7 +49,8 @@ MainWindow::MainWindow(const std::array<QWidget*, 5>& slotPages, QWidget* parent
     statusBar_->setObjectName(QStringLiteral("状态条1"));
     statusBar_->setSizeGripEnabled(false);
     statusBar_->setGeometry(0, kClientSize.height() - 22, kClientSize.width(), 22);
-    statusLabel_ = new QLabel(QStringLiteral("准备就绪"), statusBar_);
+    statusLabel_ = new QLabel(statusBar_);
+    ResetStatusText();
     statusLabel_->setFont(YaHeiFont());
     statusBar_->addWidget(statusLabel_, 1);
 }
@@ -65,6 +66,9 @@ void MainWindow::SetSpectrumPanel(QWidget* panel) {
 
 void MainWindow::SetStatusText(const QString& text) {
     statusLabel_->setText(text);
+}
+void MainWindow::ResetStatusText() {
+    statusLabel_->setText(QStringLiteral("准备就绪"));
 }
 QString MainWindow::StatusText() const {
     return statusLabel_->text();

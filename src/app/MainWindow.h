@@ -38,6 +38,8 @@ class MainWindow : public QWidget {
     [[nodiscard]] QWidget* SpectrumPanel() const { return spectrum_; }
 
     void SetStatusText(const QString& text);
+    // Back to the text it starts with.
+    void ResetStatusText();
     [[nodiscard]] QString StatusText() const;
 
   signals:

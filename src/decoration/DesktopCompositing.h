@@ -9,7 +9,8 @@ namespace vorlune {
 using CompositingProbe = std::function<bool()>;
 
 // The desktop's own answer, asked afresh at every call: on X11 whether a compositing manager
-// holds its selection for the first screen; on other platforms always true.
+// holds its selection for the first screen; on Wayland false, since the compositor would not
+// keep a shadow window under its owner; on other platforms always true.
 bool DesktopCompositing();
 
 }  // namespace vorlune

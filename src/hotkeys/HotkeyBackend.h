@@ -2,11 +2,30 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
+#include <string>
+#include <vector>
 
 #include "hotkeys/HotkeyText.h"
 
 namespace vorlune {
+
+// One hotkey as a desktop that binds whole sets is asked for it.
+struct HotkeyBinding {
+    std::int32_t id = 0;
+    HotkeyCombination combination;
+    std::string description;  // what the hotkey does, for the desktop to show (UTF-8)
+    bool operator==(const HotkeyBinding&) const = default;
+};
+
+// What the desktop made of one id of a bound set: the trigger that fires it, in the desktop's
+// own words (empty when it named none).
+struct BoundTrigger {
+    std::int32_t id = 0;
+    std::string trigger;
+    bool operator==(const BoundTrigger&) const = default;
+};
 
 // The system's global hotkeys: holds a key combination for an id, desktop-wide, and reports the
 // id each time the combination is pressed (auto-repeat included). Conflicts between ids of this
@@ -33,6 +52,19 @@ class HotkeyBackend {
     virtual void SetFiredHandler(FiredHandler handler) = 0;
     // false when this session offers no global hotkeys at all (no X server); every Grab fails.
     [[nodiscard]] virtual bool Available() const = 0;
+
+    // A desktop's global-shortcuts portal takes the program's hotkeys as one set per session and
+    // answers later, maybe after asking the user; it cannot give a single hotkey back. Such a
+    // backend refuses every Grab and takes BindSet instead.
+    [[nodiscard]] virtual bool BindsSets() const { return false; }
+    // Hands the desktop the whole set, replacing the one it holds for this program; the answer
+    // comes through the bound handler (once for sets handed over in quick succession).
+    virtual void BindSet(const std::vector<HotkeyBinding>& /*set*/) {}
+    // The triggers the desktop gave: after a BindSet, and again when the user changes them in the
+    // desktop's settings. Ids it left out have no entry. Nothing when the desktop refused the
+    // whole set or the session ended. Runs on the user-interface thread.
+    using BoundHandler = std::function<void(const std::optional<std::vector<BoundTrigger>>&)>;
+    virtual void SetBoundHandler(const BoundHandler& /*handler*/) {}
 };
 
 }  // namespace vorlune

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "hotkeys/HotkeyBackend.h"
+#include "hotkeys/HotkeyRegistry.h"
 #include "hotkeys/SpecialHotkeys.h"
 
 namespace vorlune {
@@ -17,10 +18,13 @@ class HotkeyActions {
 };
 
 // Takes the ids the backend reports as fired for as long as it lives and runs their actions:
-// id n is slot n, the special hotkeys have the ids of their table, other ids are ignored.
+// id n is slot n, the special hotkeys have the ids of their table, other ids are ignored. With
+// the registry, an id it does not register now does nothing either (a desktop portal keeps
+// every hotkey bound while the master switch is off).
 class HotkeyDispatch {
   public:
     HotkeyDispatch(HotkeyBackend& backend, HotkeyActions& actions);
+    HotkeyDispatch(HotkeyBackend& backend, HotkeyActions& actions, const HotkeyRegistry& registry);
     ~HotkeyDispatch();
     HotkeyDispatch(const HotkeyDispatch&) = delete;
     HotkeyDispatch& operator=(const HotkeyDispatch&) = delete;
@@ -30,6 +34,7 @@ class HotkeyDispatch {
   private:
     HotkeyBackend& backend_;
     HotkeyActions& actions_;
+    const HotkeyRegistry* registry_ = nullptr;
 };
 
 }  // namespace vorlune

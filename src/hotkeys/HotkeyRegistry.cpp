@@ -1,6 +1,8 @@
 #include "hotkeys/HotkeyRegistry.h"
 
+#include <algorithm>
 #include <array>
+#include <map>
 #include <vector>
 
 #include "base/SettingsStore.h"
@@ -8,15 +10,35 @@
 
 namespace vorlune {
 
+std::string OtherTriggerNotice(const std::vector<OtherTrigger>& others) {
+    if (others.empty()) {
+        return {};
+    }
+    const OtherTrigger& first = others.front();
+    if (others.size() > 1) {
+        return "桌面没有按保存的组合接受 " + std::to_string(others.size()) + " 个热键，例如【" +
+               first.name + "】：" + (first.trigger.empty() ? "未指定" : first.trigger);
+    }
+    if (first.trigger.empty()) {
+        return "桌面没有接受【" + first.name + "】的热键 " + first.stored;
+    }
+    return "桌面把【" + first.name + "】的热键定为 " + first.trigger + "，而不是 " + first.stored;
+}
+
 HotkeyRegistry::HotkeyRegistry(HotkeyBackend& backend, const SettingsStore& settings,
                                SlotHotkeyReader readSlotHotkey, LabelWriter writeLabel,
-                               EventPump processPendingEvents)
+                               EventPump processPendingEvents, SlotNameReader readSlotName)
     : backend_(backend),
       settings_(settings),
       readSlotHotkey_(std::move(readSlotHotkey)),
       writeLabel_(std::move(writeLabel)),
       processPendingEvents_(std::move(processPendingEvents)),
-      claims_(backend) {}
+      readSlotName_(std::move(readSlotName)),
+      claims_(backend) {
+    if (backend_.BindsSets()) {
+        bound_ = std::make_unique<BoundHotkeys>(backend_);
+    }
+}
 
 HotkeyRegistry::~HotkeyRegistry() {
     UnregisterAllHotkeys();
@@ -31,6 +53,10 @@ void HotkeyRegistry::UnregisterHotkey(std::int32_t id) {
 }
 
 void HotkeyRegistry::RegisterAllHotkeys() {
+    if (bound_) {
+        RegisterAllAsSet();
+        return;
+    }
     const std::uint64_t run = ++runs_;
     // Started from a hotkey inside another run: that run's batch ends here, and so does it.
     CloseBatch();
@@ -86,6 +112,88 @@ void HotkeyRegistry::RegisterSpecial(const SpecialHotkeyInfo& special, std::stri
         RegisterHotkey(special.id, storedText);
     } else {
         UnregisterHotkey(special.id);
+    }
+}
+
+void HotkeyRegistry::RegisterAllAsSet() {
+    const bool enabled = settings_.ReadInt(setting::kHotkeysOn) == 1;
+    std::vector<HotkeyBinding> set;
+    std::map<std::pair<std::uint32_t, std::int32_t>, std::int32_t> holders;
+    active_.clear();
+    // Slots first, then the special hotkeys in the order of their table: the first holder of a
+    // combination keeps it, as with key grabs.
+    const auto add = [&](std::int32_t id, std::string_view storedText, std::string description,
+                         bool acts) {
+        const HotkeyCombination combination = ParseStoredHotkey(storedText);
+        if (combination.key == 0 ||
+            !holders.try_emplace({combination.modifiers, combination.key}, id).second) {
+            return;
+        }
+        set.push_back({id, combination, std::move(description)});
+        if (acts) {
+            active_.insert(id);
+        }
+    };
+    for (std::int32_t slot = 1; slot <= kSlotCount; ++slot) {
+        add(slot, readSlotHotkey_ ? readSlotHotkey_(slot) : std::string(),
+            readSlotName_ ? readSlotName_(slot) : std::string(), enabled);
+    }
+    for (const SpecialHotkeyInfo& special : kSpecialHotkeys) {
+        const std::string text = settings_.Read(special.setting);
+        if (writeLabel_) {
+            writeLabel_(special.which, StoredToDisplay(text));
+        }
+        add(special.id, text, std::string(special.dialogName),
+            special.independentOfSwitch || enabled);
+    }
+    // A slot without a name still needs words for the desktop to show.
+    for (HotkeyBinding& binding : set) {
+        if (binding.description.empty()) {
+            binding.description = "音效" + std::to_string(binding.id);
+        }
+    }
+    bound_->Bind(std::move(set));
+}
+
+bool HotkeyRegistry::IsRegistered(std::int32_t id) const {
+    if (bound_) {
+        return active_.contains(id) && bound_->StateOf(id) == BoundHotkeys::State::Held;
+    }
+    return claims_.Holds(id);
+}
+
+bool HotkeyRegistry::AwaitsDesktop(std::int32_t id) const {
+    return bound_ && active_.contains(id) && bound_->StateOf(id) == BoundHotkeys::State::Waiting;
+}
+
+bool HotkeyRegistry::Acts(std::int32_t id) const {
+    return !bound_ || active_.contains(id);
+}
+
+std::vector<OtherTrigger> HotkeyRegistry::OtherTriggers() const {
+    std::vector<OtherTrigger> others;
+    if (!bound_) {
+        return others;
+    }
+    for (const HotkeyBinding& binding : bound_->Set()) {
+        if (!active_.contains(binding.id)) {
+            continue;
+        }
+        if (std::optional<std::string> trigger = bound_->OtherTrigger(binding.id)) {
+            const SpecialHotkeyInfo* special = SpecialHotkeyWithId(binding.id);
+            const std::string stored = special != nullptr
+                                           ? settings_.Read(special->setting)
+                                           : (readSlotHotkey_ ? readSlotHotkey_(binding.id) : "");
+            others.push_back(
+                {binding.id, binding.description, StoredToDisplay(stored), std::move(*trigger)});
+        }
+    }
+    return others;
+}
+
+void HotkeyRegistry::SetAnsweredHandler(std::function<void()> answered) {
+    if (bound_) {
+        bound_->SetAnsweredHandler(std::move(answered));
     }
 }
 

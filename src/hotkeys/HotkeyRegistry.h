@@ -2,9 +2,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "hotkeys/BoundHotkeys.h"
 #include "hotkeys/HotkeyBackend.h"
 #include "hotkeys/HotkeyClaims.h"
 #include "hotkeys/SpecialHotkeys.h"
@@ -13,13 +17,35 @@ namespace vorlune {
 
 class SettingsStore;
 
+// A hotkey whose combination the desktop did not take as asked: it gave another trigger, or
+// none (empty).
+struct OtherTrigger {
+    std::int32_t id = 0;
+    std::string name;     // the slot's or the special hotkey's name
+    std::string stored;   // display form of the stored text
+    std::string trigger;  // in the desktop's words
+    bool operator==(const OtherTrigger&) const = default;
+};
+
+// What the status bar says of hotkeys the desktop did not take as asked; empty when there are
+// none.
+std::string OtherTriggerNotice(const std::vector<OtherTrigger>& others);
+
 // Registers the program's 212 global hotkeys from their stored texts: slot n's under id n, the
 // special hotkeys under the ids of their table. Registration is always redone in full after a
 // change. What a fired hotkey does is HotkeyDispatch's.
+//
+// On a desktop that binds whole sets (the global-shortcuts portal) registering means handing
+// over the set of every combination that is stored (the first holder keeping a combination),
+// whatever the master switch says, and again only when a combination changed: a bind may ask
+// the user, and the portal cannot give a hotkey back. The master switch and the pause and stop
+// hotkeys' dependence on it are then a filter on the fired ids (Acts).
 class HotkeyRegistry {
   public:
     // Stored text of slot n's hotkey (empty when it has none).
     using SlotHotkeyReader = std::function<std::string(std::int32_t slot)>;
+    // Slot n's name, which a desktop shows beside the slot's hotkey.
+    using SlotNameReader = std::function<std::string(std::int32_t slot)>;
     // Shows a special hotkey's text (display form) in its label.
     using LabelWriter = std::function<void(SpecialHotkey, const std::string& displayText)>;
     // Lets waiting events (a hotkey pressed meanwhile, repaints) run; QCoreApplication::
@@ -28,7 +54,7 @@ class HotkeyRegistry {
 
     HotkeyRegistry(HotkeyBackend& backend, const SettingsStore& settings,
                    SlotHotkeyReader readSlotHotkey, LabelWriter writeLabel,
-                   EventPump processPendingEvents);
+                   EventPump processPendingEvents, SlotNameReader readSlotName = nullptr);
     ~HotkeyRegistry();
     HotkeyRegistry(const HotkeyRegistry&) = delete;
     HotkeyRegistry& operator=(const HotkeyRegistry&) = delete;
@@ -47,10 +73,21 @@ class HotkeyRegistry {
     void UnregisterAllHotkeys();
 
     // Whether the id holds its combination now ("saved but not registered" when not).
-    [[nodiscard]] bool IsRegistered(std::int32_t id) const { return claims_.Holds(id); }
+    [[nodiscard]] bool IsRegistered(std::int32_t id) const;
+    // Whether the desktop has not answered yet for the id (it may be asking the user).
+    [[nodiscard]] bool AwaitsDesktop(std::int32_t id) const;
+    // Whether a fired id is to act now: always with key grabs (the system fires only what is
+    // held); on a set-binding desktop only an id the last run registers.
+    [[nodiscard]] bool Acts(std::int32_t id) const;
     [[nodiscard]] bool HotkeysAvailable() const { return backend_.Available(); }
+    // The hotkeys registered now whose combination the desktop did not take as asked.
+    [[nodiscard]] std::vector<OtherTrigger> OtherTriggers() const;
+    // Runs after every answer of a set-binding desktop, also when the user changed a trigger in
+    // the desktop's settings.
+    void SetAnsweredHandler(std::function<void()> answered);
 
   private:
+    void RegisterAllAsSet();
     void RegisterSpecial(const SpecialHotkeyInfo& special, std::string_view storedText,
                          bool enabled);
     void CloseBatch();
@@ -60,9 +97,13 @@ class HotkeyRegistry {
     SlotHotkeyReader readSlotHotkey_;
     LabelWriter writeLabel_;
     EventPump processPendingEvents_;
+    SlotNameReader readSlotName_;
     HotkeyClaims claims_;
     std::uint64_t runs_ = 0;
     bool batchOpen_ = false;
+    // Only on a set-binding desktop: the set it holds, and the ids the last run registers.
+    std::unique_ptr<BoundHotkeys> bound_;
+    std::set<std::int32_t> active_;
 };
 
 }  // namespace vorlune

@@ -85,6 +85,13 @@ void SendAboveRequest(xcb_connection_t* connection, const QWindow& window, bool 
 void WindowKeepAbove::SetKeepAbove(QWidget* window, bool above) {
     window->winId();  // the platform window holds the record from the start
     QWindow* handle = window->windowHandle();
+    // Wayland lets no program keep its window above the others, and showing the window again
+    // with the flag would only make the compositor place it anew: nothing is asked, and the
+    // window is not said to be kept above. The setting stays as the user chose it.
+    if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+        handle->setProperty(kKeptAbove, false);
+        return;
+    }
     handle->setProperty(kKeptAbove, above);
     xcb_connection_t* connection = X11Connection();
     if (connection == nullptr) {

@@ -17,9 +17,14 @@ using Reply = std::unique_ptr<T, FreeReply>;
 }  // namespace
 
 bool DesktopCompositing() {
+    // A Wayland compositor blends, but places every window itself: a shadow window would land
+    // anywhere on the screen instead of under its owner.
+    if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+        return false;
+    }
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (x11 == nullptr || x11->connection() == nullptr) {
-        return true;  // Wayland and the off-screen platform always blend
+        return true;  // the off-screen platform always blends
     }
     xcb_connection_t* connection = x11->connection();
     // A compositing manager owns the selection _NET_WM_CM_S<screen> while it runs.

@@ -1,10 +1,14 @@
 #include "hotkeys/fake/FakeHotkeyBackend.h"
 
+#include <algorithm>
+
+#include "hotkeys/portal/XdgShortcut.h"
+
 namespace vorlune {
 
 bool FakeHotkeyBackend::Grab(std::int32_t id, HotkeyCombination combination) {
     ++grabCalls_;
-    if (!available_ || heldElsewhere_.contains(Key(combination))) {
+    if (!available_ || bindsSets_ || heldElsewhere_.contains(Key(combination))) {
         return false;
     }
     // The system itself also refuses a combination held twice and a second grab of an id.
@@ -26,7 +30,10 @@ void FakeHotkeyBackend::Release(std::int32_t id) {
 }
 
 bool FakeHotkeyBackend::Fire(std::int32_t id) {
-    if (!held_.contains(id)) {
+    const bool inSet =
+        bindsSets_ && !sets_.empty() &&
+        std::ranges::any_of(sets_.back(), [id](const HotkeyBinding& b) { return b.id == id; });
+    if (!held_.contains(id) && !inSet) {
         return false;
     }
     if (handler_) {
@@ -42,6 +49,31 @@ bool FakeHotkeyBackend::Press(HotkeyCombination combination) {
         }
     }
     return false;
+}
+
+void FakeHotkeyBackend::Answer(const std::map<std::int32_t, std::string>& others) {
+    std::vector<BoundTrigger> triggers;
+    if (!sets_.empty()) {
+        for (const HotkeyBinding& binding : sets_.back()) {
+            const auto other = others.find(binding.id);
+            if (other == others.end()) {
+                triggers.push_back({binding.id, XdgTrigger(binding.combination).value_or("")});
+            } else if (other->second != "-") {
+                triggers.push_back({binding.id, other->second});
+            }
+        }
+    }
+    if (bound_) {
+        const BoundHandler bound = bound_;
+        bound(triggers);
+    }
+}
+
+void FakeHotkeyBackend::AnswerNothing() {
+    if (bound_) {
+        const BoundHandler bound = bound_;
+        bound(std::nullopt);
+    }
 }
 
 std::optional<HotkeyCombination> FakeHotkeyBackend::Held(std::int32_t id) const {

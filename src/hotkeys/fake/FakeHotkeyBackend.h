@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -19,6 +20,9 @@ class FakeHotkeyBackend final : public HotkeyBackend {
     void Release(std::int32_t id) override;
     void SetFiredHandler(FiredHandler handler) override { handler_ = std::move(handler); }
     [[nodiscard]] bool Available() const override { return available_; }
+    [[nodiscard]] bool BindsSets() const override { return bindsSets_; }
+    void BindSet(const std::vector<HotkeyBinding>& set) override { sets_.push_back(set); }
+    void SetBoundHandler(const BoundHandler& handler) override { bound_ = handler; }
 
     // Test controls.
     void SetAvailable(bool available) { available_ = available; }
@@ -27,6 +31,16 @@ class FakeHotkeyBackend final : public HotkeyBackend {
     bool Fire(std::int32_t id);
     // Presses a combination: fires the id that holds it; false when none does.
     bool Press(HotkeyCombination combination);
+
+    // As a desktop that binds whole sets (the global-shortcuts portal): Grab is refused, every
+    // BindSet is kept, and the test answers for the desktop. Fire then fires ids of the last set.
+    void SetBindsSets(bool binds) { bindsSets_ = binds; }
+    [[nodiscard]] const std::vector<std::vector<HotkeyBinding>>& Sets() const { return sets_; }
+    // Every id of the last set gets a trigger naming its combination, except those given here
+    // with a trigger of their own ("-": left out, as a desktop that gave it none).
+    void Answer(const std::map<std::int32_t, std::string>& others = {});
+    // The desktop refused the whole set, or the session ended.
+    void AnswerNothing();
 
     // What is held now.
     [[nodiscard]] std::optional<HotkeyCombination> Held(std::int32_t id) const;
@@ -40,7 +54,10 @@ class FakeHotkeyBackend final : public HotkeyBackend {
     }
 
     FiredHandler handler_;
+    BoundHandler bound_;
     bool available_ = true;
+    bool bindsSets_ = false;
+    std::vector<std::vector<HotkeyBinding>> sets_;
     std::map<std::int32_t, HotkeyCombination> held_;
     std::set<std::pair<std::uint32_t, std::int32_t>> heldElsewhere_;
     std::size_t grabCalls_ = 0;

@@ -43,6 +43,19 @@ constexpr std::array kPairs = std::to_array<Pair>({
     {222, XK_apostrophe},  {226, XK_less},
 });
 
+// Keysyms of a shift level above the first, with the key they are on.
+constexpr std::array kShifted = std::to_array<Pair>({
+    {'0', XK_parenright}, {'1', XK_exclam},     {'2', XK_at},          {'3', XK_numbersign},
+    {'4', XK_dollar},     {'5', XK_percent},    {'6', XK_asciicircum}, {'7', XK_ampersand},
+    {'8', XK_asterisk},   {'9', XK_parenleft},  {186, XK_colon},       {187, XK_plus},
+    {188, XK_less},       {189, XK_underscore}, {190, XK_greater},     {191, XK_question},
+    {192, XK_asciitilde}, {219, XK_braceleft},  {220, XK_bar},         {221, XK_braceright},
+    {222, XK_quotedbl},   {96, XK_KP_Insert},   {97, XK_KP_End},       {98, XK_KP_Down},
+    {99, XK_KP_Next},     {100, XK_KP_Left},    {101, XK_KP_Begin},    {102, XK_KP_Right},
+    {103, XK_KP_Home},    {104, XK_KP_Up},      {105, XK_KP_Prior},    {110, XK_KP_Delete},
+    {13, XK_KP_Enter},
+});
+
 }  // namespace
 
 std::vector<std::uint32_t> KeysymsForVirtualKey(std::int32_t virtualKey) {
@@ -99,6 +112,17 @@ std::int32_t VirtualKeyForKeysym(std::uint32_t keysym) {
         }
     }
     return 0;
+}
+
+std::int32_t VirtualKeyForTypedKeysym(std::uint32_t keysym) {
+    // Typed, "less" is far more often Shift and the comma key than the extra key beside the left
+    // Shift that some keyboards have (which has no name in the key tables anyway).
+    for (const Pair& pair : kShifted) {
+        if (pair.keysym == keysym) {
+            return pair.virtualKey;
+        }
+    }
+    return VirtualKeyForKeysym(keysym);
 }
 
 std::uint32_t WatchedKeysym(std::uint32_t firstColumn, std::uint32_t secondColumn) {

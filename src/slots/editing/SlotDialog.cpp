@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QWindow>
 
 #include "decoration/Fonts.h"
 #include "decoration/WndShadow.h"
@@ -309,34 +310,57 @@ void SlotDialog::ApplyHotkey() {
     services_.grid.RefreshSlot(refreshed);
 
     const std::string name = name_->text().toStdString();
-    std::string status;
+    awaitedReport_.reset();
     if (!written) {
-        status = kWriteFailed;
+        hotkeyStatus_->setText(QString::fromUtf8(kWriteFailed));
     } else if (display.empty()) {
-        status = "【" + name + "】热键已清除!";
-    } else if (HotkeyShouldBeRegistered() && !services_.hotkeys.IsRegistered(HotkeyId())) {
-        status = "【" + name + "】—【" + display + "】热键已保存，但无法注册（已被占用或不支持）!";
+        hotkeyStatus_->setText(Q("【" + name + "】热键已清除!"));
+    } else if (HotkeyShouldBeRegistered() && services_.hotkeys.AwaitsDesktop(HotkeyId())) {
+        // A desktop portal answers later, maybe after asking the user to confirm.
+        awaitedReport_.emplace(name, display);
+        hotkeyStatus_->setText(Q("【" + name + "】—【" + display + "】热键已保存，等待桌面确认…"));
     } else {
-        status = "【" + name + "】—【" + display + "】热键注册成功!";
+        ReportRegistration(name, display);
     }
-    hotkeyStatus_->setText(Q(status));
     applyHotkey_->setEnabled(false);
+}
+
+void SlotDialog::ReportRegistration(const std::string& name, const std::string& display) {
+    if (HotkeyShouldBeRegistered() && !services_.hotkeys.IsRegistered(HotkeyId())) {
+        hotkeyStatus_->setText(
+            Q("【" + name + "】—【" + display + "】热键已保存，但无法注册（已被占用或不支持）!"));
+    } else {
+        hotkeyStatus_->setText(Q("【" + name + "】—【" + display + "】热键注册成功!"));
+    }
+}
+
+void SlotDialog::HotkeysAnswered() {
+    if (awaitedReport_ && !services_.hotkeys.AwaitsDesktop(HotkeyId())) {
+        const auto [name, display] = *awaitedReport_;
+        awaitedReport_.reset();
+        ReportRegistration(name, display);
+    }
 }
 
 bool SlotDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == hotkey_ && event->type() == QEvent::FocusIn) {
         hotkey_->clear();
         hotkeyStatus_->clear();
+        awaitedReport_.reset();
     } else if (watched == title_) {
         if (event->type() == QEvent::MouseButtonPress) {
             auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() == Qt::LeftButton) {
+                // The window manager or compositor moves the window where it can (on Wayland a
+                // program can neither place its window nor know where it is); otherwise the
+                // dialog follows the pointer itself.
                 dragOffset_ = mouse->globalPosition().toPoint() - frameGeometry().topLeft();
+                systemMove_ = windowHandle() != nullptr && windowHandle()->startSystemMove();
                 return true;
             }
         } else if (event->type() == QEvent::MouseMove) {
             auto* mouse = static_cast<QMouseEvent*>(event);
-            if ((mouse->buttons() & Qt::LeftButton) != 0) {
+            if ((mouse->buttons() & Qt::LeftButton) != 0 && !systemMove_) {
                 move(mouse->globalPosition().toPoint() - dragOffset_);
                 return true;
             }

@@ -31,6 +31,9 @@ class SlotDialog : public QDialog {
 
     [[nodiscard]] QTabWidget* Pages() const { return pages_; }
 
+    // The desktop answered a bind: a report of "应用" that waited for it is finished.
+    void HotkeysAnswered();
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -53,6 +56,7 @@ class SlotDialog : public QDialog {
     void HotkeyCheck();
     void ApplyHotkey();
     [[nodiscard]] bool HotkeyShouldBeRegistered() const;
+    void ReportRegistration(const std::string& name, const std::string& display);
     [[nodiscard]] std::int32_t HotkeyId() const;
 
     SlotEditingServices services_;
@@ -68,6 +72,9 @@ class SlotDialog : public QDialog {
     std::string captured_;
     std::string ownText_;
     QPoint dragOffset_;
+    // What "应用" reports once the desktop answers: the name and the hotkey applied.
+    std::optional<std::pair<std::string, std::string>> awaitedReport_;
+    bool systemMove_ = false;
 
     QLabel* title_ = nullptr;
     QPushButton* close_ = nullptr;

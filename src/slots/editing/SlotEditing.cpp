@@ -53,7 +53,16 @@ void SlotEditing::OfferSlotDialog(std::int32_t n, const QString& tag) {
 
 void SlotEditing::OpenSlotDialog(SlotDialogMode mode) {
     SlotDialog dialog(services_, capture_, mode);
+    SlotDialog* const outer = dialog_;
+    dialog_ = &dialog;
     dialog.exec();
+    dialog_ = outer;
+}
+
+void SlotEditing::HotkeysAnswered() {
+    if (dialog_ != nullptr) {
+        dialog_->HotkeysAnswered();
+    }
 }
 
 void SlotEditing::ExportCurrentSlotFile() {

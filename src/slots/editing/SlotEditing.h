@@ -13,6 +13,8 @@
 
 namespace vorlune {
 
+class SlotDialog;
+
 // Everything the user does to change the slots and the special hotkeys: the slot context menu
 // with its items, the menu of the control strip's hotkey buttons, the slot dialog and the
 // restore of the default sound set.
@@ -39,11 +41,16 @@ class SlotEditing : public QObject {
 
     void RestoreDefaultSounds();
 
+    // The desktop answered a bind of the hotkeys: the open dialog finishes its report.
+    void HotkeysAnswered();
+
   private:
     SlotEditingServices services_;
     HotkeyCapture capture_;
     std::unique_ptr<SlotContextMenu> menu_;
     std::unique_ptr<SpecialHotkeyMenu> specialMenu_;
+    // The dialog while it is open.
+    SlotDialog* dialog_ = nullptr;
     // The special hotkey whose button opened the special menu last.
     SpecialHotkey special_ = SpecialHotkey::MasterSwitch;
 };

@@ -35,4 +35,9 @@ inline constexpr Point kRepeatSwitch{10 + 460 + 40, 433 + 19 + 12};
 // the page area.
 inline constexpr Point kOnTopSwitch{9 + 6 + 107 + 40, 80 + 8 + 19 + 12};
 
+// The slot dialog, in its own coordinates: the close button of its title strip and "应用" of
+// its hotkey page.
+inline constexpr Point kDialogClose{358 + 8, 2 + 8};
+inline constexpr Point kDialogApplyHotkey{10 + 1 + 286 + 32, 36 + 27 + 112 + 16};
+
 }  // namespace vorlune::test

@@ -9,6 +9,7 @@
 
 #include "Commands.h"
 #include "TempDir.h"
+#include "WestonDisplay.h"
 #include "XWindows.h"
 #include "base/GbkText.h"
 
@@ -135,10 +136,25 @@ bool ProgramUnderTest::Start(std::chrono::milliseconds limit) {
         // The real X display, so global hotkeys and the window system are the real ones.
         {"QT_QPA_PLATFORM", std::nullopt},
     };
+    if (weston_ != nullptr) {
+        options.environment["QT_QPA_PLATFORM"] = "wayland";
+        options.environment["QT_WAYLAND_DISABLE_WINDOWDECORATION"] = "1";
+        options.environment["DISPLAY"] = std::nullopt;
+    } else {
+        // An X11 session, even when the tests run inside a Wayland desktop.
+        options.environment["WAYLAND_DISPLAY"] = std::nullopt;
+        options.environment["XDG_SESSION_TYPE"] = std::nullopt;
+    }
     process_ = std::make_unique<ChildProcess>(std::vector<std::string>{executable_}, options);
     window_.clear();
     if (!process_->Started()) {
         return false;
+    }
+    if (weston_ != nullptr) {
+        if (weston_->WaitForWindow(windowTitle_, limit)) {
+            window_ = windowTitle_;
+        }
+        return !window_.empty();
     }
     const std::string search = "xdotool search --all --onlyvisible --pid " +
                                std::to_string(process_->Pid()) + " --name " +

@@ -15,6 +15,8 @@
 
 namespace vorlune::test {
 
+class WestonDisplay;
+
 // A config.ini for tests that start on the first page: volume 100, hotkeys on, repeat off,
 // not kept above the other windows.
 inline constexpr char kPlainConfig[] =
@@ -76,6 +78,10 @@ class ProgramUnderTest {
 
     // The main window's title to wait for (a regular expression, as xdotool takes it).
     void SetWindowTitle(std::string title) { windowTitle_ = std::move(title); }
+    // Runs the program as a native Wayland client of the compositor, with no X display and
+    // without the window frames Qt would draw (so that window places are content places); the
+    // X-only helpers below then do nothing useful.
+    void RunOnWayland(const WestonDisplay& weston) { weston_ = &weston; }
 
     // Starts the program and waits until its main window shows; false when it did not within
     // the limit (the program keeps running; Log() tells why).
@@ -128,6 +134,7 @@ class ProgramUnderTest {
     std::string dataFolder_;
     std::string executable_;
     std::string windowTitle_ = "Vorlune";
+    const WestonDisplay* weston_ = nullptr;
     bool installed_ = false;
     int starts_ = 0;
     std::unique_ptr<ChildProcess> process_;

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "Commands.h"
+#include "TempDir.h"
 
 namespace vorlune::test {
 namespace {
@@ -29,9 +30,26 @@ bool SessionBus::Start() {
     std::error_code error;
     std::filesystem::remove(socket, error);
     address_ = "unix:path=" + socket;
+    // The session bus's usual rules without its service folders: nothing is started on demand
+    // (a portal started that way would not see the test's settings).
+    WriteFileBytes(folder_ + "/session-bus.conf",
+                   "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration "
+                   "1.0//EN\" \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                   "<busconfig>\n"
+                   "  <type>session</type>\n"
+                   "  <listen>" +
+                       address_ +
+                       "</listen>\n"
+                       "  <auth>EXTERNAL</auth>\n"
+                       "  <policy context=\"default\">\n"
+                       "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+                       "    <allow eavesdrop=\"true\"/>\n"
+                       "    <allow own=\"*\"/>\n"
+                       "  </policy>\n"
+                       "</busconfig>\n");
     daemon_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--nopidfile",
-                                 "--address=" + address_},
+        std::vector<std::string>{"dbus-daemon", "--config-file=" + folder_ + "/session-bus.conf",
+                                 "--nofork", "--nopidfile"},
         ChildProcess::Options{
             .outputPath = folder_ + "/dbus-daemon.log", .stderrToo = true, .environment = {}});
     if (!daemon_->Started()) {

@@ -9,9 +9,10 @@
 
 namespace vorlune::test {
 
-// A private D-Bus session bus: a dbus-daemon listening on a socket in the test's folder, stopped
-// by its process id when this goes away. Start() also points DBUS_SESSION_BUS_ADDRESS of this
-// process at it, so children such as dbus-send and the program use it too.
+// A private D-Bus session bus: a dbus-daemon listening on a socket in the test's folder, with no
+// services to start on demand (only what the test starts is on it), stopped by its process id
+// when this goes away. Start() also points DBUS_SESSION_BUS_ADDRESS of this process at it, so
+// children such as dbus-send and the program use it too.
 class SessionBus {
   public:
     explicit SessionBus(std::string folder) : folder_(std::move(folder)) {}

@@ -315,3 +315,173 @@ TEST_F(RegistryTest, DestroyingTheRegistryReleasesEverything) {
 
 }  // namespace
 }  // namespace vorlune
+
+namespace vorlune {
+namespace {
+
+constexpr HotkeyCombination kCtrlF1{kModControl, 112};
+constexpr HotkeyCombination kCtrlF2{kModControl, 113};
+
+// The registry over a desktop that binds whole sets (the global-shortcuts portal), played by the
+// fake backend, with slot names and hotkeys in memory.
+class SetRegistryTest : public ::testing::Test {
+  protected:
+    SetRegistryTest() : folder_(dir_.Path()), settings_(files_, folder_) {
+        backend_.SetBindsSets(true);
+        settings_.Write(setting::kHotkeysOn, "1");
+        settings_.Write(setting::kPauseHotkey, "Ctrl｜F11键");
+        settings_.Write(setting::kMasterHotkey, "Ctrl｜F10键");
+        slots_[1] = {"Tone", "Ctrl｜F1键"};
+        slots_[12] = {"十二", "Shift｜A键"};
+    }
+
+    void Start() {
+        registry_ = std::make_unique<HotkeyRegistry>(
+            backend_, settings_, [this](std::int32_t n) { return slots_[n].second; },
+            [this](SpecialHotkey which, const std::string& text) { labels_[which] = text; }, [] {},
+            [this](std::int32_t n) { return slots_[n].first; });
+        dispatch_ = std::make_unique<HotkeyDispatch>(backend_, actions_, *registry_);
+        registry_->SetAnsweredHandler([this] { ++answers_; });
+        registry_->RegisterAllHotkeys();
+    }
+
+    // The ids and names of a set handed over, in order.
+    static std::vector<std::pair<std::int32_t, std::string>> Ids(
+        const std::vector<HotkeyBinding>& set) {
+        std::vector<std::pair<std::int32_t, std::string>> ids;
+        for (const HotkeyBinding& binding : set) {
+            ids.emplace_back(binding.id, binding.description);
+        }
+        return ids;
+    }
+
+    test::TempDir dir_;
+    ProfileFiles files_;
+    ProgramFolder folder_;
+    SettingsStore settings_;
+    FakeHotkeyBackend backend_;
+    std::map<std::int32_t, std::pair<std::string, std::string>> slots_;  // name, hotkey
+    std::map<SpecialHotkey, std::string> labels_;
+    RecordedActions actions_;
+    std::unique_ptr<HotkeyRegistry> registry_;
+    std::unique_ptr<HotkeyDispatch> dispatch_;
+    int answers_ = 0;
+};
+
+TEST_F(SetRegistryTest, EveryStoredCombinationIsBoundOnceAndTheMasterSwitchFiltersThePresses) {
+    Start();
+    ASSERT_EQ(backend_.Sets().size(), 1U);
+    EXPECT_EQ(Ids(backend_.Sets()[0]), (std::vector<std::pair<std::int32_t, std::string>>{
+                                           {1, "Tone"},
+                                           {12, "十二"},
+                                           {kPause, "*音效声场控制"},
+                                           {kMasterSwitch, "*音效快捷开关"}}));
+    EXPECT_EQ(backend_.Sets()[0][0].combination, kCtrlF1);
+    EXPECT_EQ(labels_[SpecialHotkey::Pause], "Ctrl+F11键");
+    EXPECT_TRUE(registry_->AwaitsDesktop(1));
+    EXPECT_FALSE(registry_->IsRegistered(1));
+    backend_.Answer();
+    EXPECT_EQ(answers_, 1);
+    EXPECT_FALSE(registry_->AwaitsDesktop(1));
+    EXPECT_TRUE(registry_->IsRegistered(1));
+    EXPECT_TRUE(registry_->IsRegistered(kPause));
+    EXPECT_FALSE(registry_->IsRegistered(kStop));  // it has no hotkey
+    EXPECT_TRUE(registry_->OtherTriggers().empty());
+    ASSERT_TRUE(backend_.Fire(12));
+    ASSERT_TRUE(backend_.Fire(kPause));
+    EXPECT_EQ(actions_.fired, (std::vector<int>{12, kPause}));
+
+    // The switch off: nothing is bound again, and only the master switch's presses act.
+    settings_.Write(setting::kHotkeysOn, "0");
+    registry_->RegisterAllHotkeys();
+    EXPECT_EQ(backend_.Sets().size(), 1U);
+    EXPECT_FALSE(registry_->IsRegistered(1));
+    EXPECT_TRUE(registry_->IsRegistered(kMasterSwitch));
+    backend_.Fire(1);
+    backend_.Fire(kPause);
+    backend_.Fire(kMasterSwitch);
+    EXPECT_EQ(actions_.fired, (std::vector<int>{12, kPause, kMasterSwitch}));
+    EXPECT_EQ(labels_[SpecialHotkey::Pause], "Ctrl+F11键");
+
+    // And on again.
+    settings_.Write(setting::kHotkeysOn, "1");
+    registry_->RegisterAllHotkeys();
+    EXPECT_EQ(backend_.Sets().size(), 1U);
+    backend_.Fire(1);
+    EXPECT_EQ(actions_.fired.back(), 1);
+    EXPECT_TRUE(registry_->IsRegistered(1));
+}
+
+TEST_F(SetRegistryTest, OnlyANewChangedOrClearedCombinationBindsAgain) {
+    Start();
+    backend_.Answer();
+    // A new name alone waits for the next bind.
+    slots_[1].first = "Bell";
+    registry_->RegisterAllHotkeys();
+    EXPECT_EQ(backend_.Sets().size(), 1U);
+
+    slots_[12].second = "Ctrl｜F2键";
+    registry_->RegisterAllHotkeys();
+    ASSERT_EQ(backend_.Sets().size(), 2U);
+    EXPECT_EQ(backend_.Sets()[1][0].description, "Bell");
+    EXPECT_EQ(backend_.Sets()[1][1].combination, kCtrlF2);
+    EXPECT_TRUE(registry_->AwaitsDesktop(12));
+    backend_.Answer();
+    EXPECT_TRUE(registry_->IsRegistered(12));
+
+    // The first holder keeps a combination; a later slot and a special hotkey with it are left
+    // out, and a text of no key binds nothing.
+    slots_[30] = {"三十", "Ctrl｜F1键"};
+    slots_[40] = {"", "Break"};
+    settings_.Write(setting::kStopHotkey, "Ctrl｜F2键");
+    registry_->RegisterAllHotkeys();
+    EXPECT_EQ(backend_.Sets().size(), 2U);
+    EXPECT_FALSE(registry_->IsRegistered(30));
+    EXPECT_FALSE(registry_->IsRegistered(kStop));
+    backend_.Fire(30);
+    EXPECT_TRUE(actions_.fired.empty());
+
+    // A slot without a name is still described; clearing a hotkey binds again.
+    slots_[50] = {"", "F5键"};
+    registry_->RegisterAllHotkeys();
+    ASSERT_EQ(backend_.Sets().size(), 3U);
+    EXPECT_EQ(Ids(backend_.Sets()[2])[2], (std::pair<std::int32_t, std::string>{50, "音效50"}));
+    slots_[50].second = "";
+    registry_->RegisterAllHotkeys();
+    EXPECT_EQ(backend_.Sets().size(), 4U);
+}
+
+TEST_F(SetRegistryTest, ADesktopThatGaveAnotherTriggerOrNoneLeavesTheHotkeyRefusedAndSaysSo) {
+    Start();
+    backend_.Answer({{1, "Alt+F1"}, {kMasterSwitch, "-"}});
+    EXPECT_FALSE(registry_->IsRegistered(1));
+    EXPECT_TRUE(registry_->IsRegistered(12));
+    EXPECT_FALSE(registry_->IsRegistered(kMasterSwitch));
+    const std::vector<OtherTrigger> others = registry_->OtherTriggers();
+    EXPECT_EQ(others,
+              (std::vector<OtherTrigger>{{1, "Tone", "Ctrl+F1键", "Alt+F1"},
+                                         {kMasterSwitch, "*音效快捷开关", "Ctrl+F10键", ""}}));
+    EXPECT_EQ(OtherTriggerNotice({others[0]}), "桌面把【Tone】的热键定为 Alt+F1，而不是 Ctrl+F1键");
+    EXPECT_EQ(OtherTriggerNotice({others[1]}), "桌面没有接受【*音效快捷开关】的热键 Ctrl+F10键");
+    EXPECT_EQ(OtherTriggerNotice(others),
+              "桌面没有按保存的组合接受 2 个热键，例如【Tone】：Alt+F1");
+    EXPECT_EQ(OtherTriggerNotice({}), "");
+    // The trigger the user chose on the desktop still plays the slot.
+    backend_.Fire(1);
+    EXPECT_EQ(actions_.fired, (std::vector<int>{1}));
+
+    // Hotkeys that do not act (the switch off) are not reported.
+    settings_.Write(setting::kHotkeysOn, "0");
+    registry_->RegisterAllHotkeys();
+    EXPECT_EQ(registry_->OtherTriggers().size(), 1U);
+    // A refused set leaves every hotkey refused.
+    settings_.Write(setting::kHotkeysOn, "1");
+    registry_->RegisterAllHotkeys();
+    backend_.AnswerNothing();
+    EXPECT_FALSE(registry_->IsRegistered(12));
+    EXPECT_EQ(registry_->OtherTriggers().size(), 4U);
+    EXPECT_EQ(answers_, 2);
+}
+
+}  // namespace
+}  // namespace vorlune

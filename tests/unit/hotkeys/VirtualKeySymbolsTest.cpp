@@ -123,6 +123,21 @@ TEST(VirtualKeySymbols, KnownKeysymsMapToTheirVirtualKeys) {
     EXPECT_TRUE(KeysymsForVirtualKey(255).empty());
 }
 
+TEST(VirtualKeySymbols, TypedKeysymsOfHigherShiftLevelsCountAsTheKeyTheyAreOn) {
+    EXPECT_EQ(VirtualKeyForTypedKeysym(0x21), 49);     // exclam: Shift and 1
+    EXPECT_EQ(VirtualKeyForTypedKeysym(0x29), 48);     // parenright: Shift and 0
+    EXPECT_EQ(VirtualKeyForTypedKeysym(0x3c), 188);    // less: Shift and comma
+    EXPECT_EQ(VirtualKeyForTypedKeysym(0x3f), 191);    // question: Shift and slash
+    EXPECT_EQ(VirtualKeyForTypedKeysym(0x7c), 220);    // bar: Shift and backslash
+    EXPECT_EQ(VirtualKeyForTypedKeysym(0xff9c), 97);   // KP_End: keypad 1 without NumLock
+    EXPECT_EQ(VirtualKeyForTypedKeysym(0xff9f), 110);  // KP_Delete: keypad point
+    // First-level keysyms as the desktop-wide watcher maps them.
+    EXPECT_EQ(VirtualKeyForTypedKeysym(0x41), 65);     // A
+    EXPECT_EQ(VirtualKeyForTypedKeysym(0xffbe), 112);  // F1
+    EXPECT_EQ(VirtualKeyForTypedKeysym(0xffe4), 163);  // Control_R
+    EXPECT_EQ(VirtualKeyForTypedKeysym(0x1008ff11), 0);
+}
+
 TEST(VirtualKeySymbols, KeypadKeysAreWatchedAsDigitsWhateverNumLockSays) {
     EXPECT_EQ(WatchedKeysym(0xff9e, 0xffb0), 0xffb0u);  // KP_Insert / KP_0
     EXPECT_EQ(WatchedKeysym(0xff9f, 0xffae), 0xffaeu);  // KP_Delete / KP_Decimal

@@ -86,7 +86,7 @@ std::string EditingFixture::WriteTone(std::string_view relative) {
 Application& EditingFixture::Start() {
     app = std::make_unique<Application>(
         folder, data, state,
-        Platform{prompts, keepAbove, hotkeys, keys, desktop, audio, tray, programExit});
+        Platform{prompts, keepAbove, hotkeys, *keyWatcher, desktop, audio, tray, programExit});
     app->OnMainWindowCreated();
     app->ShowMainWindow();
     return *app;

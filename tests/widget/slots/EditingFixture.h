@@ -95,6 +95,8 @@ class EditingFixture : public ::testing::Test {
     FakeKeepAbove keepAbove;
     FakeHotkeyBackend hotkeys;
     FakeKeyWatcher keys;
+    // What the program watches keys with: the fake above unless a test hands in another.
+    KeyWatcher* keyWatcher = &keys;
     FakeDesktopServices desktop;
     SdlAudioEngine realAudio;
     RecordingAudioEngine audio{realAudio};

@@ -8,6 +8,7 @@
 #include "app/ControlStrip.h"
 #include "app/MainWindow.h"
 #include "app/SwitchButton.h"
+#include "hotkeys/focus/FocusKeyWatcher.h"
 #include "slots/editing/SlotContextMenu.h"
 #include "slots/editing/SlotDialog.h"
 
@@ -112,6 +113,77 @@ TEST_F(CaptureFixture, KeyPressesBecomeHotkeyTexts) {
     }));
 }
 
+// A key as the window system hands it to a window: Qt's key, the keysym, no auto-repeat.
+void Typed(QWindow* window, QEvent::Type type, int qtKey, std::uint32_t keysym,
+           bool autoRepeat = false) {
+    QKeyEvent event(type, qtKey, Qt::NoModifier, 0, keysym, 0, QString(), autoRepeat);
+    QCoreApplication::sendEvent(window, &event);
+}
+
+// Where the desktop shows the program no keys of other programs (Wayland), the dialog captures
+// the keys typed into it.
+class TypedCaptureFixture : public CaptureFixture {
+  protected:
+    TypedCaptureFixture() { keyWatcher = &typed; }
+    ~TypedCaptureFixture() override { app.reset(); }
+    FocusKeyWatcher typed;
+};
+
+TEST_F(TypedCaptureFixture, WithoutADesktopWideWatcherTheKeysTypedIntoTheDialogAreCaptured) {
+    List("[音效7]\n名称=七\ndz=音效7｜a.wav\n");
+    Start();
+    EXPECT_TRUE(OpenHotkeyPage(7, [&](SlotDialog& d) {
+        QWindow* window = d.windowHandle();
+        ASSERT_NE(window, nullptr);
+        QLineEdit* box = Box(d, "编辑框_热键");
+        Typed(window, QEvent::KeyPress, Qt::Key_Control, 0xffe3);  // Control_L
+        EXPECT_EQ(box->text(), QStringLiteral("Ctrl+"));
+        Typed(window, QEvent::KeyPress, Qt::Key_A, 0x61);
+        EXPECT_EQ(box->text(), QStringLiteral("Ctrl+A键"));
+        EXPECT_TRUE(WaitForHint(d, QStringLiteral("当前热键[Ctrl+A键]未被使用，可注册为热键。")));
+        EXPECT_TRUE(ButtonOf(d, "按钮_热键设置")->isEnabled());
+        // Auto-repeat is not a key press.
+        Typed(window, QEvent::KeyRelease, Qt::Key_Control, 0xffe3, true);
+        Typed(window, QEvent::KeyPress, Qt::Key_Control, 0xffe3, true);
+        Typed(window, QEvent::KeyPress, Qt::Key_B, 0x62, true);
+        EXPECT_EQ(box->text(), QStringLiteral("Ctrl+A键"));
+        Typed(window, QEvent::KeyRelease, Qt::Key_A, 0x61);
+        Typed(window, QEvent::KeyRelease, Qt::Key_Control, 0xffe3);
+
+        // The keysym carries the shift level: Shift+1 types "exclam", yet it is the 1 key, and
+        // keypad keys are digits whatever NumLock says.
+        Typed(window, QEvent::KeyPress, Qt::Key_Shift, 0xffe1);  // Shift_L
+        Typed(window, QEvent::KeyPress, Qt::Key_Exclam, 0x21);
+        EXPECT_EQ(box->text(), QStringLiteral("Shift+1键"));
+        Typed(window, QEvent::KeyPress, Qt::Key_End, 0xff9c);  // KP_End
+        EXPECT_EQ(box->text(), QStringLiteral("Shift+Number1"));
+        Typed(window, QEvent::KeyRelease, Qt::Key_Shift, 0xffe1);
+        // Right and left keys are told apart: the right Windows key has no name.
+        Typed(window, QEvent::KeyPress, Qt::Key_Meta, 0xffec);  // Super_R
+        EXPECT_EQ(box->text(), QString());
+        Typed(window, QEvent::KeyRelease, Qt::Key_Meta, 0xffec);
+
+        // Without a keysym (Qt's off-screen platform) Qt's key code tells the key; every key
+        // counts once although Qt hands it on from the window to the widget with the focus.
+        std::vector<KeyEvent> seen;
+        FocusKeyWatcher counter;
+        ASSERT_TRUE(counter.Start([&](const KeyEvent& e) { seen.push_back(e); }));
+        QTest::keyClick(window, Qt::Key_F1);
+        EXPECT_EQ(box->text(), QStringLiteral("F1键"));
+        counter.Stop();
+        QTest::keyClick(window, Qt::Key_F2);
+        EXPECT_EQ(seen, (std::vector<KeyEvent>{{112, true}, {112, false}}));
+        EXPECT_EQ(box->text(), QStringLiteral("F2键"));
+    }));
+    // The dialog gone, nothing more is watched.
+    QWidget other;
+    other.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+    QTest::keyClick(other.windowHandle(), Qt::Key_F3);
+    EXPECT_TRUE(
+        OpenHotkeyPage(7, [&](SlotDialog& d) { EXPECT_EQ(Text(d, "编辑框_热键"), QString()); }));
+}
+
 TEST_F(CaptureFixture, TheCheckReportsTheSlotThatTheKeyFired) {
     Config("[是否设置快捷按钮]\n值=1\n[音效音量]\n值=50\n");
     WriteTone("Sounds/five.wav");
@@ -194,6 +266,122 @@ TEST_F(CaptureFixture, WithHotkeysOffOnlyAClickTellsTheCheck) {
         PressKey(kF1);
         EXPECT_TRUE(WaitForHint(d, QStringLiteral("[F1键]被【五号】音效已经占用，请选择其他键。")));
     }));
+}
+
+// A desktop portal answers a bind later, maybe after asking the user: the report of "应用"
+// waits for it, and the status bar names a hotkey the desktop gave another trigger.
+TEST_F(CaptureFixture, WithADesktopPortalApplyReportsWhenTheDesktopAnswers) {
+    hotkeys.SetBindsSets(true);
+    Config("[是否设置快捷按钮]\n值=1\n");
+    List("[音效7]\n名称=七号\ndz=音效7｜b.wav\nkjj=F7键\n");
+    Start();
+    ASSERT_EQ(hotkeys.Sets().size(), 1U);
+    hotkeys.Answer();
+    EXPECT_EQ(Window().StatusText(), QStringLiteral("准备就绪"));
+
+    EXPECT_TRUE(OpenHotkeyPage(7, [&](SlotDialog& d) {
+        QPushButton* apply = ButtonOf(d, "按钮_热键设置");
+        keys.Press(kLeftCtrl);
+        keys.Press(66);
+        keys.Release(kLeftCtrl);
+        QTest::mouseClick(apply, Qt::LeftButton);
+        ASSERT_EQ(hotkeys.Sets().size(), 2U);
+        EXPECT_EQ(HotkeyStatus(d),
+                  QStringLiteral("【七号】—【Ctrl+B键】热键已保存，等待桌面确认…"));
+        hotkeys.Answer();
+        EXPECT_EQ(HotkeyStatus(d), QStringLiteral("【七号】—【Ctrl+B键】热键注册成功!"));
+
+        // The desktop gives it another key: saved but not registered, and the status bar says
+        // which key the desktop gave.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return apply->isEnabled(); }, 2000));
+        keys.Press(kLeftCtrl);
+        keys.Press(67);
+        keys.Release(kLeftCtrl);
+        QTest::mouseClick(apply, Qt::LeftButton);
+        hotkeys.Answer({{7, "Alt+F9"}});
+        EXPECT_EQ(
+            HotkeyStatus(d),
+            QStringLiteral("【七号】—【Ctrl+C键】热键已保存，但无法注册（已被占用或不支持）!"));
+        EXPECT_EQ(Window().StatusText(),
+                  QStringLiteral("桌面把【七号】的热键定为 Alt+F9，而不是 Ctrl+C键"));
+    }));
+    EXPECT_EQ(hotkeys.Sets().size(), 3U);
+    // The master switch turns the slot's hotkey off without a new bind.
+    QTest::mouseClick(Window().Controls()->HotkeySwitch(), Qt::LeftButton);
+    EXPECT_NE(ConfigText().find("值=0"), std::string::npos);
+    EXPECT_EQ(hotkeys.Sets().size(), 3U);
+}
+
+// On a Wayland desktop with a global-shortcuts portal, the whole path of the slot dialog: the
+// keys typed into it are captured and checked, "应用" waits for the desktop, an answer that comes
+// late finds the report dropped or the dialog gone, and the desktop's later changes (the user's
+// own triggers, a refused set) reach the status bar.
+TEST_F(TypedCaptureFixture, OnAPortalDesktopTheDialogWaitsForTheDesktopAndLateAnswersStillCount) {
+    hotkeys.SetBindsSets(true);
+    Config("[是否设置快捷按钮]\n值=1\n[音效音量]\n值=50\n");
+    WriteTone("Sounds/five.wav");
+    WriteTone("Sounds/seven.wav");
+    List(
+        "[音效5]\n名称=五号\ndz=音效5｜[取运行目录]\\Sounds\\five.wav\nkjj=F1键\n"
+        "[音效7]\n名称=七号\ndz=音效7｜[取运行目录]\\Sounds\\seven.wav\n");
+    Start();
+    ASSERT_EQ(hotkeys.Sets().size(), 1U);
+    hotkeys.Answer();
+    constexpr std::uint32_t kControlL = 0xffe3;
+    const auto typeCtrl = [](QWindow* window, int qtKey, std::uint32_t keysym) {
+        Typed(window, QEvent::KeyPress, Qt::Key_Control, kControlL);
+        Typed(window, QEvent::KeyPress, qtKey, keysym);
+        Typed(window, QEvent::KeyRelease, qtKey, keysym);
+        Typed(window, QEvent::KeyRelease, Qt::Key_Control, kControlL);
+    };
+
+    EXPECT_TRUE(OpenHotkeyPage(7, [&](SlotDialog& d) {
+        QWindow* window = d.windowHandle();
+        ASSERT_NE(window, nullptr);
+        QPushButton* apply = ButtonOf(d, "按钮_热键设置");
+        // A desktop that hands a key it holds to the window too: slot 5 plays, the check names it.
+        Typed(window, QEvent::KeyPress, Qt::Key_F1, 0xffbe);
+        ASSERT_TRUE(hotkeys.Fire(5));
+        Typed(window, QEvent::KeyRelease, Qt::Key_F1, 0xffbe);
+        EXPECT_EQ(audio.LastStreamPath(), dir.File("Sounds/five.wav"));
+        EXPECT_TRUE(WaitForHint(d, QStringLiteral("[F1键]被【五号】音效已经占用，请选择其他键。")));
+        EXPECT_FALSE(apply->isEnabled());
+
+        // A free combination: one new set with slot 7 under its name, and "应用" waits.
+        typeCtrl(window, Qt::Key_B, 0x62);
+        EXPECT_TRUE(WaitForHint(d, QStringLiteral("当前热键[Ctrl+B键]未被使用，可注册为热键。")));
+        QTest::mouseClick(apply, Qt::LeftButton);
+        ASSERT_EQ(hotkeys.Sets().size(), 2U);
+        ASSERT_EQ(hotkeys.Sets()[1].size(), 2U);
+        EXPECT_EQ(hotkeys.Sets()[1][1], (HotkeyBinding{7, {kModControl, 66}, "七号"}));
+        EXPECT_EQ(HotkeyStatus(d),
+                  QStringLiteral("【七号】—【Ctrl+B键】热键已保存，等待桌面确认…"));
+        // The user clicks into the box before the desktop answers: the report is dropped and the
+        // late answer writes nothing back.
+        QTest::mouseClick(Box(d, "编辑框_热键"), Qt::LeftButton);
+        hotkeys.Answer();
+        EXPECT_EQ(HotkeyStatus(d), QString());
+
+        // Another combination; the dialog closes before the desktop answers.
+        typeCtrl(window, Qt::Key_C, 0x63);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return apply->isEnabled(); }, 2000));
+        QTest::mouseClick(apply, Qt::LeftButton);
+        EXPECT_EQ(hotkeys.Sets().size(), 3U);
+    }));
+    // It answers after the dialog has gone, giving slot 7 no trigger: the status bar says so.
+    hotkeys.Answer({{7, "-"}});
+    EXPECT_EQ(Window().StatusText(), QStringLiteral("桌面没有接受【七号】的热键 Ctrl+C键"));
+    // The user gives it the combination in the desktop's settings: the status bar clears, and the
+    // desktop's press plays slot 7.
+    hotkeys.Answer();
+    EXPECT_EQ(Window().StatusText(), QStringLiteral("准备就绪"));
+    ASSERT_TRUE(hotkeys.Fire(7));
+    EXPECT_EQ(audio.LastStreamPath(), dir.File("Sounds/seven.wav"));
+    // The whole set refused (the user cancelled the desktop's dialog, or the session ended).
+    hotkeys.AnswerNothing();
+    EXPECT_EQ(Window().StatusText(),
+              QStringLiteral("桌面没有按保存的组合接受 2 个热键，例如【五号】：未指定"));
+    EXPECT_EQ(hotkeys.Sets().size(), 3U);
 }
 
 TEST_F(CaptureFixture, ApplyStoresRegistersAndSaysWhetherItWorked) {

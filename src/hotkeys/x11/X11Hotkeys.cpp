@@ -1,0 +1,19 @@
+#include "hotkeys/x11/X11Hotkeys.h"
+
+#include "hotkeys/x11/X11HotkeyBackend.h"
+#include "hotkeys/x11/X11KeyWatcher.h"
+
+namespace vorlune {
+
+std::unique_ptr<HotkeyBackend> OpenX11HotkeyBackend() {
+    if (std::unique_ptr<XcbConnection> connection = XcbConnection::Open()) {
+        return std::make_unique<X11HotkeyBackend>(std::move(connection));
+    }
+    return nullptr;
+}
+
+std::unique_ptr<KeyWatcher> MakeX11KeyWatcher() {
+    return std::make_unique<X11KeyWatcher>();
+}
+
+}  // namespace vorlune
