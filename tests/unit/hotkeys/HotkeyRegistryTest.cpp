@@ -326,7 +326,7 @@ constexpr HotkeyCombination kCtrlF2{kModControl, 113};
 // fake backend, with slot names and hotkeys in memory.
 class SetRegistryTest : public ::testing::Test {
   protected:
-    SetRegistryTest() : folder_(dir_.Path()), settings_(files_, folder_) {
+    SetRegistryTest() : data_(dir_.Path()), settings_(files_, data_) {
         backend_.SetBindsSets(true);
         settings_.Write(setting::kHotkeysOn, "1");
         settings_.Write(setting::kPauseHotkey, "Ctrl｜F11键");
@@ -357,7 +357,7 @@ class SetRegistryTest : public ::testing::Test {
 
     test::TempDir dir_;
     ProfileFiles files_;
-    ProgramFolder folder_;
+    DataFolder data_;
     SettingsStore settings_;
     FakeHotkeyBackend backend_;
     std::map<std::int32_t, std::pair<std::string, std::string>> slots_;  // name, hotkey
