@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
 
     // A second copy from the same folder says so and leaves the first one alone.
     vorlune::SingleInstance instance(folder.ExecutablePath());
-    if (!instance.IsFirst()) {
+    if (instance.AnotherCopyRuns()) {
         prompts.Show({.text = "软件已经运行,请在右下角查看！", .caption = "友情提醒:"});
         return 0;
     }
