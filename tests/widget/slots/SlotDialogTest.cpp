@@ -191,7 +191,7 @@ TEST_F(DialogTest, TheSoundPage) {
         QTest::mouseClick(ButtonOf(d, "按钮_应用设置"), Qt::LeftButton);
         EXPECT_EQ(Status(d), QStringLiteral("设置成功!"));
         EXPECT_EQ(Button(9)->text(), QStringLiteral("Geräusch"));
-        EXPECT_EQ(app->Grid().Tag(9), QString::fromStdString("音效9｜" + german));
+        EXPECT_EQ(Tag(9), QString::fromStdString("音效9｜" + german));
     }));
     ProfileFiles files;
     const std::string list = dir.File("Sounds/Common/list.ini");
