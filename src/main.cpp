@@ -20,7 +20,8 @@ int main(int argc, char** argv) {
     const vorlune::ProgramFolder folder = vorlune::ProgramFolder::OfRunningExecutable();
     vorlune::MessageBoxPrompts prompts;
 
-    // A second copy from the same folder says so and leaves the first one alone.
+    // A second copy from the same folder says so and leaves the first one alone. Only a mark
+    // another copy holds means that; a mark that cannot be made at all is said in the status bar.
     vorlune::SingleInstance instance(folder.ExecutablePath());
     if (instance.AnotherCopyRuns()) {
         prompts.Show({.text = "软件已经运行,请在右下角查看！", .caption = "友情提醒:"});
@@ -54,6 +55,9 @@ int main(int argc, char** argv) {
                               .tray = tray,
                               .exit = programExit});
     app.OnMainWindowCreated();
+    if (!instance.IsFirst()) {
+        app.SayOtherCopiesUnchecked();
+    }
     app.ShowMainWindow();
     const int code = QApplication::exec();
     app.OnMainWindowDestroyed();

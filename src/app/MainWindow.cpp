@@ -12,6 +12,11 @@
 #include "decoration/Fonts.h"
 
 namespace vorlune {
+namespace {
+
+const QString kReady = QStringLiteral("准备就绪");
+
+}  // namespace
 
 MainWindow::MainWindow(const std::array<QWidget*, 5>& slotPages, QWidget* parent)
     : QWidget(parent) {
@@ -49,7 +54,7 @@ MainWindow::MainWindow(const std::array<QWidget*, 5>& slotPages, QWidget* parent
     statusBar_->setObjectName(QStringLiteral("状态条1"));
     statusBar_->setSizeGripEnabled(false);
     statusBar_->setGeometry(0, kClientSize.height() - 22, kClientSize.width(), 22);
-    statusLabel_ = new QLabel(QStringLiteral("准备就绪"), statusBar_);
+    statusLabel_ = new QLabel(kReady, statusBar_);
     statusLabel_->setFont(YaHeiFont());
     statusBar_->addWidget(statusLabel_, 1);
 }
@@ -63,8 +68,9 @@ void MainWindow::SetSpectrumPanel(QWidget* panel) {
     panel->show();
 }
 
-void MainWindow::SetStatusText(const QString& text) {
-    statusLabel_->setText(text);
+void MainWindow::AddStatusNotice(const QString& text) {
+    const QString shown = statusLabel_->text();
+    statusLabel_->setText(shown == kReady ? text : shown + QStringLiteral("；") + text);
 }
 QString MainWindow::StatusText() const {
     return statusLabel_->text();

@@ -37,7 +37,8 @@ class MainWindow : public QWidget {
     void SetSpectrumPanel(QWidget* panel);
     [[nodiscard]] QWidget* SpectrumPanel() const { return spectrum_; }
 
-    void SetStatusText(const QString& text);
+    // A notice in the status bar takes the place of "准备就绪"; a later one joins those shown.
+    void AddStatusNotice(const QString& text);
     [[nodiscard]] QString StatusText() const;
 
   signals:
