@@ -12,11 +12,6 @@
 #include "decoration/Fonts.h"
 
 namespace vorlune {
-namespace {
-
-const QString kReady = QStringLiteral("准备就绪");
-
-}  // namespace
 
 MainWindow::MainWindow(const std::array<QWidget*, 5>& slotPages, QWidget* parent)
     : QWidget(parent) {
@@ -54,7 +49,7 @@ MainWindow::MainWindow(const std::array<QWidget*, 5>& slotPages, QWidget* parent
     statusBar_->setObjectName(QStringLiteral("状态条1"));
     statusBar_->setSizeGripEnabled(false);
     statusBar_->setGeometry(0, kClientSize.height() - 22, kClientSize.width(), 22);
-    statusLabel_ = new QLabel(kReady, statusBar_);
+    statusLabel_ = new QLabel(QStringLiteral("准备就绪"), statusBar_);
     statusLabel_->setFont(YaHeiFont());
     statusBar_->addWidget(statusLabel_, 1);
 }
@@ -68,12 +63,16 @@ void MainWindow::SetSpectrumPanel(QWidget* panel) {
     panel->show();
 }
 
-void MainWindow::AddStatusNotice(const QString& text) {
-    const QString shown = statusLabel_->text();
-    statusLabel_->setText(shown == kReady ? text : shown + QStringLiteral("；") + text);
+void MainWindow::SetStatusText(const QString& text) {
+    statusLabel_->setText(text);
 }
 QString MainWindow::StatusText() const {
     return statusLabel_->text();
+}
+
+void MainWindow::AddStatusNotice(const QString& text) {
+    notices_.append(text);
+    statusLabel_->setText(notices_.join(QStringLiteral("；")));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

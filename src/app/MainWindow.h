@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCloseEvent>
+#include <QStringList>
 #include <QWidget>
 #include <array>
 
@@ -36,9 +37,11 @@ class MainWindow : public QWidget {
     // The spectrum panel takes the place of the placeholder.
     void SetSpectrumPanel(QWidget* panel);
     [[nodiscard]] QWidget* SpectrumPanel() const { return spectrum_; }
-
-    // A notice in the status bar takes the place of "准备就绪"; a later one joins those shown.
+    // A standing notice (no global hotkeys, no look for another copy) takes the place of the
+    // status text; a later one joins those shown.
     void AddStatusNotice(const QString& text);
+
+    void SetStatusText(const QString& text);
     [[nodiscard]] QString StatusText() const;
 
   signals:
@@ -61,6 +64,7 @@ class MainWindow : public QWidget {
     BottomLine* bottom_;
     QStatusBar* statusBar_;
     QLabel* statusLabel_;
+    QStringList notices_;
 };
 
 }  // namespace vorlune
