@@ -4,6 +4,8 @@
 // - reading never fails, and a file read and encoded again is the same bytes;
 // - a write changes at most the one line of the key (or adds the key, or a section with it), so
 //   every other line keeps its bytes;
+// - what is written is never lost: the file read again holds the text written, in the file's
+//   encoding or, for a GBK file that cannot hold it, as UTF-8;
 // - a value written reads back as written, when it is a value the file can hold as such.
 #include <cstddef>
 #include <cstdint>
@@ -53,16 +55,29 @@ std::optional<Write> TakeWrite(std::string_view& rest) {
     return Write{*section, *key, op->substr(1)};
 }
 
-// Lines with their line ends.
+// Lines with their line ends: CR LF, LF or CR alone.
 std::vector<std::string_view> Lines(std::string_view text) {
     std::vector<std::string_view> lines;
     while (!text.empty()) {
-        const std::size_t nl = text.find('\n');
-        const std::size_t len = nl == std::string_view::npos ? text.size() : nl + 1;
+        std::size_t len = text.find_first_of("\r\n");
+        if (len == std::string_view::npos) {
+            len = text.size();
+        } else {
+            len += text.substr(len, 2) == "\r\n" ? 2 : 1;
+        }
         lines.push_back(text.substr(0, len));
         text.remove_prefix(len);
     }
     return lines;
+}
+
+std::size_t LineEndsIn(std::string_view text) {
+    const std::vector<std::string_view> lines = Lines(text);
+    std::size_t ends = 0;
+    for (const std::string_view line : lines) {
+        ends += line.back() == '\n' || line.back() == '\r' ? 1 : 0;
+    }
+    return ends;
 }
 
 bool IsBlank(char c) {
@@ -77,9 +92,28 @@ bool HasLineBreak(std::string_view s) {
     return s.find_first_of("\r\n") != std::string_view::npos;
 }
 
-// Whether the file's encoding holds the section, key and value as they are, where they stand:
-// GBK turns what it lacks into "?", and a byte kept undecoded joins the next one when the two
-// make a character (a lone lead byte at the end of a section name takes its "]").
+// A line break ends a line, and a NUL byte what it says.
+bool HasLineBreakOrNul(std::string_view s) {
+    return HasLineBreak(s) || s.find('\0') != std::string_view::npos;
+}
+
+// Valid UTF-8 without the code points that stand for bytes kept undecoded: text as the program
+// writes it, which every encoding holds.
+bool IsPlainText(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const vorlune::CodePoint c = vorlune::NextCodePoint(s, i);
+        const bool malformed = c.value == 0xFFFD && s.substr(i, 3) != "\xEF\xBF\xBD";
+        if (malformed || (c.value >= 0x10FF80 && c.value <= 0x10FFFF)) {
+            return false;
+        }
+        i += c.length;
+    }
+    return true;
+}
+
+// Whether the file holds the section, key and value as they are, where they stand: a byte kept
+// undecoded may join the next one when the two make a character (a lone lead byte at the end
+// of a section name takes its "]").
 bool Representable(const ProfileDocument& doc, const Write& w) {
     const std::string lines = "[" + std::string(w.section) + "]\r\n" + std::string(w.key) + "=" +
                               std::string(*w.value) + "\r\n";
@@ -87,15 +121,15 @@ bool Representable(const ProfileDocument& doc, const Write& w) {
            std::string(*w.value);
 }
 
-// Names and values that a file can hold so that they read back as written: a section name
-// without "]", a key without "=" that does not look like a comment or a section, a value that
-// is not quoted and has no blanks at its ends; none with a line break.
+// Names and values that a file can hold so that they read back as written: a key without "="
+// that does not look like a comment or a section, a value that is not quoted, no blanks at the
+// ends of any of them; none with a line break or a NUL byte.
 bool ReadsBackAsWritten(const ProfileDocument& doc, const Write& w) {
-    if (!w.value || HasLineBreak(w.section) || HasLineBreak(w.key) || HasLineBreak(*w.value)) {
+    if (!w.value || HasLineBreakOrNul(w.section) || HasLineBreakOrNul(w.key) ||
+        HasLineBreakOrNul(*w.value)) {
         return false;
     }
-    if (w.section.find(']') != std::string_view::npos || HasOuterBlank(w.section) ||
-        HasOuterBlank(w.key) || HasOuterBlank(*w.value)) {
+    if (HasOuterBlank(w.section) || HasOuterBlank(w.key) || HasOuterBlank(*w.value)) {
         return false;
     }
     if (w.key.empty() || w.key.find('=') != std::string_view::npos || w.key.front() == ';' ||
@@ -126,26 +160,41 @@ void CheckWrite(const ProfileDocument& doc, const Write& w) {
     }
     FUZZ_CHECK(*after != doc.Text());
 
-    // At most one old line goes (the key's, or a last line that gains its line end), at most
-    // three come (a line end, a section header and the key); all others stay byte for byte.
-    const std::vector<std::string_view> before = Lines(doc.Text());
-    const std::vector<std::string_view> now = Lines(*after);
+    // At most one old line goes (the key's, or a last line that gains its line end), and what
+    // comes instead holds at most three line ends (a line end, a section header and the key);
+    // all other bytes stay. Lines are compared as bytes: a line end may meet the one after
+    // it (CR and then LF), which changes no line's text.
+    const std::string_view old = doc.Text();
+    const std::string_view now = *after;
+    const std::vector<std::string_view> before = Lines(old);
     std::size_t same = 0;
-    while (same < before.size() && same < now.size() && before[same] == now[same]) {
+    std::size_t sameBytes = 0;
+    while (same < before.size() && now.substr(sameBytes).starts_with(before[same])) {
+        sameBytes += before[same].size();
         ++same;
     }
     std::size_t sameEnd = 0;
-    while (sameEnd < before.size() - same && sameEnd < now.size() - same &&
-           before[before.size() - 1 - sameEnd] == now[now.size() - 1 - sameEnd]) {
+    std::size_t sameEndBytes = 0;
+    while (sameEnd < before.size() - same) {
+        const std::string_view line = before[before.size() - 1 - sameEnd];
+        if (sameBytes + sameEndBytes + line.size() > now.size() ||
+            !now.substr(0, now.size() - sameEndBytes).ends_with(line)) {
+            break;
+        }
+        sameEndBytes += line.size();
         ++sameEnd;
     }
     FUZZ_CHECK(before.size() - same - sameEnd <= 1);
-    FUZZ_CHECK(now.size() - same - sameEnd <= 3);
+    FUZZ_CHECK(LineEndsIn(now.substr(sameBytes, now.size() - sameBytes - sameEndBytes)) <= 3);
 
     // The file as it is written and read again.
     const std::string bytes = doc.Encode(*after);
     const ProfileDocument reread = ProfileDocument::Parse(bytes);
-    FUZZ_CHECK(reread.Encoding() == doc.Encoding());
+    FUZZ_CHECK(reread.Encoding() == doc.Encoding() ||
+               (doc.Encoding() == TextEncoding::Gbk && reread.Encoding() == TextEncoding::Utf8Bom));
+    if (IsPlainText(w.section) && IsPlainText(w.key) && (!w.value || IsPlainText(*w.value))) {
+        FUZZ_CHECK(reread.Text() == *after);
+    }
     if (ReadsBackAsWritten(doc, w)) {
         FUZZ_CHECK(reread.Value(w.section, w.key) == std::string(*w.value));
         // Writing the same again changes nothing.
@@ -159,13 +208,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string_view rest(reinterpret_cast<const char*>(data), size);
     const std::optional<Write> write = TakeWrite(rest);
     const ProfileDocument doc = ProfileDocument::Parse(rest);
-    if (doc.Encoding() != TextEncoding::Utf16LeBom) {
+    if (doc.Encoding() != TextEncoding::Utf16LeBom && doc.Encoding() != TextEncoding::Utf16BeBom) {
         // UTF-16 cannot keep an odd byte or a lone surrogate; the other encodings keep all.
         FUZZ_CHECK(doc.Encode(doc.Text()) == rest);
     }
     if (write) {
         const std::optional<std::string> value = doc.Value(write->section, write->key);
-        if (value && doc.Encoding() != TextEncoding::Utf8Bom) {
+        if (value) {
             FUZZ_CHECK(vorlune::GbkByteLength(*value) <= ProfileDocument::kMaxValueBytes);
         }
         CheckWrite(doc, *write);

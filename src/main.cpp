@@ -51,9 +51,11 @@ int main(int argc, char** argv) {
     vorlune::MessageBoxPrompts prompts;
 
     // A second copy on the same user's settings and slots says so and leaves the first alone.
+    // Only a mark another copy holds means that; a mark that cannot be made at all is said in the
+    // status bar.
     vorlune::SingleInstance instance(::getuid(),
                                      living.dataFolder.empty() ? folder.Path() : living.dataFolder);
-    if (!instance.IsFirst()) {
+    if (instance.AnotherCopyRuns()) {
         prompts.Show({.text = "软件已经运行,请在右下角查看！", .caption = "友情提醒:"});
         return 0;
     }
@@ -89,6 +91,9 @@ int main(int argc, char** argv) {
                               .tray = tray,
                               .exit = programExit});
     app.OnMainWindowCreated();
+    if (!instance.IsFirst()) {
+        app.SayOtherCopiesUnchecked();
+    }
     app.ShowMainWindow();
     const int code = QApplication::exec();
     app.OnMainWindowDestroyed();

@@ -145,9 +145,13 @@ void Application::OnMainWindowCreated() {
     RestoreVolume();
     onTop_.Restore();
     if (!registry_.HotkeysAvailable()) {
-        window_.SetStatusText(
+        window_.AddStatusNotice(
             QStringLiteral("全局快捷键不可用：当前桌面不支持，只能用鼠标点击播放"));
     }
+}
+
+void Application::SayOtherCopiesUnchecked() {
+    window_.AddStatusNotice(QStringLiteral("无法检查是否已有一份软件在运行，本次照常启动"));
 }
 
 void Application::ShowMainWindow() {

@@ -81,6 +81,10 @@ class Application : public QObject {
     // The start-up sequence, in the order in which later steps read what earlier ones wrote.
     void OnMainWindowCreated();
     void ShowMainWindow();
+    // The single-instance mark could not be made (no file handles left, a sandbox without Unix
+    // sockets): nothing shows another copy, so the program runs and says in its status bar that
+    // none could be looked for.
+    void SayOtherCopiesUnchecked();
     // The main window is about to be destroyed: hotkeys released, sound stopped, output closed.
     void OnMainWindowDestroyed();
 

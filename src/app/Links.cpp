@@ -4,6 +4,7 @@
 #include <array>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 namespace vorlune {
 namespace {
@@ -97,6 +98,60 @@ std::optional<std::string> PercentDecoded(std::string_view text) {
     return decoded;
 }
 
+bool IsAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// A DNS name of two labels or more (letters, digits, "-", and any non-ASCII text for names in
+// other scripts) whose last label is a top-level domain, or an IPv4 address.
+bool IsHostName(std::string_view host) {
+    std::vector<std::string_view> labels;
+    for (std::size_t start = 0;;) {
+        const std::size_t dot = host.find('.', start);
+        labels.push_back(host.substr(start, dot == std::string_view::npos ? dot : dot - start));
+        if (dot == std::string_view::npos) {
+            break;
+        }
+        start = dot + 1;
+    }
+    if (labels.size() < 2) {
+        return false;
+    }
+    const auto allDigits = [](std::string_view label) {
+        return std::all_of(label.begin(), label.end(), IsAsciiDigit);
+    };
+    for (const std::string_view label : labels) {
+        const bool valid = std::all_of(label.begin(), label.end(), [](char c) {
+            return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '-' ||
+                   static_cast<unsigned char>(c) >= 0x80;
+        });
+        if (label.empty() || !valid || label.front() == '-' || label.back() == '-') {
+            return false;
+        }
+    }
+    if (std::all_of(labels.begin(), labels.end(), allDigits)) {
+        return labels.size() == 4 && std::all_of(labels.begin(), labels.end(),
+                                                 [](auto label) { return label.size() <= 3; });
+    }
+    const std::string_view top = labels.back();
+    return top.starts_with("xn--") ||
+           (top.size() >= 2 && std::none_of(top.begin(), top.end(),
+                                            [](char c) { return IsAsciiDigit(c) || c == '-'; }));
+}
+
+// "www.example.com/page": a host name, maybe with a port, and whatever follows it.
+bool IsHostAddress(std::string_view address) {
+    std::string_view host = address.substr(0, address.find_first_of("/?#"));
+    if (const std::size_t colon = host.find(':'); colon != std::string_view::npos) {
+        const std::string_view port = host.substr(colon + 1);
+        if (port.empty() || !std::all_of(port.begin(), port.end(), IsAsciiDigit)) {
+            return false;
+        }
+        host = host.substr(0, colon);
+    }
+    return IsHostName(host);
+}
+
 fs::path WithoutTrailingSeparator(fs::path path) {
     path = path.lexically_normal();
     if (!path.has_filename() && path.has_parent_path() && path != path.root_path()) {
@@ -129,6 +184,13 @@ std::optional<AddressTarget> LocalFile(const std::string& path, std::string_view
         return AddressTarget{AddressTarget::Kind::LocalFile, *inside};
     }
     return std::nullopt;
+}
+
+// A path as written in config.ini, "\" separators accepted.
+std::optional<AddressTarget> LocalPath(std::string_view address, std::string_view folder) {
+    std::string path(address);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return LocalFile(path, folder);
 }
 
 // "file:" followed by "//host/path", "///path" or "/path"; the host may only be this machine.
@@ -175,11 +237,13 @@ std::optional<AddressTarget> CheckAddress(std::string_view address,
     if (address.empty() || HasControlCharacters(address)) {
         return std::nullopt;
     }
+    // Written without a scheme, as a browser's address bar takes it.
+    if (IsHostAddress(address)) {
+        return AddressTarget{AddressTarget::Kind::Web, "http://" + std::string(address)};
+    }
     const std::optional<std::string_view> scheme = SchemeOf(address);
     if (!scheme) {
-        std::string path(address);
-        std::replace(path.begin(), path.end(), '\\', '/');
-        return LocalFile(path, programFolder);
+        return LocalPath(address, programFolder);
     }
     // One letter before the colon is a drive ("C:\..."): another system's disk, never inside
     // this program folder.
@@ -210,6 +274,15 @@ std::optional<AddressTarget> CheckAddress(std::string_view address,
 std::optional<AddressTarget> OpenableAddress(std::string_view address,
                                              std::string_view programFolder) {
     std::optional<AddressTarget> checked = CheckAddress(address, programFolder);
+    // A name that the program folder holds is that file, even where it reads like a host name
+    // ("run.sh"), so that it follows the rules of local files.
+    if (checked && checked->kind == AddressTarget::Kind::Web && IsHostAddress(Trimmed(address))) {
+        std::error_code error;
+        if (auto local = LocalPath(Trimmed(address), programFolder);
+            local && fs::symlink_status(local->target, error).type() != fs::file_type::not_found) {
+            checked = std::move(local);
+        }
+    }
     if (!checked || checked->kind == AddressTarget::Kind::Web) {
         return checked;
     }

@@ -26,14 +26,16 @@ struct AddressTarget {
     bool operator==(const AddressTarget&) const = default;
 };
 
-// The rule on the text alone: http, https and mailto addresses, and file paths or "file:"
-// addresses that lie inside `programFolder` once "." and ".." are resolved. Relative paths are
-// taken from the program folder; "\" separators are accepted.
+// The rule on the text alone: http, https and mailto addresses, a host address without a
+// scheme ("www.example.com/page") as an http address, and file paths or "file:" addresses that
+// lie inside `programFolder` once "." and ".." are resolved. Relative paths are taken from the
+// program folder; "\" separators are accepted.
 std::optional<AddressTarget> CheckAddress(std::string_view address, std::string_view programFolder);
 
 // CheckAddress, and for a local file also what is on disk: after following links it must still
 // lie inside the program folder and be a regular file of a document type (a page, text, PDF or
-// picture), never a program or script the desktop would run.
+// picture), never a program or script the desktop would run. A name without a scheme that the
+// program folder holds is taken as that file, not as a host.
 std::optional<AddressTarget> OpenableAddress(std::string_view address,
                                              std::string_view programFolder);
 

@@ -68,10 +68,17 @@ void MainWindow::SetStatusText(const QString& text) {
     statusLabel_->setText(text);
 }
 void MainWindow::ResetStatusText() {
-    statusLabel_->setText(QStringLiteral("准备就绪"));
+    // Standing notices (no global hotkeys, other copies unchecked) outlive passing texts.
+    statusLabel_->setText(notices_.isEmpty() ? QStringLiteral("准备就绪")
+                                             : notices_.join(QStringLiteral("；")));
 }
 QString MainWindow::StatusText() const {
     return statusLabel_->text();
+}
+
+void MainWindow::AddStatusNotice(const QString& text) {
+    notices_.append(text);
+    ResetStatusText();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCloseEvent>
+#include <QStringList>
 #include <QWidget>
 #include <array>
 
@@ -36,9 +37,12 @@ class MainWindow : public QWidget {
     // The spectrum panel takes the place of the placeholder.
     void SetSpectrumPanel(QWidget* panel);
     [[nodiscard]] QWidget* SpectrumPanel() const { return spectrum_; }
+    // A standing notice (no global hotkeys, no look for another copy) takes the place of the
+    // status text; a later one joins those shown.
+    void AddStatusNotice(const QString& text);
 
     void SetStatusText(const QString& text);
-    // Back to the text it starts with.
+    // Back to the standing notices, or the text it starts with when there are none.
     void ResetStatusText();
     [[nodiscard]] QString StatusText() const;
 
@@ -62,6 +66,7 @@ class MainWindow : public QWidget {
     BottomLine* bottom_;
     QStatusBar* statusBar_;
     QLabel* statusLabel_;
+    QStringList notices_;
 };
 
 }  // namespace vorlune

@@ -4,6 +4,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstddef>
 #include <cstring>
 #include <functional>
@@ -24,6 +25,7 @@ SingleInstance::SingleInstance(unsigned user, const std::string& dataFolder) {
     const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
     fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd_ >= 0 && ::bind(fd_, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
+        anotherCopyRuns_ = errno == EADDRINUSE;
         ::close(fd_);
         fd_ = -1;
     }

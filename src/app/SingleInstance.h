@@ -15,12 +15,16 @@ class SingleInstance {
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
-    // true in the first copy; false when another copy of this user on the same data folder
-    // holds the mark.
+    // true in the first copy: the mark is this copy's.
     [[nodiscard]] bool IsFirst() const { return fd_ >= 0; }
+    // true when another copy from the same path holds the mark. Only then is this a second
+    // copy: when the mark cannot be made for any other reason (no file handles left, a sandbox
+    // without Unix sockets), nothing is known of other copies.
+    [[nodiscard]] bool AnotherCopyRuns() const { return anotherCopyRuns_; }
 
   private:
     int fd_ = -1;
+    bool anotherCopyRuns_ = false;
 };
 
 }  // namespace vorlune

@@ -246,12 +246,17 @@ std::string Utf8FromEscapes(std::string_view utf8) {
     return out;
 }
 
-std::string Utf16LeToUtf8(std::string_view bytes) {
+namespace {
+
+enum class Endian { Little, Big };
+
+std::string Utf16ToUtf8(std::string_view bytes, Endian endian) {
     std::string out;
     out.reserve(bytes.size());
     const auto unit = [&](std::size_t i) -> char32_t {
-        return static_cast<unsigned char>(bytes[i]) |
-               (static_cast<unsigned char>(bytes[i + 1]) << 8);
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        return endian == Endian::Little ? (first | (second << 8)) : ((first << 8) | second);
     };
     const std::size_t n = bytes.size() / 2 * 2;
     for (std::size_t i = 0; i < n; i += 2) {
@@ -272,12 +277,14 @@ std::string Utf16LeToUtf8(std::string_view bytes) {
     return out;
 }
 
-std::string Utf8ToUtf16Le(std::string_view utf8) {
+std::string Utf8ToUtf16(std::string_view utf8, Endian endian) {
     std::string out;
     out.reserve(utf8.size() * 2);
     const auto put = [&](char32_t u) {
-        out += static_cast<char>(u & 0xFF);
-        out += static_cast<char>(u >> 8);
+        const auto low = static_cast<char>(u & 0xFF);
+        const auto high = static_cast<char>(u >> 8);
+        out += endian == Endian::Little ? low : high;
+        out += endian == Endian::Little ? high : low;
     };
     for (std::size_t i = 0; i < utf8.size();) {
         const CodePoint c = NextCodePoint(utf8, i);
@@ -291,6 +298,24 @@ std::string Utf8ToUtf16Le(std::string_view utf8) {
         }
     }
     return out;
+}
+
+}  // namespace
+
+std::string Utf16LeToUtf8(std::string_view bytes) {
+    return Utf16ToUtf8(bytes, Endian::Little);
+}
+
+std::string Utf8ToUtf16Le(std::string_view utf8) {
+    return Utf8ToUtf16(utf8, Endian::Little);
+}
+
+std::string Utf16BeToUtf8(std::string_view bytes) {
+    return Utf16ToUtf8(bytes, Endian::Big);
+}
+
+std::string Utf8ToUtf16Be(std::string_view utf8) {
+    return Utf8ToUtf16(utf8, Endian::Big);
 }
 
 }  // namespace vorlune

@@ -60,10 +60,12 @@ bool IsUndecodedByte(char32_t cp);
 std::string Utf8WithEscapes(std::string_view bytes);
 std::string Utf8FromEscapes(std::string_view utf8);
 
-// UTF-16 little endian (without byte-order mark) to and from UTF-8. An unpaired surrogate reads
-// as U+FFFD.
+// UTF-16 little or big endian (without byte-order mark) to and from UTF-8. An unpaired
+// surrogate reads as U+FFFD.
 std::string Utf16LeToUtf8(std::string_view bytes);
 std::string Utf8ToUtf16Le(std::string_view utf8);
+std::string Utf16BeToUtf8(std::string_view bytes);
+std::string Utf8ToUtf16Be(std::string_view utf8);
 
 // One code point of UTF-8 text: its value (U+FFFD for a malformed sequence) and its length in
 // bytes (at least 1).

@@ -7,6 +7,7 @@ namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r';
@@ -49,31 +50,40 @@ bool EqualFolded(std::string_view a, std::string_view folded) {
     return true;
 }
 
+// What a line says: its text up to a NUL byte, without the blanks around it.
+std::string_view Content(std::string_view line) {
+    return Trim(line.substr(0, line.find('\0')));
+}
+
+// A header runs from "[" to the last "]" on the line; a "[" without any "]" opens nothing.
 std::optional<std::string_view> SectionNameOf(std::string_view line) {
-    line = Trim(line);
+    line = Content(line);
     if (line.empty() || line.front() != '[') {
         return std::nullopt;
     }
-    line.remove_prefix(1);
-    const std::size_t close = line.find(']');
-    return Trim(close == std::string_view::npos ? line : line.substr(0, close));
+    const std::size_t close = line.rfind(']');
+    if (close == std::string_view::npos) {
+        return std::nullopt;
+    }
+    return Trim(line.substr(1, close - 1));
 }
 
+// A key without "=" has no value: it reads as missing, yet a write or delete of it finds it.
 struct KeyLine {
     std::string_view key;
-    std::string_view value;
+    std::optional<std::string_view> value;
 };
 
 std::optional<KeyLine> KeyLineOf(std::string_view line) {
-    line = Trim(line);
-    if (line.empty() || line.front() == ';' || line.front() == '[') {
+    const std::string_view content = Content(line);
+    if (content.empty() || content.front() == ';' || SectionNameOf(content)) {
         return std::nullopt;
     }
-    const std::size_t eq = line.find('=');
+    const std::size_t eq = content.find('=');
     if (eq == std::string_view::npos) {
-        return std::nullopt;
+        return KeyLine{content, std::nullopt};
     }
-    return KeyLine{Trim(line.substr(0, eq)), Trim(line.substr(eq + 1))};
+    return KeyLine{Trim(content.substr(0, eq)), Trim(content.substr(eq + 1))};
 }
 
 std::string_view Unquote(std::string_view v) {
@@ -94,21 +104,6 @@ std::string OneLine(std::string_view s) {
     return out;
 }
 
-std::string_view CutUtf8Bytes(std::string_view text, std::size_t maxBytes) {
-    std::size_t bytes = 0;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const CodePoint c = NextCodePoint(text, i);
-        const std::size_t len = IsUndecodedByte(c.value) ? 1 : c.length;
-        if (bytes + len > maxBytes) {
-            break;
-        }
-        bytes += len;
-        i += c.length;
-    }
-    return text.substr(0, i);
-}
-
 }  // namespace
 
 ProfileDocument ProfileDocument::Parse(std::string_view bytes, const GbkCodec& codec) {
@@ -117,6 +112,9 @@ ProfileDocument ProfileDocument::Parse(std::string_view bytes, const GbkCodec& c
     }
     if (bytes.starts_with(kUtf16LeBom)) {
         return FromText(Utf16LeToUtf8(bytes.substr(kUtf16LeBom.size())), TextEncoding::Utf16LeBom);
+    }
+    if (bytes.starts_with(kUtf16BeBom)) {
+        return FromText(Utf16BeToUtf8(bytes.substr(kUtf16BeBom.size())), TextEncoding::Utf16BeBom);
     }
     return FromText(GbkToUtf8(bytes, codec), TextEncoding::Gbk, codec);
 }
@@ -134,30 +132,36 @@ ProfileDocument ProfileDocument::FromText(std::string text, TextEncoding encodin
 std::string ProfileDocument::Encode(std::string_view text) const {
     switch (encoding_) {
         case TextEncoding::Utf8Bom:
-            return std::string(kUtf8Bom) + Utf8FromEscapes(text);
+            break;
         case TextEncoding::Utf16LeBom:
             return std::string(kUtf16LeBom) + Utf8ToUtf16Le(text);
+        case TextEncoding::Utf16BeBom:
+            return std::string(kUtf16BeBom) + Utf8ToUtf16Be(text);
         case TextEncoding::Gbk:
+            // Nothing written may be lost: text GBK cannot hold turns the file into UTF-8.
+            if (std::string gbk = Utf8ToGbk(text, *codec_); GbkToUtf8(gbk, *codec_) == text) {
+                return gbk;
+            }
             break;
     }
-    return Utf8ToGbk(text, *codec_);
+    return std::string(kUtf8Bom) + Utf8FromEscapes(text);
 }
 
 void ProfileDocument::Index() {
     lines_.clear();
     sections_.clear();
     firstSection_.clear();
+    // A line ends with CR LF, LF, or CR alone (old Mac files).
     std::size_t pos = 0;
     while (pos < text_.size()) {
-        const std::size_t nl = text_.find('\n', pos);
-        if (nl == std::string::npos) {
+        const std::size_t end = text_.find_first_of("\r\n", pos);
+        if (end == std::string::npos) {
             lines_.push_back({pos, text_.size() - pos, 0});
             break;
         }
-        const bool crlf = nl > pos && text_[nl - 1] == '\r';
-        const std::size_t length = nl - pos - (crlf ? 1 : 0);
-        lines_.push_back({pos, length, crlf ? 2U : 1U});
-        pos = nl + 1;
+        const bool crlf = text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n';
+        lines_.push_back({pos, end - pos, crlf ? 2U : 1U});
+        pos = end + (crlf ? 2 : 1);
     }
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         if (const auto name = SectionNameOf(LineText(i))) {
@@ -196,20 +200,18 @@ std::optional<std::string> ProfileDocument::Value(std::string_view section,
     if (!line) {
         return std::nullopt;
     }
-    const std::string_view value = Unquote(KeyLineOf(LineText(*line))->value);
-    if (encoding_ == TextEncoding::Utf8Bom) {
-        return std::string(CutUtf8Bytes(value, kMaxValueBytes));
+    const std::optional<std::string_view> value = KeyLineOf(LineText(*line))->value;
+    if (!value) {
+        return std::nullopt;
     }
-    return std::string(CutToGbkBytes(value, kMaxValueBytes, *codec_));
+    // Cut as the system's code page holds the value, whichever encoding the file has.
+    return std::string(CutToGbkBytes(Unquote(*value), kMaxValueBytes, *codec_));
 }
 
 std::string_view ProfileDocument::LineEnding() const {
     for (const LineSpan& line : lines_) {
-        if (line.eolLength == 2) {
-            return "\r\n";
-        }
-        if (line.eolLength == 1) {
-            return "\n";
+        if (line.eolLength != 0) {
+            return std::string_view(text_).substr(line.start + line.length, line.eolLength);
         }
     }
     return "\r\n";
@@ -251,7 +253,8 @@ std::optional<std::string> ProfileDocument::TextAfterWrite(
             return splice(span.start, span.length + span.eolLength, "");
         }
         // Unchanged when the value already reads back, or the line would be written as it is.
-        if (KeyLineOf(LineText(*found))->value == *newValue || LineText(*found) == keyLine) {
+        if (KeyLineOf(LineText(*found))->value == std::string_view(*newValue) ||
+            LineText(*found) == keyLine) {
             return std::nullopt;
         }
         return splice(span.start, span.length, keyLine);

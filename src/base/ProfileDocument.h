@@ -11,14 +11,19 @@
 
 namespace vorlune {
 
-enum class TextEncoding { Gbk, Utf8Bom, Utf16LeBom };
+enum class TextEncoding { Gbk, Utf8Bom, Utf16LeBom, Utf16BeBom };
 
 // The parsed content of one INI file with the reading and writing rules of the Windows
 // profile-string functions the stored files were made with:
+// - lines end with CR LF, LF or CR alone, and a NUL byte ends what a line says;
+// - a section header runs from "[" to the last "]" on its line; a line starting with "[" that
+//   has no "]" belongs to the section before it, as a key;
 // - section and key names match regardless of ASCII case, with blanks around them dropped;
 // - lines beginning with ";" are comments; the first of duplicated sections or keys wins;
+// - a line without "=" is a key without a value: it reads as missing, and a write or a delete
+//   of its name takes that line;
 // - a value loses the blanks around it and one matching pair of enclosing quotes, and is cut
-//   to 10,239 bytes before a character rather than through it;
+//   to 10,239 bytes of the system's code page before a character rather than through it;
 // - a write keeps every line it does not change byte for byte (comments, order, line ends).
 // The text is held as UTF-8 (see GbkText.h for how undecodable bytes survive); a GBK file is
 // read and written with the codec it was parsed with.
@@ -41,7 +46,9 @@ class ProfileDocument {
 
     const std::string& Text() const { return text_; }
     TextEncoding Encoding() const { return encoding_; }
-    // The file's bytes for a text in this document's encoding, byte-order mark included.
+    // The file's bytes for a text in this document's encoding, byte-order mark included. A GBK
+    // file that cannot hold the text as it is becomes UTF-8 with a byte-order mark, every line
+    // keeping its text, so that nothing written is lost.
     std::string Encode(std::string_view text) const;
 
   private:

@@ -5,9 +5,9 @@
 
 namespace vorlune {
 
-// One key going down or up anywhere on the desktop. The code is a Windows virtual-key code;
-// modifier keys come with their left/right-specific codes (160-165) and the Windows keys as 91
-// and 92.
+// One key going down or up anywhere on the desktop. The code is a Windows virtual-key code, or
+// 0 for a key that has none; modifier keys come with their left/right-specific codes (160-165)
+// and the Windows keys as 91 and 92.
 struct KeyEvent {
     std::int32_t virtualKey = 0;
     bool pressed = false;

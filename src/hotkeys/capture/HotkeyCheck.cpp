@@ -7,7 +7,7 @@ namespace vorlune {
 HotkeyCheckResult CheckCapturedHotkey(const HotkeyCheckInput& in) {
     const std::string captured(in.captured);
     const std::string triggered = StoredToDisplay(in.lastTriggeredHotkey);
-    if (triggered.empty() || captured != triggered) {
+    if (captured != triggered) {
         return {"当前热键[" + captured + "]未被使用，可注册为热键。", true};
     }
     const std::string name(in.lastTriggeredName);

@@ -23,8 +23,9 @@ struct HotkeyCheckInput {
 };
 
 // The captured text is free unless it equals the hotkey of the slot triggered last; then it is
-// either the edited slot's own hotkey or taken by that slot. A slot triggered without a hotkey
-// takes nothing, so an empty record never makes a capture look taken.
+// either the edited slot's own hotkey or taken by that slot. Both empty count as equal: a key
+// without a name (Tab, Print Screen) captures nothing that could be applied, so a click on
+// "应用" cannot clear the slot's hotkey by mistake.
 HotkeyCheckResult CheckCapturedHotkey(const HotkeyCheckInput& in);
 
 // The display form of a slot's stored hotkey as the check compares it: the modifier part, "+"

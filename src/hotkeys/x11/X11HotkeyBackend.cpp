@@ -1,9 +1,6 @@
 #include "hotkeys/x11/X11HotkeyBackend.h"
 
 #include <algorithm>
-#include <set>
-
-#include "hotkeys/x11/VirtualKeySymbols.h"
 
 namespace vorlune {
 namespace {
@@ -11,6 +8,47 @@ namespace {
 constexpr std::uint16_t kShift = XCB_MOD_MASK_SHIFT;
 constexpr std::uint16_t kControl = XCB_MOD_MASK_CONTROL;
 constexpr std::uint16_t kCapsLock = XCB_MOD_MASK_LOCK;
+
+// The flag a key sets while held down, generic or left/right-specific; 0 for other keys.
+std::uint32_t ModifierFlagOf(std::int32_t virtualKey) {
+    switch (virtualKey) {
+        case 16:
+        case 160:
+        case 161:
+            return kModShift;
+        case 17:
+        case 162:
+        case 163:
+            return kModControl;
+        case 18:
+        case 164:
+        case 165:
+            return kModAlt;
+        case 91:
+        case 92:
+            return kModWin;
+        default:
+            return 0;
+    }
+}
+
+// Whether a watched key is the key of a hotkey: the same code, or the left or right key of a
+// generic Shift, Ctrl or Alt.
+bool IsKeyOf(std::int32_t hotkeyKey, std::int32_t watchedKey) {
+    if (hotkeyKey == watchedKey) {
+        return true;
+    }
+    switch (hotkeyKey) {
+        case 16:
+            return watchedKey == 160 || watchedKey == 161;
+        case 17:
+            return watchedKey == 162 || watchedKey == 163;
+        case 18:
+            return watchedKey == 164 || watchedKey == 165;
+        default:
+            return false;
+    }
+}
 
 }  // namespace
 
@@ -24,7 +62,7 @@ X11HotkeyBackend::~X11HotkeyBackend() {
     connection_->SetEventHandler(nullptr);
     EndBatch();
     for (const auto& [id, held] : held_) {
-        UngrabKeys(held.keycodes, held.modifiers);
+        LetGo(held);
     }
     xcb_flush(connection_->Get());
 }
@@ -57,13 +95,8 @@ X11HotkeyBackend::Held X11HotkeyBackend::Resolve(HotkeyCombination combination) 
     Held held;
     held.combination = combination;
     held.modifiers = XModifiers(combination.modifiers);
-    std::set<xcb_keycode_t> keycodes;
-    for (std::uint32_t keysym : KeysymsForVirtualKey(combination.key)) {
-        for (xcb_keycode_t keycode : keymap_.KeycodesFor(keysym)) {
-            keycodes.insert(keycode);
-        }
-    }
-    held.keycodes.assign(keycodes.begin(), keycodes.end());
+    held.keycodes = keymap_.KeycodesForVirtualKey(combination.key);
+    held.watched = ModifierFlagOf(combination.key) != 0;
     return held;
 }
 
@@ -85,7 +118,7 @@ bool X11HotkeyBackend::Grab(std::int32_t id, HotkeyCombination combination) {
     if (held.keycodes.empty() || HeldByThisProgram(held.keycodes, held.modifiers)) {
         return false;
     }
-    if (!GrabKeys(held.keycodes, held.modifiers)) {
+    if (held.watched ? !WatchModifierKeys(true) : !GrabKeys(held.keycodes, held.modifiers)) {
         return false;
     }
     held_.emplace(id, std::move(held));
@@ -97,9 +130,12 @@ void X11HotkeyBackend::Release(std::int32_t id) {
     if (it == held_.end()) {
         return;
     }
-    UngrabKeys(it->second.keycodes, it->second.modifiers);
-    xcb_flush(connection_->Get());
+    LetGo(it->second);
     held_.erase(it);
+    if (std::none_of(held_.begin(), held_.end(), [](const auto& h) { return h.second.watched; })) {
+        WatchModifierKeys(false);
+    }
+    xcb_flush(connection_->Get());
 }
 
 void X11HotkeyBackend::SendGrabs(const Held& keys, std::vector<xcb_void_cookie_t>& cookies) {
@@ -153,8 +189,9 @@ void X11HotkeyBackend::BeginBatch(std::span<const HotkeyCombination> combination
             continue;
         }
         Held keys = Resolve(combination);
-        // Held already, or sharing an X key with one that is: left to the Grab call.
-        if (keys.keycodes.empty() || HeldByThisProgram(keys.keycodes, keys.modifiers)) {
+        // Held already, sharing an X key with one that is, or watched: left to the Grab call.
+        if (keys.keycodes.empty() || keys.watched ||
+            HeldByThisProgram(keys.keycodes, keys.modifiers)) {
             continue;
         }
         Prefetched& entry = batch_[key];
@@ -192,6 +229,23 @@ void X11HotkeyBackend::UngrabKeys(const std::vector<xcb_keycode_t>& keycodes,
                            static_cast<std::uint16_t>(modifiers | variant));
         }
     }
+}
+
+void X11HotkeyBackend::LetGo(const Held& held) {
+    if (!held.watched) {
+        UngrabKeys(held.keycodes, held.modifiers);
+    }
+}
+
+bool X11HotkeyBackend::WatchModifierKeys(bool on) {
+    if (on && !watchingKeys_) {
+        watchingKeys_ = modifierKeys_.Start([this](const KeyEvent& event) { OnWatchedKey(event); });
+    } else if (!on && watchingKeys_) {
+        modifierKeys_.Stop();
+        watchingKeys_ = false;
+        downKeys_.clear();
+    }
+    return watchingKeys_ == on;
 }
 
 bool X11HotkeyBackend::HeldByThisProgram(const std::vector<xcb_keycode_t>& keycodes,
@@ -244,8 +298,33 @@ void X11HotkeyBackend::OnKeyPress(xcb_keycode_t keycode, std::uint16_t state) {
     const std::uint16_t relevant = kShift | kControl | keymap_.AltMask() | keymap_.SuperMask();
     const std::uint16_t modifiers = state & relevant;
     for (const auto& [id, held] : held_) {
-        if (held.modifiers == modifiers &&
+        if (!held.watched && held.modifiers == modifiers &&
             std::find(held.keycodes.begin(), held.keycodes.end(), keycode) != held.keycodes.end()) {
+            const std::int32_t firedId = id;
+            if (fired_) {
+                fired_(firedId);  // may change held_; the loop ends here
+            }
+            return;
+        }
+    }
+}
+
+void X11HotkeyBackend::OnWatchedKey(const KeyEvent& event) {
+    if (!event.pressed) {
+        downKeys_.erase(event.virtualKey);
+        return;
+    }
+    // The modifiers are the other modifier keys held down.
+    std::uint32_t modifiers = 0;
+    for (std::int32_t down : downKeys_) {
+        if (down != event.virtualKey) {
+            modifiers |= ModifierFlagOf(down);
+        }
+    }
+    downKeys_.insert(event.virtualKey);
+    for (const auto& [id, held] : held_) {
+        if (held.watched && held.combination.modifiers == modifiers &&
+            IsKeyOf(held.combination.key, event.virtualKey)) {
             const std::int32_t firedId = id;
             if (fired_) {
                 fired_(firedId);  // may change held_; the loop ends here
@@ -258,14 +337,15 @@ void X11HotkeyBackend::OnKeyPress(xcb_keycode_t keycode, std::uint16_t state) {
 void X11HotkeyBackend::RegrabAfterMappingChange() {
     EndBatch();
     for (const auto& [id, held] : held_) {
-        UngrabKeys(held.keycodes, held.modifiers);
+        LetGo(held);
     }
     keymap_.Load(connection_->Get());
     // Keys that no longer exist stay held by their id without keys, so they fire nothing
     // until the next registration.
     for (auto& [id, held] : held_) {
         Held fresh = Resolve(held.combination);
-        if (fresh.keycodes.empty() || !GrabKeys(fresh.keycodes, fresh.modifiers)) {
+        if (fresh.keycodes.empty() ||
+            (!fresh.watched && !GrabKeys(fresh.keycodes, fresh.modifiers))) {
             fresh.keycodes.clear();
         }
         held = std::move(fresh);

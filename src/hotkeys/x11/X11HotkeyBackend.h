@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "hotkeys/HotkeyBackend.h"
+#include "hotkeys/x11/X11KeyWatcher.h"
 #include "hotkeys/x11/X11Keymap.h"
 #include "hotkeys/x11/XcbConnection.h"
 
@@ -15,7 +17,11 @@ namespace vorlune {
 
 // Global hotkeys as passive key grabs on the root window. Like the system hotkeys of Windows,
 // a combination fires only with exactly its modifiers held (CapsLock and NumLock aside) and
-// fires again on every auto-repeat.
+// fires again on every auto-repeat. A hotkey on a modifier key (Win键, Ctrl+Shift键) is not
+// grabbed: while a grabbed key is held, the server sends every other key to the grabbing
+// program, so Win+E would stop working for the desktop and typed keys would be lost. Such a
+// hotkey watches the keys instead (as the capture does, through XInput 2 raw key events) and
+// fires when its key goes down while exactly its modifiers are held by other keys.
 class X11HotkeyBackend final : public HotkeyBackend {
   public:
     explicit X11HotkeyBackend(std::unique_ptr<XcbConnection> connection);
@@ -33,6 +39,7 @@ class X11HotkeyBackend final : public HotkeyBackend {
         HotkeyCombination combination;
         std::uint16_t modifiers = 0;  // X modifier bits of the combination
         std::vector<xcb_keycode_t> keycodes;
+        bool watched = false;  // a modifier key: watched, never grabbed
     };
 
     // A combination grabbed ahead by BeginBatch, waiting for its Grab call.
@@ -51,6 +58,10 @@ class X11HotkeyBackend final : public HotkeyBackend {
     // Whether any of the requests failed; one round trip for all of them.
     bool AnyRefused(const std::vector<xcb_void_cookie_t>& cookies);
     void UngrabKeys(const std::vector<xcb_keycode_t>& keycodes, std::uint16_t modifiers);
+    void LetGo(const Held& held);
+    // Keys are watched while some hotkey on a modifier key is held; false when they cannot be.
+    bool WatchModifierKeys(bool on);
+    void OnWatchedKey(const KeyEvent& event);
     [[nodiscard]] bool HeldByThisProgram(const std::vector<xcb_keycode_t>& keycodes,
                                          std::uint16_t modifiers) const;
     [[nodiscard]] Held Resolve(HotkeyCombination combination) const;
@@ -63,6 +74,11 @@ class X11HotkeyBackend final : public HotkeyBackend {
     std::map<std::int32_t, Held> held_;
     std::map<std::pair<std::uint32_t, std::int32_t>, Prefetched> batch_;
     FiredHandler fired_;
+    // A connection of its own: while a grab of ours is active, the server sends the grabbing
+    // connection no raw key events, and the release of a modifier would go unseen.
+    X11KeyWatcher modifierKeys_;
+    bool watchingKeys_ = false;
+    std::set<std::int32_t> downKeys_;  // since the watching began
 };
 
 }  // namespace vorlune

@@ -5,7 +5,6 @@
 #include <QTimer>
 
 #include "hotkeys/x11/RawInputEvents.h"
-#include "hotkeys/x11/VirtualKeySymbols.h"
 
 namespace vorlune {
 
@@ -76,12 +75,11 @@ void X11KeyWatcher::OnEvent(const xcb_generic_event_t& event) {
     } else if (down_.erase(keycode) == 0) {
         return;
     }
-    const std::int32_t virtualKey = VirtualKeyForKeysym(
-        WatchedKeysym(keymap_.KeysymAt(keycode, 0), keymap_.KeysymAt(keycode, 1)));
-    if (virtualKey != 0 && handler_) {
+    // A key without any virtual-key code is reported as code 0: it still writes the capture.
+    if (handler_) {
         // A copy: the handler may stop the watcher.
         Handler handler = handler_;
-        handler({virtualKey, pressed});
+        handler({keymap_.VirtualKeyAt(keycode), pressed});
     }
 }
 

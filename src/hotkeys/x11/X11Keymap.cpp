@@ -2,9 +2,25 @@
 
 #include <X11/keysym.h>
 
+#include <set>
+
+#include "hotkeys/x11/VirtualKeySymbols.h"
 #include "hotkeys/x11/XcbConnection.h"
 
 namespace vorlune {
+namespace {
+
+// F13-F24 on the PC keyboard of X servers with evdev keycodes (Xvfb's among them).
+constexpr xcb_keycode_t kF13Keycode = 191;
+constexpr std::int32_t kF13 = 124;
+constexpr std::int32_t kF24 = 135;
+
+std::int32_t VirtualKeyOfPcKeycode(xcb_keycode_t keycode) {
+    const int f = keycode - kF13Keycode;
+    return f >= 0 && f <= kF24 - kF13 ? kF13 + f : 0;
+}
+
+}  // namespace
 
 bool X11Keymap::Load(xcb_connection_t* connection) {
     const xcb_setup_t* setup = xcb_get_setup(connection);
@@ -59,6 +75,34 @@ std::vector<xcb_keycode_t> X11Keymap::KeycodesFor(std::uint32_t keysym) const {
         }
     }
     return found;
+}
+
+bool X11Keymap::HasKeycode(xcb_keycode_t keycode) const {
+    return keysymsPerKeycode_ != 0 && keycode >= minKeycode_ &&
+           static_cast<std::size_t>(keycode - minKeycode_) <
+               keysyms_.size() / static_cast<std::size_t>(keysymsPerKeycode_);
+}
+
+std::int32_t X11Keymap::VirtualKeyAt(xcb_keycode_t keycode) const {
+    const std::int32_t byKeysym =
+        VirtualKeyForKeysym(WatchedKeysym(KeysymAt(keycode, 0), KeysymAt(keycode, 1)));
+    return byKeysym != 0 ? byKeysym : VirtualKeyOfPcKeycode(keycode);
+}
+
+std::vector<xcb_keycode_t> X11Keymap::KeycodesForVirtualKey(std::int32_t virtualKey) const {
+    std::set<xcb_keycode_t> keycodes;
+    for (std::uint32_t keysym : KeysymsForVirtualKey(virtualKey)) {
+        for (xcb_keycode_t keycode : KeycodesFor(keysym)) {
+            keycodes.insert(keycode);
+        }
+    }
+    if (virtualKey >= kF13 && virtualKey <= kF24) {
+        const auto keycode = static_cast<xcb_keycode_t>(kF13Keycode + (virtualKey - kF13));
+        if (HasKeycode(keycode) && VirtualKeyAt(keycode) == virtualKey) {
+            keycodes.insert(keycode);
+        }
+    }
+    return {keycodes.begin(), keycodes.end()};
 }
 
 std::uint16_t X11Keymap::ModifierMaskOf(std::uint32_t keysym, std::uint16_t fallback) const {

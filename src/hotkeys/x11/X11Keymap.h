@@ -19,11 +19,20 @@ class X11Keymap {
     [[nodiscard]] std::vector<xcb_keycode_t> KeycodesFor(std::uint32_t keysym) const;
     [[nodiscard]] std::uint32_t KeysymAt(xcb_keycode_t keycode, int column) const;
 
+    // The virtual key a keycode stands for: that of its keysym, or, when its keysyms name no
+    // virtual key, that of the key the PC keyboard has at this keycode. The stock keymaps give
+    // the keycodes of F13-F24 (191-202) XF86 keysyms or none, so those keys come by keycode.
+    // 0 for a key without any virtual-key code.
+    [[nodiscard]] std::int32_t VirtualKeyAt(xcb_keycode_t keycode) const;
+    // Every keycode that stands for the virtual key, by keysym or by keycode as above.
+    [[nodiscard]] std::vector<xcb_keycode_t> KeycodesForVirtualKey(std::int32_t virtualKey) const;
+
     [[nodiscard]] std::uint16_t NumLockMask() const { return numLockMask_; }
     [[nodiscard]] std::uint16_t AltMask() const { return altMask_; }
     [[nodiscard]] std::uint16_t SuperMask() const { return superMask_; }
 
   private:
+    [[nodiscard]] bool HasKeycode(xcb_keycode_t keycode) const;
     [[nodiscard]] std::uint16_t ModifierMaskOf(std::uint32_t keysym, std::uint16_t fallback) const;
 
     xcb_keycode_t minKeycode_ = 0;

@@ -27,7 +27,8 @@ using namespace std::chrono_literals;
 const std::string kConfig = std::string(test::kPlainConfig) + "[音效快键控制]\n值=Ctrl｜F10键\n";
 
 constexpr char kSlotList[] =
-    "[音效1]\n名称=Tone\ndz=音效1｜[取运行目录]\\Sounds\\Common\\tone.wav\nkjj=Ctrl｜F1键\n";
+    "[音效1]\n名称=Tone\ndz=音效1｜[取运行目录]\\Sounds\\Common\\tone.wav\nkjj=Ctrl｜F1键\n"
+    "[音效2]\n名称=Win\ndz=音效2｜[取运行目录]\\Sounds\\Common\\tone.wav\nkjj=Win键\n";
 
 bool HeardTone(const test::SinkRecorder& sink, std::size_t from) {
     const test::Heard heard = test::Loudest(sink.Left(), from);
@@ -70,6 +71,15 @@ TEST(HotkeyE2e, SlotHotkeyPlaysWhileAnotherWindowHasTheFocusAndTheMasterSwitchTu
 
     EXPECT_TRUE(SlotHotkeyPlays(program, sink)) << program.Log();
     EXPECT_EQ(other.PressesOf(XK_F1), 0U) << "the program's grab takes ctrl+F1";
+
+    // A hotkey on the bare Windows key plays its slot and takes no key from the others: Win+E
+    // still reaches the focused window.
+    std::this_thread::sleep_for(1200ms);
+    const std::size_t winMark = sink.FramesSoFar();
+    ASSERT_TRUE(test::Run("xdotool keydown Super_L key e keyup Super_L"));
+    EXPECT_TRUE(test::WaitFor([&] { return HeardTone(sink, winMark); }, 4s));
+    EXPECT_TRUE(test::WaitFor([&] { return other.PressesOf(XK_e) == 1; }, 2s));
+    EXPECT_NE(other.PressesReceived().back().state & XCB_MOD_MASK_4, 0);
 
     // The master-switch hotkey turns slot hotkeys off: ctrl+F1 is released to the focused
     // window and plays nothing.

@@ -763,17 +763,21 @@ TEST_F(StreamerSession, MinimiseHidesToTheTrayWhereHotkeysStillWork) {
         << "," << shown.y << ")";
 }
 
+// Another start of the program the session runs, from the same folder, as a user starts it.
+ChildProcess::Options AnotherStart(const std::string& folder, const std::string& log) {
+    return {.outputPath = folder + "/" + log,
+            .stderrToo = true,
+            .environment = {{"XDG_RUNTIME_DIR", folder + "/runtime"},
+                            {"XDG_CACHE_HOME", folder + "/cache"},
+                            {"SDL_AUDIODRIVER", "pulseaudio"},
+                            {"QT_QPA_PLATFORM", std::nullopt}}};
+}
+
 TEST_F(StreamerSession, SecondCopyIsRefusedAndTheFirstKeepsRunning) {
     const auto before = S().Wm().PlaceOf(S().MainId());
     ASSERT_TRUE(before && before->viewable) << "the first copy's window must show to begin with";
     const std::string folder = S().Folder();
-    ChildProcess second({P().File("vorlune")},
-                        {.outputPath = folder + "/second.log",
-                         .stderrToo = true,
-                         .environment = {{"XDG_RUNTIME_DIR", folder + "/runtime"},
-                                         {"XDG_CACHE_HOME", folder + "/cache"},
-                                         {"SDL_AUDIODRIVER", "pulseaudio"},
-                                         {"QT_QPA_PLATFORM", std::nullopt}}});
+    ChildProcess second({P().File("vorlune")}, AnotherStart(folder, "second.log"));
     ASSERT_TRUE(second.Started());
     const std::optional<std::string> box = WaitForWindowTitled(second.Pid(), "友情提醒:", 15s);
     ASSERT_TRUE(box) << ReadFileBytes(folder + "/second.log");
@@ -782,6 +786,22 @@ TEST_F(StreamerSession, SecondCopyIsRefusedAndTheFirstKeepsRunning) {
     EXPECT_TRUE(P().Running());
     const auto place = S().Wm().PlaceOf(S().MainId());
     EXPECT_TRUE(place && place->viewable) << "the first copy's window stays";
+}
+
+TEST_F(StreamerSession, ACopyThatCannotMakeItsMarkRunsBesideTheFirst) {
+    // In a sandbox without Unix socket names nothing can tell whether another copy runs: the
+    // program runs rather than call itself a second copy.
+    const std::string folder = S().Folder();
+    ChildProcess::Options sandboxed = AnotherStart(folder, "unchecked.log");
+    sandboxed.environment["LD_PRELOAD"] = VORLUNE_E2E_NO_UNIX_BIND;
+    ChildProcess unchecked({P().File("vorlune")}, sandboxed);
+    ASSERT_TRUE(unchecked.Started());
+    EXPECT_TRUE(WaitForWindowTitled(unchecked.Pid(), "Vorlune正式版", 15s))
+        << ReadFileBytes(folder + "/unchecked.log");
+    EXPECT_FALSE(WaitForWindowTitled(unchecked.Pid(), "友情提醒:", 1s));
+    EXPECT_TRUE(unchecked.Running());
+    unchecked.Stop();
+    EXPECT_TRUE(P().Running());
 }
 
 TEST_F(StreamerSession, ExitIsConfirmedAndRecorded) {

@@ -14,7 +14,9 @@ XClient::XClient() : connection_(xcb_connect(nullptr, nullptr)) {
 }
 
 XClient::~XClient() {
-    for (const Saved& saved : savedMappings_) {
+    // Last change first, so that a keycode changed twice gets its first keysyms back.
+    for (auto it = savedMappings_.rbegin(); it != savedMappings_.rend(); ++it) {
+        const Saved& saved = *it;
         xcb_change_keyboard_mapping(connection_, 1, saved.keycode,
                                     static_cast<std::uint8_t>(saved.keysyms.size()),
                                     saved.keysyms.data());

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,6 +42,25 @@ TEST(SingleInstance, ASecondCopyOnTheSameDataIsRefusedAndOneOnOtherDataRuns) {
     // The mark goes with the copy that held it, also a copy that crashed.
     SingleInstance again(kUser, folder);
     EXPECT_TRUE(again.IsFirst());
+    EXPECT_FALSE(again.AnotherCopyRuns());
+}
+
+TEST(SingleInstance, AMarkThatCannotBeMadeIsNoSecondCopy) {
+    const std::string path = UniquePath("c");
+    SingleInstance first(path);
+    ASSERT_TRUE(first.IsFirst());
+    EXPECT_TRUE(SingleInstance(path).AnotherCopyRuns());
+    // Without a file handle left, neither a mark of its own nor another copy's can be seen.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const rlimit none{0, 0};
+        ::setrlimit(RLIMIT_NOFILE, &none);
+        SingleInstance unchecked(path);
+        ::_exit(!unchecked.IsFirst() && !unchecked.AnotherCopyRuns() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST(SingleInstance, AVeryLongPathStillGivesAWorkingMark) {

@@ -41,6 +41,47 @@ TEST(ProfileDocument, ReadsWithTheProfileRules) {
     EXPECT_EQ(doc.Value("音效2", "名称"), std::nullopt);
 }
 
+TEST(ProfileDocument, ReadsDamagedAndHandMadeLinesAsWindowsDoes) {
+    using namespace std::string_literals;
+    const ProfileDocument doc =
+        Gbk("[a]\r\n"
+            "nul=1\0junk\r\n"  // a NUL byte ends what the line says
+            "[e]]\r\n"         // the name runs to the last "]"
+            "k=e\r\n"
+            "[broken\r\n"  // no "]": a key line of section "e]"
+            "after=still e\r\n"
+            "bare\r\n"  // a key without a value reads as missing
+            "bare=second\r\n"
+            "[x\0]\r\n"  // the "]" lies behind the NUL
+            "hidden=x\r\n"s);
+    EXPECT_EQ(doc.Value("a", "nul"), "1");
+    EXPECT_EQ(doc.Value("e]", "k"), "e");
+    EXPECT_EQ(doc.Value("e", "k"), std::nullopt);
+    EXPECT_EQ(doc.Value("broken", "after"), std::nullopt);
+    EXPECT_EQ(doc.Value("e]", "after"), "still e");
+    EXPECT_EQ(doc.Value("e]", "hidden"), "x");
+    EXPECT_EQ(doc.Value("e]", "bare"), std::nullopt);  // the first "bare" wins, and has no value
+
+    // Old Mac files end their lines with CR alone.
+    const ProfileDocument mac = Gbk("[音效1]\r名称=掌声\rdz=x\r");
+    EXPECT_EQ(mac.Value("音效1", "名称"), "掌声");
+    EXPECT_EQ(mac.Value("音效1", "dz"), "x");
+    EXPECT_EQ(mac.TextAfterWrite("音效1", "kjj", "F1键"), "[音效1]\r名称=掌声\rdz=x\rkjj=F1键\r");
+    EXPECT_EQ(mac.TextAfterWrite("音效2", "名称", "y"),
+              "[音效1]\r名称=掌声\rdz=x\r[音效2]\r名称=y\r");
+}
+
+TEST(ProfileDocument, WritesOverAndDeleteKeysWithoutAValue) {
+    const ProfileDocument doc = Gbk("[s]\r\nbare\r\nother=1\r\n");
+    EXPECT_EQ(doc.TextAfterWrite("s", "BARE", "2"), "[s]\r\nBARE=2\r\nother=1\r\n");
+    EXPECT_EQ(doc.TextAfterWrite("s", "bare", std::nullopt), "[s]\r\nother=1\r\n");
+    // A key line after a NUL loses what it said, the junk with it.
+    using namespace std::string_literals;
+    const ProfileDocument nul = Gbk("[s]\nk=1\0junk\n"s);
+    EXPECT_EQ(nul.TextAfterWrite("s", "k", "2"), "[s]\nk=2\n");
+    EXPECT_EQ(nul.TextAfterWrite("s", "k", "1"), std::nullopt);
+}
+
 TEST(ProfileDocument, FoldsOnlyAsciiLettersNeverGbkTrailBytes) {
     // 0xD2 0x41 ("襛"? any character with trail byte 'A') and 0xD2 0x61 differ only in the
     // case of their trail byte; they are different characters and must not match.
@@ -62,6 +103,10 @@ TEST(ProfileDocument, CutsLongValuesBeforeADoubleByteCharacter) {
     EXPECT_EQ(GbkByteLength(read), 10239U);
     const ProfileDocument even = Gbk("[s]\nk=" + chinese.substr(1) + "\n");
     EXPECT_EQ(GbkByteLength(*even.Value("s", "k")), 10238U);
+    // The limit counts the value as the system's code page holds it, whatever the file's
+    // encoding, so a file rewritten as UTF-8 reads the same.
+    const ProfileDocument utf8 = ProfileDocument::Parse("\xEF\xBB\xBF[s]\nk=" + chinese + "\n");
+    EXPECT_EQ(utf8.Value("s", "k"), read);
 }
 
 TEST(ProfileDocument, WritesKeepEveryUntouchedLine) {
@@ -112,7 +157,11 @@ TEST(ProfileDocument, ANameEndingInALoneByteNeverSpillsIntoTheSectionBefore) {
     ASSERT_TRUE(after);
     const ProfileDocument reread = ProfileDocument::Parse(doc.Encode(*after));
     EXPECT_EQ(reread.Value("a", "k"), "1");
-    EXPECT_EQ(reread.Value("x?", "k"), "2");
+    // GBK cannot hold the name where it stands, so the file is written as UTF-8.
+    EXPECT_EQ(reread.Encoding(), TextEncoding::Utf8Bom);
+    EXPECT_EQ(reread.Value(name, "k"), "2");
+    // Put together anew in GBK text, such a byte turns into "?".
+    EXPECT_EQ(Utf8ToGbk(name + "]"), "x?]");
 }
 
 TEST(ProfileDocument, KeepsTheEncodingOfFilesWithAByteOrderMark) {
@@ -129,6 +178,42 @@ TEST(ProfileDocument, KeepsTheEncodingOfFilesWithAByteOrderMark) {
     EXPECT_EQ(wide.Value("音效1", "名称"), "掌声");
     EXPECT_EQ(wide.Encode(*wide.TextAfterWrite("音效1", "名称", "笑声")),
               "\xFF\xFE" + Utf8ToUtf16Le("[音效1]\r\n名称=笑声\r\n"));
+
+    const std::string big = "\xFE\xFF" + Utf8ToUtf16Be("[音效1]\r\n名称=掌声\r\n");
+    // "[" and U+97F3 "音", high byte first.
+    EXPECT_EQ(big.substr(2, 4), std::string("\0[\x97\xF3", 4));
+    const ProfileDocument bigEndian = ProfileDocument::Parse(big);
+    EXPECT_EQ(bigEndian.Encoding(), TextEncoding::Utf16BeBom);
+    EXPECT_EQ(bigEndian.Value("音效1", "名称"), "掌声");
+    EXPECT_EQ(bigEndian.Encode(*bigEndian.TextAfterWrite("音效1", "dz", "😀")),
+              "\xFE\xFF" + Utf8ToUtf16Be("[音效1]\r\n名称=掌声\r\ndz=😀\r\n"));
+}
+
+TEST(ProfileDocument, TextGbkCannotHoldTurnsTheFileIntoUtf8AndLosesNothing) {
+    const std::string original = Utf8ToGbk(
+                                     "; 音效列表\r\n"
+                                     "[音效1]\r\n"
+                                     "名称=掌声\r\n"
+                                     "\r\n"
+                                     "[未知]\r\n"
+                                     "x = 1\r\n") +
+                                 "bad=\x80\xFF\r\n";
+    const ProfileDocument doc = ProfileDocument::Parse(original);
+    for (const std::string value : {"Geräusch", "ä", "ㅎ", "😀", "x€"}) {
+        SCOPED_TRACE(value);
+        const std::string bytes = doc.Encode(*doc.TextAfterWrite("音效1", "名称", value));
+        const ProfileDocument reread = ProfileDocument::Parse(bytes);
+        EXPECT_EQ(reread.Encoding(), TextEncoding::Utf8Bom);
+        EXPECT_EQ(reread.Value("音效1", "名称"), value);
+        // Every other line keeps its text, the bytes GBK could not read included.
+        EXPECT_EQ(bytes, "\xEF\xBB\xBF; 音效列表\r\n[音效1]\r\n名称=" + value +
+                             "\r\n\r\n[未知]\r\nx = 1\r\nbad=\x80\xFF\r\n");
+        EXPECT_EQ(Utf8ToGbk(*reread.Value("未知", "bad")), "\x80\xFF");
+    }
+    // What GBK holds stays GBK, byte for byte ("é" is one of its pinyin letters).
+    EXPECT_EQ(doc.Encode(*doc.TextAfterWrite("音效1", "名称", "笑声é")),
+              Utf8ToGbk("; 音效列表\r\n[音效1]\r\n名称=笑声é\r\n\r\n[未知]\r\nx = 1\r\n") +
+                  "bad=\x80\xFF\r\n");
 }
 
 TEST(ProfileDocument, InvalidGbkValuesKeepTheirBytesThroughAWrite) {

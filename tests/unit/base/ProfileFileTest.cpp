@@ -98,6 +98,43 @@ TEST(ProfileFiles, AWriteKeepsTheModeOfTheFile) {
     EXPECT_EQ(ReadFileBytes(path), "[a]\nk=2\n");
 }
 
+TEST(ProfileFiles, AGbkListTakesTextGbkCannotHoldByBecomingUtf8) {
+    TempDir dir;
+    ProfileFiles files;
+    const std::string path = dir.File("list.ini");
+    const std::string lines =
+        "; 我的音效 (hand comment)\r\n"
+        "[音效1]\r\n"
+        "名称=掌声\r\n"
+        "dz=音效1｜[取运行目录]\\Sounds\\Common\\掌声.wav\r\n"
+        "kjj=Ctrl｜F1键\r\n"
+        "\r\n"
+        "[别的程序]\r\n"
+        "  key = spaced value  \r\n"
+        "[音效2]\r\n"
+        "名称=旧\r\n";
+    WriteFileBytes(path, Utf8ToGbk(lines) + "bad=\x80\r\n");
+
+    const std::string wav = "/home/主播/Geräusch.wav";
+    EXPECT_TRUE(files.Write(path, "音效2", "名称", "Geräusch"));
+    EXPECT_TRUE(files.Write(path, "音效2", "dz", "音效2｜" + wav));
+    const std::string bytes = ReadFileBytes(path);
+    // Every line is there, as it was, in front of the new key; only the encoding changed.
+    EXPECT_EQ(bytes, "\xEF\xBB\xBF" + std::string(lines).replace(lines.find("旧"), 3, "Geräusch") +
+                         "bad=\x80\r\ndz=音效2｜" + wav + "\r\n");
+    ProfileFiles fresh;
+    EXPECT_EQ(fresh.Read(path, "音效2", "名称"), "Geräusch");
+    EXPECT_EQ(fresh.Read(path, "音效2", "dz"), "音效2｜" + wav);
+    EXPECT_EQ(fresh.Read(path, "音效1", "dz"), "音效1｜[取运行目录]\\Sounds\\Common\\掌声.wav");
+    EXPECT_EQ(fresh.Read(path, "别的程序", "key"), "spaced value");
+    EXPECT_EQ(Utf8ToGbk(fresh.Read(path, "音效2", "bad")), "\x80");
+
+    // Once UTF-8, the file stays UTF-8 and takes any text.
+    EXPECT_TRUE(files.Write(path, "音效1", "名称", "ㅎ😀"));
+    EXPECT_EQ(fresh.Read(path, "音效1", "名称"), "ㅎ😀");
+    EXPECT_TRUE(ReadFileBytes(path).starts_with("\xEF\xBB\xBF; 我的音效"));
+}
+
 TEST(ProfileFiles, BadInputNeverCrashesAndIsNeverRewrittenUnasked) {
     TempDir dir;
     ProfileFiles files;

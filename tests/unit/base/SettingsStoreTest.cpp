@@ -37,6 +37,12 @@ TEST(SettingsStore, ReadsDefaultsNumbersAndSwitchesFromConfigIni) {
     // "2" is neither on nor off: nothing happens and nothing is written.
     EXPECT_EQ(ToggleSwitch(settings, setting::kOnTop), std::nullopt);
     EXPECT_EQ(settings.Read(setting::kOnTop), "2");
+
+    // A value GBK cannot hold is kept whole: the file becomes UTF-8 with its other settings.
+    EXPECT_TRUE(settings.Write(setting::kShopAddress, "https://shop.example/Geräusch"));
+    EXPECT_EQ(settings.Read(setting::kShopAddress), "https://shop.example/Geräusch");
+    EXPECT_EQ(settings.ReadInt(setting::kVolume), 80);
+    EXPECT_TRUE(test::ReadFileBytes(settings.Path()).starts_with("\xEF\xBB\xBF[音效音量]\r\n"));
 }
 
 }  // namespace

@@ -34,6 +34,28 @@ TEST(CheckAddress, WebAndMailAddressesPassUnchanged) {
               (AddressTarget{Kind::Web, "https://example.com"}));
 }
 
+TEST(CheckAddress, AHostAddressWithoutASchemeOpensAsAWebPage) {
+    const std::string folder = "/opt/vorlune";
+    for (const std::string address :
+         {"www.example.com/page", "example.com", "Shop.Example.CN/item?id=1#top",
+          "www.example.com:8080/x", "192.168.1.10/admin", "例子.中国/页", "a-b.xn--fiqs8s"}) {
+        SCOPED_TRACE(address);
+        EXPECT_EQ(CheckAddress(address, folder), (AddressTarget{Kind::Web, "http://" + address}));
+    }
+    EXPECT_EQ(CheckAddress(" www.example.com ", folder),
+              (AddressTarget{Kind::Web, "http://www.example.com"}));
+    // Not host names: paths in the program folder, as before.
+    for (const std::string address :
+         {"help/index.html", "localhost/x", "a.b", "-x.example.com/y", "www..example.com",
+          "www.example.com\\x", "x.example.123", "1.2.3/x", ".example.com"}) {
+        SCOPED_TRACE(address);
+        const std::optional<AddressTarget> target = CheckAddress(address, folder);
+        EXPECT_TRUE(!target || target->kind == Kind::LocalFile);
+    }
+    // A port that is no number is no address.
+    EXPECT_EQ(CheckAddress("www.example.com:80abc/x", folder), std::nullopt);
+}
+
 TEST(CheckAddress, FilesInsideTheProgramFolderAreResolvedFromIt) {
     const std::string folder = "/opt/vorlune";
     const AddressTarget help{Kind::LocalFile, "/opt/vorlune/help/index.html"};
@@ -129,6 +151,14 @@ TEST_F(OpenableAddressOnDisk, OnlyDocumentsThatReallyLieInsideTheFolder) {
     // Web addresses do not touch the disk.
     EXPECT_EQ(OpenableAddress("https://example.com", dir.Path()),
               (AddressTarget{Kind::Web, "https://example.com"}));
+    // A name in the folder is that file, even where it reads like a host name; only what the
+    // folder does not hold opens on the web.
+    test::WriteFileBytes(dir.File("notes.txt"), "notes");
+    EXPECT_EQ(OpenableAddress("notes.txt", dir.Path()),
+              (AddressTarget{Kind::LocalFile, dir.File("notes.txt")}));
+    EXPECT_EQ(OpenableAddress("run.sh", dir.Path()), std::nullopt);
+    EXPECT_EQ(OpenableAddress("www.example.com/page", dir.Path()),
+              (AddressTarget{Kind::Web, "http://www.example.com/page"}));
 }
 
 }  // namespace

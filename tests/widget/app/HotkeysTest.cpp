@@ -138,6 +138,10 @@ TEST_F(AppFixture, WithoutGlobalHotkeysTheStatusBarSaysSoAndClicksStillWork) {
     Start();
     EXPECT_NE(Window().StatusText(), QStringLiteral("准备就绪"));
     EXPECT_TRUE(Window().StatusText().contains(QStringLiteral("快捷键")));
+    // A copy that could not look for another copy says so as well; the first notice stays.
+    app->SayOtherCopiesUnchecked();
+    EXPECT_TRUE(Window().StatusText().startsWith(QStringLiteral("全局快捷键不可用")));
+    EXPECT_TRUE(Window().StatusText().endsWith(QStringLiteral("本次照常启动")));
     Button(1)->click();
     EXPECT_EQ(state.lastTriggered.name, "甲");
 }

@@ -55,11 +55,13 @@ TEST_F(LinksFixture, AddressesComeFromConfigAtEveryClick) {
     Press(Bottom().HelpLink());
     Press(Bottom().ContactLink());
     OpenShopItem()->trigger();
-    Config("[使用帮助]\r\n地址=help\\index.html\r\n");
+    Config("[使用帮助]\r\n地址=help\\index.html\r\n联系地址=www.example.com/contact\r\n");
     Press(Bottom().HelpLink());
+    Press(Bottom().ContactLink());
     EXPECT_EQ(desktop.opened, (std::vector<std::string>{
                                   "https://help.example/vorlune", "mailto:host@example.com",
-                                  "https://shop.example/item?id=1", dir.File("help/index.html")}));
+                                  "https://shop.example/item?id=1", dir.File("help/index.html"),
+                                  "http://www.example.com/contact"}));
 }
 
 TEST_F(LinksFixture, AddressesThatCouldRunSomethingAreIgnoredQuietly) {

@@ -23,6 +23,8 @@ constexpr std::int32_t kRightCtrl = 163;
 constexpr std::int32_t kLeftWin = 91;
 constexpr std::int32_t kRightWin = 92;
 constexpr std::int32_t kTab = 9;
+constexpr std::int32_t kPrintScreen = 44;
+constexpr std::int32_t kMenu = 93;
 constexpr std::int32_t kF1 = 112;
 constexpr std::int32_t kF2 = 113;
 constexpr std::int32_t kBreak = 3;
@@ -241,12 +243,23 @@ TEST_F(CaptureFixture, TheCheckReportsTheSlotThatTheKeyFired) {
                                    d, QStringLiteral("[F1键]已被【五号】使用，不能注册热键。")));
                            }));
 
-    // A slot clicked without a hotkey makes no capture look taken, not even an empty one.
+    // A key without a name captures the empty text, which equals the empty hotkey of a slot
+    // clicked last: nothing to apply, so one click cannot clear the slot's hotkey by mistake.
     Button(7)->click();
     EXPECT_TRUE(OpenHotkeyPage(5, [&](SlotDialog& d) {
         keys.Tap(kTab);
-        EXPECT_TRUE(WaitForHint(d, QStringLiteral("当前热键[]未被使用，可注册为热键。")));
+        EXPECT_TRUE(WaitForHint(d, QStringLiteral("[]被【七号】音效已经占用，请选择其他键。")));
+        EXPECT_FALSE(ButtonOf(d, "按钮_热键设置")->isEnabled());
     }));
+    // Nothing triggered since the last dialog closed: the empty capture is the slot's own.
+    for (const std::int32_t key : {kTab, kPrintScreen, kMenu, kRightWin}) {
+        SCOPED_TRACE(key);
+        EXPECT_TRUE(OpenHotkeyPage(7, [&](SlotDialog& d) {
+            keys.Tap(key);
+            EXPECT_TRUE(WaitForHint(d, QStringLiteral("[]已被该音效使用，无需设置。")));
+            EXPECT_FALSE(ButtonOf(d, "按钮_热键设置")->isEnabled());
+        }));
+    }
 }
 
 TEST_F(CaptureFixture, WithHotkeysOffOnlyAClickTellsTheCheck) {

@@ -10,6 +10,7 @@
 #include "app/ControlStrip.h"
 #include "app/MainWindow.h"
 #include "app/SwitchButton.h"
+#include "base/ProfileFile.h"
 #include "decoration/WndShadow.h"
 #include "slots/editing/SlotContextMenu.h"
 #include "slots/editing/SlotDialog.h"
@@ -181,6 +182,24 @@ TEST_F(DialogTest, TheSoundPage) {
         EXPECT_EQ(Button(8)->text(), QStringLiteral("大爆炸"));
         EXPECT_EQ(Tag(8), QString::fromStdString("音效8｜" + chosen));
     }));
+
+    // A file name GBK cannot hold is stored whole: the list becomes UTF-8, every slot kept.
+    const std::string german = dir.File("Desktop/music/Geräusch.wav");
+    EXPECT_TRUE(openSlot(9, [&](SlotDialog& d) {
+        desktop.nextChosenFile = german;
+        QTest::mouseClick(ButtonOf(d, "按钮_浏览"), Qt::LeftButton);
+        QTest::mouseClick(ButtonOf(d, "按钮_应用设置"), Qt::LeftButton);
+        EXPECT_EQ(Status(d), QStringLiteral("设置成功!"));
+        EXPECT_EQ(Button(9)->text(), QStringLiteral("Geräusch"));
+        EXPECT_EQ(Tag(9), QString::fromStdString("音效9｜" + german));
+    }));
+    ProfileFiles files;
+    const std::string list = dir.File("Sounds/Common/list.ini");
+    EXPECT_TRUE(ReadFileBytes(list).starts_with("\xEF\xBB\xBF"));
+    EXPECT_EQ(files.Read(list, "音效9", "dz"), "音效9｜" + german);
+    EXPECT_EQ(files.Read(list, "音效3", "名称"), "掌声");
+    EXPECT_EQ(files.Read(list, "音效3", "kjj"), "F3键");
+    EXPECT_EQ(files.Read(list, "音效8", "名称"), "大爆炸");
 
     // A store that cannot be written is reported, not called a success.
     std::filesystem::rename(dir.File("Sounds/Common"), dir.File("Sounds/Elsewhere"));
