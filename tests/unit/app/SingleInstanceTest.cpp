@@ -46,16 +46,16 @@ TEST(SingleInstance, ASecondCopyOnTheSameDataIsRefusedAndOneOnOtherDataRuns) {
 }
 
 TEST(SingleInstance, AMarkThatCannotBeMadeIsNoSecondCopy) {
-    const std::string path = UniquePath("c");
-    SingleInstance first(path);
+    const std::string folder = UniqueFolder("c");
+    SingleInstance first(kUser, folder);
     ASSERT_TRUE(first.IsFirst());
-    EXPECT_TRUE(SingleInstance(path).AnotherCopyRuns());
+    EXPECT_TRUE(SingleInstance(kUser, folder).AnotherCopyRuns());
     // Without a file handle left, neither a mark of its own nor another copy's can be seen.
     const pid_t child = ::fork();
     if (child == 0) {
         const rlimit none{0, 0};
         ::setrlimit(RLIMIT_NOFILE, &none);
-        SingleInstance unchecked(path);
+        SingleInstance unchecked(kUser, folder);
         ::_exit(!unchecked.IsFirst() && !unchecked.AnotherCopyRuns() ? 0 : 1);
     }
     int status = 0;
