@@ -57,6 +57,7 @@ Application::Application(const ProgramFolder& folder, AppState& state, Platform 
     : settings_(files_, folder),
       slots_(files_, folder),
       player_(platform.audio),
+      keeper_(player_, settings_),
       grid_(slots_),
       window_(PagesOf(grid_)),
       spectrum_(AddSpectrumPanel(window_, player_)),
@@ -71,7 +72,8 @@ Application::Application(const ProgramFolder& folder, AppState& state, Platform 
       // The monitor timer is one of the window's objects, as the spectrum's timer is.
       playback_(
           player_, settings_, stripView_, [](int ms) { DelayPumping(ms); }, &window_),
-      trigger_(player_, slots_, settings_, folder, state, platform.prompts, onTop_),
+      watch_(keeper_, player_),
+      trigger_(player_, watch_, slots_, settings_, folder, state, platform.prompts, onTop_),
       devices_(player_, settings_, platform.prompts, *window_.Bottom()->Devices(),
                *window_.Bottom()->ApplyButton()),
       commands_(grid_, trigger_, playback_, hotkeySwitch_),
@@ -113,6 +115,10 @@ Application::Application(const ProgramFolder& folder, AppState& state, Platform 
     connect(bottom->Devices(), &DeviceComboBox::aboutToDropDown, &devices_,
             &OutputDevices::LoadOutputDevices);
     connect(bottom->OutputLink(), &LinkLabel::pressed, &devices_, &OutputDevices::ExplainOutput);
+    connect(&devices_, &OutputDevices::outputApplied, &watch_, &OutputWatch::Refresh);
+    connect(&watch_, &OutputWatch::outputsChanged, &devices_, &OutputDevices::RelistOutputDevices);
+    connect(&watch_, &OutputWatch::currentOutputLost, &playback_, &PlaybackControls::EndSound);
+    connect(&watch_, &OutputWatch::statusText, &window_, &MainWindow::SetStatusText);
 
     ConnectSlotEditing(editing_, grid_, *strip, *window_.Settings(), trigger_);
     ConnectLeaving(window_, trayController_, exit_, links_);
@@ -127,6 +133,7 @@ void Application::OnMainWindowCreated() {
     RestorePage();
     grid_.LoadSlotGrid();
     devices_.LoadOutputDevices();
+    watch_.Refresh();
     RestoreSwitchStates();
     RestoreVolume();
     onTop_.Restore();

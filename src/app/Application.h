@@ -28,7 +28,9 @@
 #include "app/TrayIcon.h"
 #include "app/WindowOnTop.h"
 #include "audio/AudioPlayer.h"
+#include "audio/OutputKeeper.h"
 #include "audio/controls/OutputDevices.h"
+#include "audio/controls/OutputWatch.h"
 #include "audio/controls/PlaybackControls.h"
 #include "base/AppState.h"
 #include "base/ProfileFile.h"
@@ -54,7 +56,7 @@ class SpectrumPanel;
 class SystemTray;
 
 // The operating-system services the program uses; tests hand in fakes for all but the audio
-// engine, which they run on SDL's dummy or disk driver behind a recorder.
+// engine, which they run on fake outputs behind a recorder.
 struct Platform {
     Prompts& prompts;
     KeepAbove& keepAbove;
@@ -93,6 +95,7 @@ class Application : public QObject {
     SettingsStore settings_;
     SlotStore slots_;
     AudioPlayer player_;
+    OutputKeeper keeper_;
     SlotGrid grid_;
     MainWindow window_;
     SpectrumPanel& spectrum_;
@@ -102,6 +105,7 @@ class Application : public QObject {
     HotkeySwitch hotkeySwitch_;
     ControlStripView stripView_;
     PlaybackControls playback_;
+    OutputWatch watch_;
     SlotTrigger trigger_;
     OutputDevices devices_;
     HotkeyCommands commands_;

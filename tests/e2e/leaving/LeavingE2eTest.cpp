@@ -43,7 +43,7 @@ std::vector<std::uint32_t> Windows(const std::string& xdotoolSearch) {
 }
 
 // The program folder copied into the test's folder and run from there on the test's display,
-// with SDL's dummy audio and nothing written outside the folder.
+// with no sound server and nothing written outside the folder.
 class ProgramCopy {
   public:
     explicit ProgramCopy(const std::string& folder) : folder_(folder) {
@@ -76,7 +76,6 @@ class ProgramCopy {
             {"XDG_CONFIG_HOME", Path("config")},
             {"XDG_DATA_HOME", Path("data")},
             {"HOME", folder_},
-            {"SDL_AUDIODRIVER", "dummy"},
             {"QT_QPA_PLATFORM", "xcb"},
             // No session bus: the tray is the X11 one that trayer offers.
             {"DBUS_SESSION_BUS_ADDRESS", std::nullopt},

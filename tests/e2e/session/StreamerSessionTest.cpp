@@ -783,7 +783,6 @@ TEST_F(StreamerSession, SecondCopyIsRefusedAndTheFirstKeepsRunning) {
                          .stderrToo = true,
                          .environment = {{"XDG_RUNTIME_DIR", folder + "/runtime"},
                                          {"XDG_CACHE_HOME", folder + "/cache"},
-                                         {"SDL_AUDIODRIVER", "pulseaudio"},
                                          {"QT_QPA_PLATFORM", std::nullopt}}});
     ASSERT_TRUE(second.Started());
     const std::optional<std::string> box = WaitForWindowTitled(second.Pid(), "友情提醒:", 15s);

@@ -14,7 +14,8 @@
 #include "AudioTestFiles.h"
 #include "TempDir.h"
 #include "audio/AudioPlayer.h"
-#include "audio/SdlAudioEngine.h"
+#include "audio/MixingAudioEngine.h"
+#include "audio/fake/FakeOutputSystem.h"
 
 namespace vorlune {
 namespace {
@@ -32,14 +33,13 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit 
     return true;
 }
 
-// The real engine on SDL's disk driver; Output() reads what reached the device once the engine
-// is gone (the driver writes through a buffered file).
+// The real engine on fake outputs that keep what they were given and take a period in 3 ms
+// (faster than real time); Output() is what the default device got.
 class DiskEngine : public testing::Test {
   protected:
     void SetUp() override {
         ASSERT_FALSE(dir_.Path().empty());
-        ::setenv("SDL_DISKAUDIOFILE", dir_.File("out.raw").c_str(), 1);
-        engine_ = std::make_unique<SdlAudioEngine>();
+        engine_ = std::make_unique<MixingAudioEngine>(outputs_);
         player_ = std::make_unique<AudioPlayer>(*engine_);
     }
 
@@ -51,11 +51,9 @@ class DiskEngine : public testing::Test {
 
     // Left channel of everything the device was handed.
     std::vector<float> Output() {
-        const int channels =
-            engine_->CurrentOutputSpec() ? engine_->CurrentOutputSpec()->channels : 2;
         player_.reset();
         engine_.reset();
-        return test::FirstChannel(test::ReadFloatFile(dir_.File("out.raw")), channels);
+        return outputs_.Played("fake");
     }
 
     void PlayToEnd(StreamHandle stream) {
@@ -64,15 +62,18 @@ class DiskEngine : public testing::Test {
     }
 
     test::TempDir dir_;
-    std::unique_ptr<SdlAudioEngine> engine_;
+    FakeOutputSystem outputs_{{.periodTime = std::chrono::milliseconds(3), .record = true}};
+    std::unique_ptr<MixingAudioEngine> engine_;
     std::unique_ptr<AudioPlayer> player_;
 };
 
-TEST_F(DiskEngine, DevicesAreNumberedFromOneAndTheDefaultIsARealDevice) {
+TEST_F(DiskEngine, DevicesAreNumberedFromOneAndTheDefaultIsAnOutputOfItsOwn) {
     EXPECT_FALSE(player_->GetDeviceInfo(0));
     ASSERT_TRUE(player_->GetDeviceInfo(1));
-    EXPECT_FALSE(player_->GetDeviceInfo(1)->name.empty());
-    EXPECT_EQ(player_->GetDeviceInfo(1)->driver, "disk");
+    EXPECT_EQ(player_->GetDeviceInfo(1)->name, "Fake Output");
+    EXPECT_EQ(player_->GetDeviceInfo(1)->driver, "fake");
+    EXPECT_TRUE(player_->GetDeviceInfo(1)->flags & kDeviceDefault);
+    EXPECT_FALSE(player_->GetDeviceInfo(1)->flags & kDeviceOpen);
     EXPECT_FALSE(player_->GetDeviceInfo(2));
     EXPECT_FALSE(player_->GetDeviceInfo(128));
     EXPECT_FALSE(player_->CurrentDevice());
@@ -80,20 +81,35 @@ TEST_F(DiskEngine, DevicesAreNumberedFromOneAndTheDefaultIsARealDevice) {
     EXPECT_FALSE(player_->Init(0));
     EXPECT_FALSE(player_->Init(2));
     EXPECT_FALSE(player_->Free());
+    EXPECT_FALSE(player_->SetDevice(kDefaultDevice)) << "not open";
     EXPECT_TRUE(player_->Init());
-    EXPECT_EQ(player_->CurrentDevice(), 1);
-    EXPECT_TRUE(player_->GetDeviceInfo(1)->flags & kDeviceOpen);
-    // The default is device 1 itself, so neither opens a second time.
-    EXPECT_FALSE(player_->Init());
-    EXPECT_FALSE(player_->Init(1));
-    EXPECT_EQ(player_->CurrentDevice(), 1);
+    EXPECT_EQ(player_->CurrentDevice(), kDefaultDevice);
+    EXPECT_FALSE(player_->Init()) << "open already";
+    EXPECT_EQ(player_->CurrentDevice(), kDefaultDevice);
     ASSERT_TRUE(engine_->CurrentOutputSpec());
     EXPECT_EQ(engine_->CurrentOutputSpec()->rate, 44100);
+    EXPECT_EQ(engine_->CurrentOutputSpec()->channels, 2);
     EXPECT_EQ(engine_->CurrentOutputSpec()->periodFrames, 512);
+
+    // The device that is the default opens as itself beside the default output; either can be
+    // made current again while it is open.
+    EXPECT_TRUE(player_->Init(1));
+    EXPECT_EQ(player_->CurrentDevice(), 1);
+    EXPECT_TRUE(player_->GetDeviceInfo(1)->flags & kDeviceOpen);
+    EXPECT_FALSE(player_->Init(1));
+    EXPECT_TRUE(player_->SetDevice(kDefaultDevice));
+    EXPECT_EQ(player_->CurrentDevice(), kDefaultDevice);
+    EXPECT_FALSE(player_->SetDevice(2));
+    EXPECT_EQ(player_->CurrentDevice(), kDefaultDevice);
 
     EXPECT_TRUE(player_->Free());
     EXPECT_FALSE(player_->CurrentDevice());
     EXPECT_FALSE(player_->Free());
+    EXPECT_FALSE(player_->SetDevice(kDefaultDevice)) << "closed";
+    EXPECT_TRUE(player_->SetDevice(1));
+    EXPECT_TRUE(player_->Free());
+    EXPECT_FALSE(player_->GetDeviceInfo(1)->flags & kDeviceOpen);
+    EXPECT_EQ(outputs_.OpenOutputs(), 0);
     EXPECT_TRUE(player_->Init(1));
     EXPECT_TRUE(player_->Free());
 }
@@ -134,8 +150,8 @@ TEST_F(DiskEngine, StreamGoesThroughPlayPauseResumeEndAndFree) {
     EXPECT_EQ(player_->GetFft512(s, fft), -1);
 
     // The device got the whole tone, nothing lost or doubled at the pause: every sample but the
-    // sine's ten exact zeros is there once. (An idle device writes nothing at all, so the pause
-    // leaves no gap in the driver's output.)
+    // sine's ten exact zeros is there once. (An idle output is handed nothing at all, so the
+    // pause leaves no gap in what the device got.)
     const std::vector<float> out = Output();
     EXPECT_LE(test::SoundRuns(out, 256).size(), 2U);
     EXPECT_EQ(test::CountNonSilent(out), 44100U - 20U);

@@ -273,14 +273,31 @@ TEST_F(PlayingTest, OutputDevicesAreListedOpenedAndApplied) {
               "通道选择完毕\r\n当前通道为:" + list->itemText(0).toStdString());
     EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Information);
 
-    // A saved device past the list opens nothing new and leaves no item selected; dropping
-    // the list down rebuilds it and keeps "应用" as it was.
+    EXPECT_EQ(settings.Read(setting::kOutputDeviceName), list->itemText(0).toStdString());
+
+    // A saved device past the list (a number alone, as older files have it) opens nothing new
+    // and leaves no item selected; dropping the list down rebuilds it and keeps "应用" as it was.
     settings.Write(setting::kOutputDevice, "3");
+    settings.Write(setting::kOutputDeviceName, "");
     emit list->activated(0);
     emit list->aboutToDropDown();
     EXPECT_EQ(audio.inits.back(), 3);
     EXPECT_EQ(list->currentIndex(), list->count() >= 3 ? 2 : -1);
     EXPECT_TRUE(apply->isEnabled());
+
+    // With a name saved the name decides, whatever number was saved with it.
+    settings.Write(setting::kOutputDeviceName, list->itemText(0).toStdString());
+    emit list->aboutToDropDown();
+    EXPECT_EQ(audio.inits.back(), 1);
+    EXPECT_EQ(list->currentIndex(), 0);
+    // A saved name that no device has is listed last, marked and selected, and nothing opens.
+    const std::size_t inits = audio.inits.size();
+    settings.Write(setting::kOutputDeviceName, "Headset");
+    emit list->aboutToDropDown();
+    EXPECT_EQ(audio.inits.size(), inits);
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->itemText(1), QStringLiteral("Headset(未连接)"));
+    EXPECT_EQ(list->currentIndex(), 1);
 
     Window().Bottom()->OutputLink()->pressed();
     EXPECT_EQ(prompts.shown.back().caption, "信息：");
