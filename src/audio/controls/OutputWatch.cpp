@@ -1,21 +1,18 @@
 #include "audio/controls/OutputWatch.h"
 
-#include <QMetaObject>
-
 namespace vorlune {
 
 OutputWatch::OutputWatch(OutputKeeper& keeper, AudioPlayer& player, QObject* parent)
     : QObject(parent), keeper_(keeper), player_(player) {
-    // Called on an audio thread: only a queued call crosses over, nothing waits.
-    player_.SetDeviceListener([this] {
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                Refresh();
-                emit outputsChanged();
-            },
-            Qt::QueuedConnection);
-    });
+    connect(
+        this, &OutputWatch::changeReported, this,
+        [this] {
+            Refresh();
+            emit outputsChanged();
+        },
+        Qt::QueuedConnection);
+    // Called on an audio thread: only a queued signal crosses over, nothing waits.
+    player_.SetDeviceListener([this] { emit changeReported(); });
 }
 
 OutputWatch::~OutputWatch() {

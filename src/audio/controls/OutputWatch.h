@@ -34,6 +34,8 @@ class OutputWatch : public QObject, public OutputReadiness {
     void currentOutputLost();
     // Outputs came or went: the device lists may show something else now.
     void outputsChanged();
+    // Sent on an audio thread when the sound system reports a change; received here, queued.
+    void changeReported();
 
   private:
     void Report(const OutputKeeper::Change& change);
