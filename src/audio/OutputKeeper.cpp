@@ -61,6 +61,10 @@ std::optional<int> FindSavedDevice(const SavedDevice& saved,
     return number;
 }
 
+int MonitorVolume(const SettingsStore& settings) {
+    return std::clamp(LeadingInt(settings.Read(setting::kMonitorVolume)), 1, 100);
+}
+
 OutputKeeper::OutputKeeper(AudioPlayer& player, const SettingsStore& settings)
     : player_(player), settings_(settings) {}
 
@@ -122,8 +126,7 @@ void OutputKeeper::UpdateMonitor(const std::vector<DeviceInfo>& devices) {
         return;
     }
     player_.SetMonitor(*monitor);
-    player_.SetMonitorLevel(
-        static_cast<float>(LeadingInt(settings_.Read(setting::kMonitorVolume))) / 100.0F);
+    player_.SetMonitorLevel(static_cast<float>(MonitorVolume(settings_)) / 100.0F);
 }
 
 }  // namespace vorlune

@@ -23,6 +23,9 @@ SavedDevice ReadSavedDevice(const SettingsStore& settings, const SettingKey& num
 // saved; nothing when the saved device is not there.
 std::optional<int> FindSavedDevice(const SavedDevice& saved, const std::vector<std::string>& names);
 
+// The monitor's volume as saved: 1..100 percent, 100 when none was saved.
+int MonitorVolume(const SettingsStore& settings);
+
 // Keeps the player on the right outputs as devices come and go: the output device the user
 // chose, found again by its name; the system's default while that one is missing, without
 // saving it; the chosen one again as soon as it is back. And the monitor device, when it is

@@ -12,6 +12,7 @@
 #include "TempDir.h"
 #include "audio/MixingAudioEngine.h"
 #include "audio/OutputKeeper.h"
+#include "audio/controls/MonitorControls.h"
 #include "audio/controls/OutputDevices.h"
 #include "audio/controls/OutputWatch.h"
 #include "audio/fake/FakeOutputSystem.h"
@@ -140,6 +141,57 @@ TEST_F(OutputWatchTest, TheListKeepsAChoiceNotYetAppliedAndAppliesByTheNameShown
     EXPECT_EQ(player.CurrentDevice(), 3);
     EXPECT_EQ(settings.Read(setting::kOutputDeviceName), "Fake Output");
     EXPECT_FALSE(apply.isEnabled());
+}
+
+class RecordedMonitorView final : public MonitorView {
+  public:
+    void ShowMonitorSwitch(bool on) override { switches.push_back(on); }
+    void ShowMonitorVolume(int percent) override { volumes.push_back(percent); }
+    std::vector<bool> switches;
+    std::vector<int> volumes;
+};
+
+TEST_F(OutputWatchTest, TheMonitorIsOffUntilSwitchedOnAndKeepsItsDeviceAndVolume) {
+    RecordedMonitorView view;
+    QComboBox monitorList;
+    MonitorControls monitor(player, settings, monitorList, view);
+    QObject::connect(&monitor, &MonitorControls::monitorChanged, &watch, &OutputWatch::Refresh);
+    monitor.LoadMonitorControls();
+    EXPECT_EQ(view.switches, std::vector<bool>{false});
+    EXPECT_EQ(view.volumes, std::vector<int>{100});
+    ASSERT_EQ(monitorList.count(), 2);
+    EXPECT_EQ(monitorList.currentIndex(), -1) << "no monitor device chosen yet";
+
+    // The headset is the output device: the monitor goes on the other one.
+    monitorList.setCurrentIndex(0);
+    emit monitorList.activated(0);
+    EXPECT_EQ(settings.Read(setting::kMonitorDevice), "1");
+    EXPECT_EQ(settings.Read(setting::kMonitorDeviceName), "Fake Output");
+    EXPECT_FALSE(player.Monitor()) << "still switched off";
+    monitor.ToggleMonitor();
+    EXPECT_EQ(view.switches.back(), true);
+    EXPECT_EQ(settings.Read(setting::kMonitorOn), "1");
+    EXPECT_EQ(player.Monitor(), 1);
+    EXPECT_EQ(player.CurrentDevice(), 2);
+
+    monitor.OnMonitorVolumeChanged(35);
+    EXPECT_EQ(settings.Read(setting::kMonitorVolume), "35");
+    EXPECT_EQ(view.volumes.back(), 35);
+
+    // The monitor device goes: marked in its list, left out, the main output plays on.
+    QObject::connect(&watch, &OutputWatch::outputsChanged, &monitor,
+                     &MonitorControls::LoadMonitorDevices);
+    OnAnotherThread([this] { outputs.Unplug("fake"); });
+    LetEventsRun();
+    EXPECT_EQ(monitorList.currentText(), QStringLiteral("Fake Output(未连接)"));
+    EXPECT_FALSE(player.Monitor());
+    EXPECT_EQ(player.CurrentDevice(), 1) << "the headset, now first";
+    EXPECT_EQ(lost.count(), 0);
+    EXPECT_EQ(status.count(), 0);
+
+    monitor.ToggleMonitor();
+    EXPECT_EQ(view.switches.back(), false);
+    EXPECT_EQ(settings.Read(setting::kMonitorOn), "0");
 }
 
 }  // namespace
