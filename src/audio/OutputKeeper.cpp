@@ -85,15 +85,19 @@ OutputKeeper::Change OutputKeeper::Update() {
     const std::optional<int> chosen = FindSavedDevice(saved, names);
     if (names != lastNames_) {
         chosenFailed_ = false;
-    } else if (change.currentLost && state_ == Main::Chosen && chosen != kDefaultDevice) {
-        chosenFailed_ = true;
+        defaultFailed_ = false;
+    } else if (change.currentLost) {
+        (usingDefault_ ? defaultFailed_ : chosenFailed_) = true;
     }
     lastNames_ = std::move(names);
 
-    if (chosen && !chosenFailed_ && Use(*chosen)) {
+    const bool chosenIsDefault = chosen == kDefaultDevice;
+    if (chosen && !chosenIsDefault && !chosenFailed_ && Use(*chosen)) {
         state_ = Main::Chosen;
-    } else if (Use(kDefaultDevice)) {
-        state_ = chosen == kDefaultDevice ? Main::Chosen : Main::Fallback;
+        usingDefault_ = false;
+    } else if (!defaultFailed_ && Use(kDefaultDevice)) {
+        state_ = chosenIsDefault ? Main::Chosen : Main::Fallback;
+        usingDefault_ = true;
     } else {
         state_ = Main::None;
     }

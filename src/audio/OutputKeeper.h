@@ -63,10 +63,12 @@ class OutputKeeper {
     const SettingsStore& settings_;
     Main state_ = Main::Chosen;
     bool hadOutput_ = false;
-    // A chosen device that was lost while the list stayed as it is, is not opened again until
-    // the list changes (it would only fail again).
+    bool usingDefault_ = false;
+    // An output that was lost while the list stayed as it is (it failed rather than went) is
+    // not opened again until the list changes: it would only fail again, and again.
     std::vector<std::string> lastNames_;
     bool chosenFailed_ = false;
+    bool defaultFailed_ = false;
 };
 
 }  // namespace vorlune
