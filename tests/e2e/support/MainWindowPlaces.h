@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Screenshot.h"
+
 namespace vorlune::test {
 
 // Where the main window's controls are, in client coordinates (without a window manager these
@@ -27,5 +29,8 @@ inline constexpr Point kHotkeySwitch{10 + 82 + 40, 433 + 18 + 12};
 inline constexpr Point kPauseResume{10 + 233 + 20, 433 + 12 + 18};
 inline constexpr Point kStopSound{10 + 352 + 20, 433 + 12 + 18};
 inline constexpr Point kRepeatSwitch{10 + 460 + 40, 433 + 19 + 12};
+
+// The status bar along the bottom edge of the 570 x 590 window.
+inline constexpr Area kStatusBar{0, 590 - 22, 570, 22};
 
 }  // namespace vorlune::test

@@ -67,6 +67,11 @@ Heard Loudest(const std::vector<float>& mono, std::size_t from) {
     return best;
 }
 
+bool HeardTone(const SinkRecorder& sink, std::size_t from, double frequency, double minRms) {
+    const Heard heard = Loudest(sink.Left(), from);
+    return heard.rms > minRms && std::fabs(heard.frequency - frequency) < 25.0;
+}
+
 std::optional<std::size_t> FirstLoudFrame(const std::vector<float>& mono, std::size_t from,
                                           float threshold) {
     for (std::size_t i = from; i < mono.size(); ++i) {

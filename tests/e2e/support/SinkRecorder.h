@@ -45,6 +45,10 @@ struct Heard {
 };
 Heard Loudest(const std::vector<float>& mono, std::size_t from = 0);
 
+// Whether a tone of `frequency` at an RMS above `minRms` is in the recording after `from`.
+bool HeardTone(const SinkRecorder& sink, std::size_t from, double frequency = 440.0,
+               double minRms = 0.2);
+
 // The first frame at or after `from` whose magnitude exceeds threshold.
 std::optional<std::size_t> FirstLoudFrame(const std::vector<float>& mono, std::size_t from,
                                           float threshold);
