@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "audio/SharedList.h"
+
 namespace vorlune {
 
 namespace {
@@ -20,15 +22,8 @@ void OutputMixer::Attach(std::shared_ptr<PlaybackStream> stream) {
 }
 
 std::shared_ptr<PlaybackStream> OutputMixer::Detach(const PlaybackStream* stream) {
-    std::shared_ptr<PlaybackStream> removed;
     std::lock_guard lock(mutex_);
-    auto it = std::find_if(streams_.begin(), streams_.end(),
-                           [stream](const auto& s) { return s.get() == stream; });
-    if (it != streams_.end()) {
-        removed = std::move(*it);
-        streams_.erase(it);
-    }
-    return removed;
+    return TakeOut(streams_, stream);
 }
 
 bool OutputMixer::AnyRunning() const {

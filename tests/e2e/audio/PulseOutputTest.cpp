@@ -24,6 +24,7 @@ class PulseOutput : public testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(pulse.Ready()) << pulse.Log();
+        player.SetDeviceListener([this] { ++told; });
         ASSERT_TRUE(test::WriteToneWav(dir.File("tone.wav"),
                                        {.frequency = 440, .seconds = 1.5, .amplitude = 0.5}));
         ASSERT_TRUE(test::WriteToneWav(dir.File("long.wav"), {.frequency = 660, .seconds = 20}));
@@ -41,6 +42,11 @@ class PulseOutput : public testing::Test {
 
     test::TempDir dir;
     test::PulseServer pulse{dir.Path()};
+    // The program's engine on the server's outputs; `told` counts what its listener heard.
+    PulseOutputSystem outputs;
+    MixingAudioEngine engine{outputs};
+    AudioPlayer player{engine};
+    std::atomic<int> told = 0;
 };
 
 TEST_F(PulseOutput, PlaysOnTheChosenSinkOnlyAndSurvivesItsRemoval) {
@@ -50,35 +56,26 @@ TEST_F(PulseOutput, PlaysOnTheChosenSinkOnlyAndSurvivesItsRemoval) {
     ASSERT_TRUE(recordA.Started() && recordB.Started());
     std::this_thread::sleep_for(2500ms);
 
-    {
-        // The list shows both sinks by name; the default output is an output of its own, so
-        // SinkA itself opens beside it.
-        PulseOutputSystem outputs;
-        MixingAudioEngine engine(outputs);
-        AudioPlayer player(engine);
-        ASSERT_TRUE(player.GetDeviceInfo(1));
-        ASSERT_TRUE(player.GetDeviceInfo(2));
-        EXPECT_EQ(player.GetDeviceInfo(1)->name, "SinkA");
-        EXPECT_EQ(player.GetDeviceInfo(2)->name, "SinkB");
-        EXPECT_EQ(player.GetDeviceInfo(1)->driver, "pulseaudio");
-        EXPECT_FALSE(player.GetDeviceInfo(3));
-        EXPECT_TRUE(player.GetDeviceInfo(1)->flags & kDeviceDefault);
-        EXPECT_FALSE(player.GetDeviceInfo(2)->flags & kDeviceDefault);
-        EXPECT_TRUE(player.Init());
-        EXPECT_EQ(player.CurrentDevice(), kDefaultDevice);
-        EXPECT_FALSE(player.Init());
-        EXPECT_TRUE(player.Init(1));
-        EXPECT_EQ(player.CurrentDevice(), 1);
-        EXPECT_TRUE(player.Free());
-        EXPECT_TRUE(player.SetDevice(kDefaultDevice));
-        EXPECT_TRUE(player.Free());
-    }
+    // The list shows both sinks by name; the default output is an output of its own, so
+    // SinkA itself opens beside it.
+    ASSERT_TRUE(player.GetDeviceInfo(1));
+    ASSERT_TRUE(player.GetDeviceInfo(2));
+    EXPECT_EQ(player.GetDeviceInfo(1)->name, "SinkA");
+    EXPECT_EQ(player.GetDeviceInfo(2)->name, "SinkB");
+    EXPECT_EQ(player.GetDeviceInfo(1)->driver, "pulseaudio");
+    EXPECT_FALSE(player.GetDeviceInfo(3));
+    EXPECT_TRUE(player.GetDeviceInfo(1)->flags & kDeviceDefault);
+    EXPECT_FALSE(player.GetDeviceInfo(2)->flags & kDeviceDefault);
+    EXPECT_TRUE(player.Init());
+    EXPECT_EQ(player.CurrentDevice(), kDefaultDevice);
+    EXPECT_FALSE(player.Init());
+    EXPECT_TRUE(player.Init(1));
+    EXPECT_EQ(player.CurrentDevice(), 1);
+    EXPECT_TRUE(player.Free());
+    EXPECT_TRUE(player.SetDevice(kDefaultDevice));
+    EXPECT_TRUE(player.Free());
+    EXPECT_EQ(told.load(), 0) << "nothing came or went";
 
-    PulseOutputSystem outputs;
-    MixingAudioEngine engine(outputs);
-    AudioPlayer player(engine);
-    std::atomic<int> told = 0;
-    player.SetDeviceListener([&] { ++told; });
     ASSERT_TRUE(player.Init(2));
     std::this_thread::sleep_for(2500ms);
     const StreamHandle tone = player.CreateStream(dir.File("tone.wav"));
@@ -126,11 +123,6 @@ TEST_F(PulseOutput, PlaysOnTheChosenSinkOnlyAndSurvivesItsRemoval) {
 }
 
 TEST_F(PulseOutput, TheDefaultOutputMovesWithTheDefaultAndAServerRestartIsFoundAgain) {
-    PulseOutputSystem outputs;
-    MixingAudioEngine engine(outputs);
-    AudioPlayer player(engine);
-    std::atomic<int> told = 0;
-    player.SetDeviceListener([&] { ++told; });
     ASSERT_TRUE(player.Init(kDefaultDevice));
     ASSERT_TRUE(player.Init(2));
     ASSERT_TRUE(player.SetDevice(kDefaultDevice));
@@ -171,11 +163,6 @@ TEST_F(PulseOutput, TheDefaultOutputMovesWithTheDefaultAndAServerRestartIsFoundA
 // Sinks come and go on another thread while this one lists them and plays, as a host's devices
 // do during a stream: no call hangs (this test runs under ThreadSanitizer too).
 TEST_F(PulseOutput, SinksComingAndGoingNeverHoldUpTheInterfaceThread) {
-    PulseOutputSystem outputs;
-    MixingAudioEngine engine(outputs);
-    AudioPlayer player(engine);
-    std::atomic<int> told = 0;
-    player.SetDeviceListener([&] { ++told; });
     ASSERT_TRUE(player.Init(kDefaultDevice));
     std::atomic<bool> done = false;
     std::thread plugger([&] {

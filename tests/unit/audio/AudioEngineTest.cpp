@@ -13,6 +13,7 @@
 
 #include "AudioTestFiles.h"
 #include "TempDir.h"
+#include "WaitFor.h"
 #include "audio/AudioPlayer.h"
 #include "audio/MixingAudioEngine.h"
 #include "audio/fake/FakeOutputSystem.h"
@@ -22,16 +23,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 5000ms) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
+using test::WaitFor;
 
 // The real engine on fake outputs that keep what they were given and take a period in 3 ms
 // (faster than real time); Output() is what the default device got.
