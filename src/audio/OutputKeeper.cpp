@@ -107,21 +107,47 @@ OutputKeeper::Change OutputKeeper::Update() {
     return change;
 }
 
-void OutputKeeper::UpdateMonitor(const std::vector<DeviceInfo>& devices) {
-    player_.SetMonitor(std::nullopt);
-    const std::optional<int> main = player_.CurrentDevice();
-    if (!main || settings_.ReadInt(setting::kMonitorOn) != 1) {
-        return;
+std::optional<int> OutputKeeper::MonitorDevice(const std::vector<DeviceInfo>& devices,
+                                               int main) const {
+    if (settings_.ReadInt(setting::kMonitorOn) != 1) {
+        return std::nullopt;
     }
     const std::optional<int> monitor = FindSavedDevice(
         ReadSavedDevice(settings_, setting::kMonitorDevice, setting::kMonitorDeviceName),
         NamesOf(devices));
-    if (!monitor || *monitor == kDefaultDevice || *monitor == *main) {
-        return;
+    if (!monitor || *monitor == kDefaultDevice || *monitor == main) {
+        return std::nullopt;
     }
     // The default output plays on the default device: the monitor would only double it.
     const DeviceInfo& info = devices[static_cast<std::size_t>(*monitor - 1)];
-    if (*main == kDefaultDevice && (info.flags & kDeviceDefault) != 0) {
+    if (main == kDefaultDevice && (info.flags & kDeviceDefault) != 0) {
+        return std::nullopt;
+    }
+    return monitor;
+}
+
+void OutputKeeper::UpdateMonitor(const std::vector<DeviceInfo>& devices) {
+    player_.SetMonitor(std::nullopt);
+    const std::optional<int> main = player_.CurrentDevice();
+    if (!main) {
+        return;
+    }
+    const std::optional<int> monitor = MonitorDevice(devices, *main);
+    const std::string name =
+        monitor ? devices[static_cast<std::size_t>(*monitor - 1)].name : std::string();
+    // The device opened for the monitor is closed once the monitor has left it (switched off
+    // or moved), unless it has become the output device meanwhile.
+    if (!monitorOpened_.empty() && monitorOpened_ != name) {
+        const auto it = std::find_if(devices.begin(), devices.end(),
+                                     [&](const DeviceInfo& d) { return d.name == monitorOpened_; });
+        const int opened = static_cast<int>(it - devices.begin()) + 1;
+        if (it != devices.end() && opened != *main && player_.SetDevice(opened)) {
+            player_.Free();
+            player_.SetDevice(*main);
+        }
+        monitorOpened_.clear();
+    }
+    if (!monitor) {
         return;
     }
     const bool open = player_.SetDevice(*monitor) || player_.Init(*monitor);
@@ -129,6 +155,7 @@ void OutputKeeper::UpdateMonitor(const std::vector<DeviceInfo>& devices) {
     if (!open) {
         return;
     }
+    monitorOpened_ = name;
     player_.SetMonitor(*monitor);
     player_.SetMonitorLevel(static_cast<float>(MonitorVolume(settings_)) / 100.0F);
 }

@@ -57,6 +57,9 @@ class OutputKeeper {
   private:
     // The device made current, or the device already current.
     bool Use(int device);
+    // The monitor's device: switched on, there, and neither the main device nor the one the
+    // main output plays on.
+    std::optional<int> MonitorDevice(const std::vector<DeviceInfo>& devices, int main) const;
     void UpdateMonitor(const std::vector<DeviceInfo>& devices);
 
     AudioPlayer& player_;
@@ -69,6 +72,8 @@ class OutputKeeper {
     std::vector<std::string> lastNames_;
     bool chosenFailed_ = false;
     bool defaultFailed_ = false;
+    // The name of the device opened for the monitor.
+    std::string monitorOpened_;
 };
 
 }  // namespace vorlune

@@ -367,9 +367,13 @@ TEST_F(Keeper, PutsTheMonitorOnItsDeviceOnlyWhenItIsOnThereAndAnotherDevice) {
     Save(setting::kMonitorDeviceName, "Headset");
     keeper.Update();
     EXPECT_TRUE(keeper.MonitorPlays());
+    ASSERT_EQ(player.GetDeviceInfo(3)->name, "Headset") << "plugged in again last";
+    EXPECT_TRUE(player.GetDeviceInfo(3)->flags & kDeviceOpen);
     Save(setting::kMonitorOn, "0");
     keeper.Update();
     EXPECT_FALSE(keeper.MonitorPlays());
+    EXPECT_FALSE(player.GetDeviceInfo(3)->flags & kDeviceOpen) << "closed once switched off";
+    EXPECT_EQ(player.CurrentDevice(), kDefaultDevice);
 }
 
 }  // namespace
