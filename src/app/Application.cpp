@@ -76,6 +76,8 @@ Application::Application(const ProgramFolder& folder, AppState& state, Platform 
       trigger_(player_, watch_, slots_, settings_, folder, state, platform.prompts, onTop_),
       devices_(player_, settings_, platform.prompts, *window_.Bottom()->Devices(),
                *window_.Bottom()->ApplyButton()),
+      monitorView_(*window_.Settings()),
+      monitor_(player_, settings_, *window_.Settings()->MonitorDevices(), monitorView_),
       commands_(grid_, trigger_, playback_, hotkeySwitch_),
       dispatch_(platform.hotkeys, commands_),
       editing_(
@@ -119,6 +121,14 @@ Application::Application(const ProgramFolder& folder, AppState& state, Platform 
     connect(&watch_, &OutputWatch::outputsChanged, &devices_, &OutputDevices::RelistOutputDevices);
     connect(&watch_, &OutputWatch::currentOutputLost, &playback_, &PlaybackControls::EndSound);
     connect(&watch_, &OutputWatch::statusText, &window_, &MainWindow::SetStatusText);
+    SettingsPage* page = window_.Settings();
+    connect(page->MonitorDevices(), &DeviceComboBox::aboutToDropDown, &monitor_,
+            &MonitorControls::LoadMonitorDevices);
+    connect(page, &SettingsPage::monitorSwitchClicked, &monitor_, &MonitorControls::ToggleMonitor);
+    connect(page, &SettingsPage::monitorVolumeChanged, &monitor_,
+            &MonitorControls::OnMonitorVolumeChanged);
+    connect(&monitor_, &MonitorControls::monitorChanged, &watch_, &OutputWatch::Refresh);
+    connect(&watch_, &OutputWatch::outputsChanged, &monitor_, &MonitorControls::LoadMonitorDevices);
 
     ConnectSlotEditing(editing_, grid_, *strip, *window_.Settings(), trigger_);
     ConnectLeaving(window_, trayController_, exit_, links_);
@@ -133,6 +143,7 @@ void Application::OnMainWindowCreated() {
     RestorePage();
     grid_.LoadSlotGrid();
     devices_.LoadOutputDevices();
+    monitor_.LoadMonitorControls();
     watch_.Refresh();
     RestoreSwitchStates();
     RestoreVolume();

@@ -24,11 +24,13 @@
 #include "app/HotkeySwitch.h"
 #include "app/LinkActions.h"
 #include "app/MainWindow.h"
+#include "app/MonitorSettingsView.h"
 #include "app/TrayController.h"
 #include "app/TrayIcon.h"
 #include "app/WindowOnTop.h"
 #include "audio/AudioPlayer.h"
 #include "audio/OutputKeeper.h"
+#include "audio/controls/MonitorControls.h"
 #include "audio/controls/OutputDevices.h"
 #include "audio/controls/OutputWatch.h"
 #include "audio/controls/PlaybackControls.h"
@@ -108,6 +110,8 @@ class Application : public QObject {
     OutputWatch watch_;
     SlotTrigger trigger_;
     OutputDevices devices_;
+    MonitorSettingsView monitorView_;
+    MonitorControls monitor_;
     HotkeyCommands commands_;
     HotkeyDispatch dispatch_;
     SlotEditing editing_;
