@@ -59,7 +59,9 @@ class AudioPlayer {
     bool Play(StreamHandle stream, bool restart = false);
     bool Pause(StreamHandle stream);
     bool Stop(StreamHandle stream);
-    [[nodiscard]] ChannelState IsActive(StreamHandle stream) const { return engine_.ChannelIsActive(stream); }
+    [[nodiscard]] ChannelState IsActive(StreamHandle stream) const {
+        return engine_.ChannelIsActive(stream);
+    }
     bool FreeStream(StreamHandle stream);
     // level: 1.0 = 100 %; callers divide the stored percentage by 100.
     bool SetChannelVolume(StreamHandle stream, float level);

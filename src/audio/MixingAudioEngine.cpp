@@ -349,4 +349,9 @@ std::optional<std::chrono::steady_clock::time_point> MixingAudioEngine::FirstSou
     return stream->playback->FirstSoundTime();
 }
 
+bool MixingAudioEngine::FullyDecoded(StreamHandle handle) const {
+    const Impl::Stream* stream = impl_->Find(handle);
+    return stream != nullptr && stream->playback->FullyDecoded();
+}
+
 }  // namespace vorlune

@@ -55,6 +55,9 @@ class MixingAudioEngine final : public AudioEngine {
     // When the stream's first non-silent frame was handed to the output (for measurements).
     [[nodiscard]] std::optional<std::chrono::steady_clock::time_point> FirstSoundTime(
         StreamHandle handle) const;
+    // Whether the whole of the stream's file is decoded and waiting to be played (for tests:
+    // a sound that fits in its buffer then plays without waiting on the decoder thread).
+    [[nodiscard]] bool FullyDecoded(StreamHandle handle) const;
 
   private:
     struct Impl;

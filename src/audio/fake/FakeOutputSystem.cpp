@@ -54,6 +54,20 @@ class FakeOutput final : public OutputStream {
         std::lock_guard lock(shared_->mutex);
         std::erase(shared_->open, this);
     }
+
+    // Stepped: lets the output play `periods` more periods and waits until it has.
+    void Grant(std::size_t periods) {
+        std::unique_lock lock(mutex_);
+        if (!running_ && !startRequested_) {
+            return;  // resting: a card plays nothing either
+        }
+        const std::size_t target = played_ + periods;
+        credits_ += periods;
+        wake_.notify_all();
+        playedWake_.wait(lock, [&] {
+            return played_ >= target || stopping_ || (!running_ && !startRequested_);
+        });
+    }
     FakeOutput(const FakeOutput&) = delete;
     FakeOutput& operator=(const FakeOutput&) = delete;
 
@@ -70,29 +84,51 @@ class FakeOutput final : public OutputStream {
 
     // Called with the shared lock held.
     const std::string& Id() const { return id_; }
-    void Lose() { lost_.store(true, std::memory_order_release); }
+    void Lose() {
+        {
+            std::lock_guard lock(mutex_);
+            lost_.store(true, std::memory_order_release);
+        }
+        wake_.notify_all();
+    }
 
   private:
     void Run() {
+        const bool stepped = shared_->options.stepped;
         std::vector<float> period(PeriodFrames() * kChannels);
         std::unique_lock lock(mutex_);
         while (!stopping_) {
             wake_.wait(lock, [this] { return stopping_ || startRequested_; });
             startRequested_ = false;
+            running_ = true;
             auto next = std::chrono::steady_clock::now();
             while (!stopping_ && !Lost()) {
+                if (stepped) {
+                    wake_.wait(lock, [this] { return stopping_ || Lost() || credits_ > 0; });
+                    if (stopping_ || Lost()) {
+                        break;
+                    }
+                    --credits_;
+                }
                 lock.unlock();
                 const bool playing = source_->Mix(period);
                 if (playing) {
                     Record(period);
                 }
                 lock.lock();
+                ++played_;
+                playedWake_.notify_all();
                 if (!playing) {
                     break;  // rest until the next sound
                 }
-                next += periodTime_;
-                wake_.wait_until(lock, next, [this] { return stopping_; });
+                if (!stepped) {
+                    next += periodTime_;
+                    wake_.wait_until(lock, next, [this] { return stopping_; });
+                }
             }
+            running_ = false;
+            credits_ = 0;
+            playedWake_.notify_all();
         }
     }
 
@@ -117,6 +153,12 @@ class FakeOutput final : public OutputStream {
     std::condition_variable wake_;
     bool stopping_ = false;
     bool startRequested_ = false;
+    // Stepped outputs: whether the output plays (not resting), the periods it may still play,
+    // and how many it has played.
+    bool running_ = false;
+    std::size_t credits_ = 0;
+    std::size_t played_ = 0;
+    std::condition_variable playedWake_;
     std::thread thread_;
 };
 
@@ -203,6 +245,18 @@ std::vector<float> FakeOutputSystem::Played(const std::string& id) const {
     std::lock_guard lock(shared_->mutex);
     auto it = shared_->played.find(id);
     return it == shared_->played.end() ? std::vector<float>{} : it->second;
+}
+
+void FakeOutputSystem::Step(std::size_t periods) {
+    std::vector<OutputStream*> open;
+    {
+        std::lock_guard lock(shared_->mutex);
+        open = shared_->open;
+    }
+    // Outside the shared lock: a period being played takes it to record what it played.
+    for (OutputStream* output : open) {
+        static_cast<FakeOutput*>(output)->Grant(periods);
+    }
 }
 
 int FakeOutputSystem::OpenOutputs() const {

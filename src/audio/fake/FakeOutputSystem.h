@@ -24,6 +24,9 @@ class FakeOutputSystem final : public OutputSystem {
         std::optional<std::chrono::microseconds> periodTime;
         // Keep the samples each device was given (costs memory: off for long runs).
         bool record = false;
+        // Play a period only when the test lets it (Step) instead of on a clock, so what a
+        // device is handed does not hang on how the threads happen to be scheduled.
+        bool stepped = false;
     };
 
     // Starts with one device, "fake" named "Fake Output", which is the default.
@@ -45,6 +48,10 @@ class FakeOutputSystem final : public OutputSystem {
     std::vector<float> Played(const std::string& id) const;
     // How many outputs are open now (not closed by their owner), lost ones included.
     int OpenOutputs() const;
+    // With `stepped`: every open output that plays (or was told to start) plays `periods` more
+    // periods; returns once they are played or the output has come to rest. Call it on the
+    // thread that closes the outputs (the test's), never while an output is being closed.
+    void Step(std::size_t periods = 1);
 
     OutputListing Outputs() const override;
     std::string DriverName() const override { return "fake"; }

@@ -29,6 +29,9 @@ using test::WaitFor;
 // (faster than real time); Output() is what the default device got.
 class DiskEngine : public testing::Test {
   protected:
+    DiskEngine() : DiskEngine({.periodTime = std::chrono::milliseconds(3), .record = true}) {}
+    explicit DiskEngine(FakeOutputSystem::Options options) : outputs_(options) {}
+
     void SetUp() override {
         ASSERT_FALSE(dir_.Path().empty());
         engine_ = std::make_unique<MixingAudioEngine>(outputs_);
@@ -54,9 +57,33 @@ class DiskEngine : public testing::Test {
     }
 
     test::TempDir dir_;
-    FakeOutputSystem outputs_{{.periodTime = std::chrono::milliseconds(3), .record = true}};
+    FakeOutputSystem outputs_;
     std::unique_ptr<MixingAudioEngine> engine_;
     std::unique_ptr<AudioPlayer> player_;
+};
+
+// The same, on an output that plays a period only when the test steps it: what the device is
+// handed, and when a change reaches it, then depends on the test alone, never on timing.
+class SteppedDiskEngine : public DiskEngine {
+  protected:
+    SteppedDiskEngine()
+        : DiskEngine({.periodTime = std::nullopt, .record = true, .stepped = true}) {}
+
+    // Plays a stream that fits in its buffer: decoded to its end first, so no period waits on
+    // the decoder thread, then `periods` periods (all of it when not given).
+    void PlayDecoded(StreamHandle stream, std::size_t periods = kWhole) {
+        ASSERT_TRUE(WaitFor([&] { return engine_->FullyDecoded(stream); }));
+        ASSERT_TRUE(player_->Play(stream));
+        Continue(stream, periods);
+    }
+    void Continue(StreamHandle stream, std::size_t periods = kWhole) {
+        for (std::size_t i = 0; i < periods && player_->IsActive(stream) != ChannelState::Stopped;
+             ++i) {
+            outputs_.Step();
+        }
+    }
+
+    static constexpr std::size_t kWhole = 1000;
 };
 
 TEST_F(DiskEngine, DevicesAreNumberedFromOneAndTheDefaultIsAnOutputOfItsOwn) {
@@ -177,20 +204,24 @@ TEST_F(DiskEngine, StopRestartAndFreeOfTheDeviceEndStreams) {
     EXPECT_GT(u, t);
 }
 
-TEST_F(DiskEngine, VolumeScalesTheSamplesHandedToTheDeviceWithoutAClick) {
+TEST_F(SteppedDiskEngine, VolumeScalesTheSamplesHandedToTheDeviceWithoutAClick) {
+    // 0.4 s: 17640 frames, 35 periods of 512 and part of one more, so each sound ends in
+    // silence the length of a run gap at least.
     const std::string path = Tone("a.wav", {.frequency = 440, .seconds = 0.4, .amplitude = 0.8});
     ASSERT_TRUE(player_->Init());
     const StreamHandle full = player_->CreateStream(path);
-    PlayToEnd(full);
+    PlayDecoded(full);
+    ASSERT_EQ(player_->IsActive(full), ChannelState::Stopped);
     const StreamHandle half = player_->CreateStream(path);
     EXPECT_TRUE(player_->SetChannelVolume(half, 0.5F));
-    PlayToEnd(half);
+    PlayDecoded(half);
     const StreamHandle changed = player_->CreateStream(path);
-    ASSERT_TRUE(player_->Play(changed));
-    ASSERT_TRUE(WaitFor([&] { return engine_->FirstSoundTime(changed).has_value(); }));
-    std::this_thread::sleep_for(20ms);
+    // The volume changes after ten periods (5120 frames) of the third sound.
+    PlayDecoded(changed, 10);
+    ASSERT_EQ(player_->IsActive(changed), ChannelState::Playing);
     EXPECT_TRUE(player_->SetChannelVolume(changed, 0.25F));
-    ASSERT_TRUE(WaitFor([&] { return player_->IsActive(changed) == ChannelState::Stopped; }));
+    Continue(changed);
+    ASSERT_EQ(player_->IsActive(changed), ChannelState::Stopped);
     EXPECT_FALSE(player_->SetChannelVolume(changed, -1.0F));
 
     const std::vector<float> out = Output();
@@ -202,6 +233,7 @@ TEST_F(DiskEngine, VolumeScalesTheSamplesHandedToTheDeviceWithoutAClick) {
     EXPECT_NEAR(level(runs[0], 4000), 0.8, 0.01);
     EXPECT_NEAR(level(runs[1], 4000) / level(runs[0], 4000), 0.5, 0.01);
     const test::Run& last = runs[2];
+    EXPECT_NEAR(level(last, 512), 0.8, 0.01) << "before the change";
     EXPECT_NEAR(level(last, last.end - last.begin - 5000), 0.2, 0.01);
     // A sine of 0.8 at 440 Hz moves at most 0.05 per sample; a jump in gain would show.
     float steepest = 0.0F;
