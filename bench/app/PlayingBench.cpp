@@ -13,7 +13,9 @@
 // louder than -40 dBFS is the onset, and frames count time at 48 kHz. So the sound was rendered
 // at mark time + (onset - mark) / 48000 s - the recorder's lag (the mark frame was rendered a
 // little before the mark was taken). The printed delay leaves out that lag (at most a few
-// recorder periods of 10 ms): it is an upper bound.
+// recorder periods of 10 ms). The null sink renders its monitor in blocks (up to 10 ms) a little
+// ahead of the clock, though, so once the program itself adds next to nothing a single delay
+// can come out below zero: one delay is good to about +-5 ms, the median of ten is the figure.
 #include <poll.h>
 #include <unistd.h>
 #include <xcb/xcb.h>

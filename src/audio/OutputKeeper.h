@@ -50,16 +50,17 @@ class OutputKeeper {
     // Looks at the outputs as they are now and puts the player on the right ones. Run before
     // every sound and whenever the outputs change.
     Change Update();
-    Main State() const { return state_; }
+    [[nodiscard]] Main State() const { return state_; }
     // Whether the monitor plays along: switched on, there, and another device than the main.
-    bool MonitorPlays() const { return player_.Monitor().has_value(); }
+    [[nodiscard]] bool MonitorPlays() const { return player_.Monitor().has_value(); }
 
   private:
     // The device made current, or the device already current.
     bool Use(int device);
     // The monitor's device: switched on, there, and neither the main device nor the one the
     // main output plays on.
-    std::optional<int> MonitorDevice(const std::vector<DeviceInfo>& devices, int main) const;
+    [[nodiscard]] std::optional<int> MonitorDevice(const std::vector<DeviceInfo>& devices,
+                                                   int main) const;
     void UpdateMonitor(const std::vector<DeviceInfo>& devices);
 
     AudioPlayer& player_;

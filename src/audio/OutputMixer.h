@@ -27,7 +27,7 @@ class OutputMixer final : public OutputSource {
         fn();
     }
     // Interface thread: whether one of the streams is being played through.
-    bool AnyRunning() const;
+    [[nodiscard]] bool AnyRunning() const;
 
     // Output thread.
     bool Mix(std::span<float> out) override;

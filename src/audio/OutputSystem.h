@@ -46,11 +46,11 @@ class OutputStream {
   public:
     virtual ~OutputStream() = default;
 
-    OutputFormat Format() const { return format_; }
-    std::size_t PeriodFrames() const { return periodFrames_; }
+    [[nodiscard]] OutputFormat Format() const { return format_; }
+    [[nodiscard]] std::size_t PeriodFrames() const { return periodFrames_; }
 
     // The device or the whole sound system went away. A lost output stays lost.
-    virtual bool Lost() const = 0;
+    [[nodiscard]] virtual bool Lost() const = 0;
     // A sound starts while nothing played: what the output still holds queued is dropped and
     // the source is asked for sound at once.
     virtual void StartNow() = 0;
@@ -73,9 +73,9 @@ class OutputSystem {
     virtual ~OutputSystem() = default;
 
     // The outputs as last reported. Never waits for the sound system.
-    virtual OutputListing Outputs() const = 0;
+    [[nodiscard]] virtual OutputListing Outputs() const = 0;
     // The name of the sound system in use, e.g. "pulseaudio".
-    virtual std::string DriverName() const = 0;
+    [[nodiscard]] virtual std::string DriverName() const = 0;
     // Opens an output for 32-bit float stereo at `rate`, pulled `periodFrames` at a time.
     // An empty id opens the system's default output, which follows the default when it
     // changes; otherwise the output is the device of that id and is lost when the device goes.

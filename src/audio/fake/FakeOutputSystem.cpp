@@ -71,7 +71,7 @@ class FakeOutput final : public OutputStream {
     FakeOutput(const FakeOutput&) = delete;
     FakeOutput& operator=(const FakeOutput&) = delete;
 
-    bool Lost() const override { return lost_.load(std::memory_order_acquire); }
+    [[nodiscard]] bool Lost() const override { return lost_.load(std::memory_order_acquire); }
     void StartNow() override {
         {
             std::lock_guard lock(mutex_);
@@ -83,7 +83,7 @@ class FakeOutput final : public OutputStream {
     void DropQueued() override {}
 
     // Called with the shared lock held.
-    const std::string& Id() const { return id_; }
+    [[nodiscard]] const std::string& Id() const { return id_; }
     void Lose() {
         {
             std::lock_guard lock(mutex_);

@@ -45,16 +45,16 @@ class FakeOutputSystem final : public OutputSystem {
     // The whole server goes (every output is lost, nothing is listed) or comes back.
     void SetServerRunning(bool running);
     // The first channel of everything device `id` was given so far (with `record`).
-    std::vector<float> Played(const std::string& id) const;
+    [[nodiscard]] std::vector<float> Played(const std::string& id) const;
     // How many outputs are open now (not closed by their owner), lost ones included.
-    int OpenOutputs() const;
+    [[nodiscard]] int OpenOutputs() const;
     // With `stepped`: every open output that plays (or was told to start) plays `periods` more
     // periods; returns once they are played or the output has come to rest. Call it on the
     // thread that closes the outputs (the test's), never while an output is being closed.
     void Step(std::size_t periods = 1);
 
-    OutputListing Outputs() const override;
-    std::string DriverName() const override { return "fake"; }
+    [[nodiscard]] OutputListing Outputs() const override;
+    [[nodiscard]] std::string DriverName() const override { return "fake"; }
     std::unique_ptr<OutputStream> Open(const std::string& id, int rate, std::size_t periodFrames,
                                        std::shared_ptr<OutputSource> source) override;
     void SetChangeListener(std::function<void()> listener) override;

@@ -28,8 +28,8 @@ class PulseOutputSystem final : public OutputSystem {
     PulseOutputSystem(const PulseOutputSystem&) = delete;
     PulseOutputSystem& operator=(const PulseOutputSystem&) = delete;
 
-    OutputListing Outputs() const override;
-    std::string DriverName() const override { return "pulseaudio"; }
+    [[nodiscard]] OutputListing Outputs() const override;
+    [[nodiscard]] std::string DriverName() const override { return "pulseaudio"; }
     std::unique_ptr<OutputStream> Open(const std::string& id, int rate, std::size_t periodFrames,
                                        std::shared_ptr<OutputSource> source) override;
     void SetChangeListener(std::function<void()> listener) override;
