@@ -9,6 +9,7 @@
 
 #include "app/DeviceComboBox.h"
 #include "app/SwitchButton.h"
+#include "app/VolumeSlider.h"
 #include "decoration/Fonts.h"
 
 namespace vorlune {
@@ -52,14 +53,7 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     connect(monitorSwitch_, &SwitchButton::clicked, this, &SettingsPage::monitorSwitchClicked);
 
     MakeLabel(other, "透明标签_监听音量", QStringLiteral("监听音量:"), {12, 91, 83, 24});
-    monitorVolume_ = new QSlider(Qt::Horizontal, other);
-    monitorVolume_->setObjectName(QStringLiteral("音量条_监听音量"));
-    monitorVolume_->setGeometry(107, 92, 380, 22);
-    monitorVolume_->setRange(1, 100);
-    monitorVolume_->setPageStep(5);
-    monitorVolume_->setSingleStep(1);
-    monitorVolume_->setValue(100);
-    monitorVolume_->setFocusPolicy(Qt::NoFocus);
+    monitorVolume_ = MakeVolumeSlider(other, QStringLiteral("音量条_监听音量"), {107, 92, 380, 22});
     monitorVolumeLabel_ =
         MakeLabel(other, "透明标签_监听音量值", QStringLiteral("100%"), {492, 95, 36, 16});
     connect(monitorVolume_, &QSlider::valueChanged, this, &SettingsPage::monitorVolumeChanged);
