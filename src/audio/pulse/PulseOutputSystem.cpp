@@ -117,7 +117,9 @@ class PulseOutputHandle final : public OutputStream {
     PulseOutputHandle(const PulseOutputHandle&) = delete;
     PulseOutputHandle& operator=(const PulseOutputHandle&) = delete;
 
-    bool Lost() const override { return output_->lost.load(std::memory_order_acquire); }
+    [[nodiscard]] bool Lost() const override {
+        return output_->lost.load(std::memory_order_acquire);
+    }
     void StartNow() override { system_->Post(Request::Start, output_); }
     void DropQueued() override { system_->Post(Request::Drop, output_); }
 
