@@ -2,7 +2,7 @@
 # the build that is already there: `cpack -G DEB` in the build folder (scripts/package runs it).
 # The program folder goes to /usr/lib/vorlune and the rest below /usr. dpkg-shlibdeps computes
 # the dependencies from the libraries the executable links; the Qt platform and SVG plugins are
-# in those libraries' packages, and SDL's package depends on the PulseAudio client library.
+# in those libraries' packages, and the program links the PulseAudio client library itself.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vorlune)
 set(CPACK_PACKAGE_VENDOR "The Vorlune developers")

@@ -1,6 +1,6 @@
 # vorlune_add_test(NAME LABEL unit|widget|e2e SOURCES ... LIBS ... [ENV ...] [TIMEOUT s])
 # One GoogleTest executable registered as one CTest test with its level's label.
-# Widget tests run on Qt's offscreen platform with SDL's dummy audio driver unless ENV says otherwise.
+# Widget tests run on Qt's offscreen platform.
 function(vorlune_add_test name)
   cmake_parse_arguments(T "" "LABEL;TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
   # scripts/test runs each level by its label; a test without one of them would never run.

@@ -11,7 +11,8 @@
 #include "app/QtDesktopServices.h"
 #include "app/SingleInstance.h"
 #include "app/SystemTray.h"
-#include "audio/SdlAudioEngine.h"
+#include "audio/MixingAudioEngine.h"
+#include "audio/pulse/PulseOutputSystem.h"
 #include "base/AppState.h"
 #include "base/DataFolder.h"
 #include "base/GbkText.h"
@@ -75,7 +76,8 @@ int main(int argc, char** argv) {
 
     vorlune::WindowKeepAbove keepAbove;
     vorlune::QtDesktopServices desktop;
-    vorlune::SdlAudioEngine audio;
+    vorlune::PulseOutputSystem outputs;
+    vorlune::MixingAudioEngine audio(outputs);
     vorlune::HotkeyPlatform hotkeys =
         vorlune::CreateHotkeyPlatform(QGuiApplication::platformName().toStdString());
     vorlune::QtSystemTray tray;

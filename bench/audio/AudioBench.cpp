@@ -1,8 +1,8 @@
 // Figures of the audio engine, printed as a table: how soon a sound reaches the device after
 // Play, the processor time of one playing stream, and what starting a one-hour MP3 costs next
-// to a one-second WAV. Runs on SDL's dummy driver (real-time pacing, no sound card) unless
-// SDL_AUDIODRIVER says otherwise. Argument: a folder for the test files (kept between runs,
-// because encoding the one-hour MP3 takes a minute).
+// to a one-second WAV. Runs on a private PulseAudio server with null sinks, on the program's own
+// output backend. Argument: a folder for the test files (kept between runs, because encoding the
+// one-hour MP3 takes a minute).
 #include <sndfile.h>
 #include <time.h>
 
@@ -18,15 +18,19 @@
 #include <thread>
 #include <vector>
 
+#include "PulseServer.h"
+#include "TempDir.h"
 #include "audio/AudioPlayer.h"
-#include "audio/SdlAudioEngine.h"
+#include "audio/MixingAudioEngine.h"
+#include "audio/pulse/PulseOutputSystem.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using vorlune::AudioPlayer;
-using vorlune::SdlAudioEngine;
+using vorlune::MixingAudioEngine;
+using vorlune::OutputSystem;
 using vorlune::StreamHandle;
 
 bool WriteTone(const std::string& path, double seconds, int rate, int channels) {
@@ -71,7 +75,7 @@ double Ms(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-bool WaitFirstSound(const SdlAudioEngine& engine, StreamHandle s) {
+bool WaitFirstSound(const MixingAudioEngine& engine, StreamHandle s) {
     const auto end = Clock::now() + 2s;
     while (!engine.FirstSoundTime(s)) {
         if (Clock::now() > end) {
@@ -82,8 +86,8 @@ bool WaitFirstSound(const SdlAudioEngine& engine, StreamHandle s) {
     return true;
 }
 
-void Latency(const std::string& wav, int period) {
-    SdlAudioEngine engine({.periodFrames = period});
+void Latency(OutputSystem& outputs, const std::string& wav, int period) {
+    MixingAudioEngine engine(outputs, {.periodFrames = period});
     AudioPlayer player(engine);
     if (!player.Init()) {
         std::printf("latency: no output\n");
@@ -109,14 +113,15 @@ void Latency(const std::string& wav, int period) {
         mean += v / static_cast<double>(ms.size());
     }
     std::printf(
-        "Play -> first sound handed to SDL, period %d frames (%.2f ms) at %d Hz: mean %.2f ms, "
+        "Play -> first sound handed to the output, period %d frames (%.2f ms) at %d Hz: mean %.2f "
+        "ms, "
         "median %.2f ms, max %.2f ms (goal <= %.2f ms) over %zu plays\n",
         spec->periodFrames, periodMs, spec->rate, mean, ms[ms.size() / 2], ms.back(),
         periodMs + 2.0, ms.size());
 }
 
-void Cpu(const std::string& wav, const char* what) {
-    SdlAudioEngine engine;
+void Cpu(OutputSystem& outputs, const std::string& wav, const char* what) {
+    MixingAudioEngine engine(outputs);
     AudioPlayer player(engine);
     if (!player.Init()) {
         return;
@@ -140,8 +145,8 @@ void Cpu(const std::string& wav, const char* what) {
         what, 100.0 * playing, 100.0 * idle);
 }
 
-void Start(const std::string& path, const char* what) {
-    SdlAudioEngine engine;
+void Start(OutputSystem& outputs, const std::string& path, const char* what) {
+    MixingAudioEngine engine(outputs);
     AudioPlayer player(engine);
     if (!player.Init()) {
         return;
@@ -165,7 +170,6 @@ void Start(const std::string& path, const char* what) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    ::setenv("SDL_AUDIODRIVER", "dummy", 0);
     const std::filesystem::path folder = argc > 1 ? argv[1] : "audio_bench_files";
     std::filesystem::create_directories(folder);
     const std::string second = (folder / "second.wav").string();
@@ -192,13 +196,20 @@ int main(int argc, char** argv) {
         std::printf("could not encode %s\n", secondMp3.c_str());
         return 1;
     }
-    std::printf("driver: %s\n", std::getenv("SDL_AUDIODRIVER"));
-    Latency(second, 512);
-    Latency(second, 256);
-    Cpu(long48, "48 kHz stereo WAV resampled to 44.1 kHz");
-    Cpu(long44, "44.1 kHz stereo WAV, no resampling");
-    Start(second, "one-second WAV:");
-    Start(secondMp3, "one-second MP3:");
-    Start(hour, "one-hour MP3 (57 MB):");
+    const vorlune::test::TempDir server;
+    const vorlune::test::PulseServer pulse(server.Path());
+    if (!pulse.Ready()) {
+        std::printf("no PulseAudio server:\n%s\n", pulse.Log().c_str());
+        return 1;
+    }
+    vorlune::PulseOutputSystem outputs;
+    std::printf("driver: %s\n", outputs.DriverName().c_str());
+    Latency(outputs, second, 512);
+    Latency(outputs, second, 256);
+    Cpu(outputs, long48, "48 kHz stereo WAV resampled to 44.1 kHz");
+    Cpu(outputs, long44, "44.1 kHz stereo WAV, no resampling");
+    Start(outputs, second, "one-second WAV:");
+    Start(outputs, secondMp3, "one-second MP3:");
+    Start(outputs, hour, "one-hour MP3 (57 MB):");
     return 0;
 }

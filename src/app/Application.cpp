@@ -58,6 +58,7 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
     : settings_(files_, data),
       slots_(files_, data, folder),
       player_(platform.audio),
+      keeper_(player_, settings_),
       grid_(slots_),
       window_(PagesOf(grid_)),
       spectrum_(AddSpectrumPanel(window_, player_)),
@@ -73,9 +74,12 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
       // The monitor timer is one of the window's objects, as the spectrum's timer is.
       playback_(
           player_, settings_, stripView_, [](int ms) { DelayPumping(ms); }, &window_),
-      trigger_(player_, slots_, settings_, folder, state, platform.prompts, onTop_),
+      watch_(keeper_, player_),
+      trigger_(player_, watch_, slots_, settings_, folder, state, platform.prompts, onTop_),
       devices_(player_, settings_, platform.prompts, *window_.Bottom()->Devices(),
                *window_.Bottom()->ApplyButton()),
+      monitorView_(*window_.Settings()),
+      monitor_(player_, settings_, *window_.Settings()->MonitorDevices(), monitorView_),
       commands_(grid_, trigger_, playback_, hotkeySwitch_),
       dispatch_(platform.hotkeys, commands_, registry_),
       editing_(
@@ -115,6 +119,18 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
     connect(bottom->Devices(), &DeviceComboBox::aboutToDropDown, &devices_,
             &OutputDevices::LoadOutputDevices);
     connect(bottom->OutputLink(), &LinkLabel::pressed, &devices_, &OutputDevices::ExplainOutput);
+    connect(&devices_, &OutputDevices::outputApplied, &watch_, &OutputWatch::Refresh);
+    connect(&watch_, &OutputWatch::outputsChanged, &devices_, &OutputDevices::RelistOutputDevices);
+    connect(&watch_, &OutputWatch::currentOutputLost, &playback_, &PlaybackControls::EndSound);
+    connect(&watch_, &OutputWatch::statusText, &window_, &MainWindow::SetStatusText);
+    SettingsPage* page = window_.Settings();
+    connect(page->MonitorDevices(), &DeviceComboBox::aboutToDropDown, &monitor_,
+            &MonitorControls::LoadMonitorDevices);
+    connect(page, &SettingsPage::monitorSwitchClicked, &monitor_, &MonitorControls::ToggleMonitor);
+    connect(page, &SettingsPage::monitorVolumeChanged, &monitor_,
+            &MonitorControls::OnMonitorVolumeChanged);
+    connect(&monitor_, &MonitorControls::monitorChanged, &watch_, &OutputWatch::Refresh);
+    connect(&watch_, &OutputWatch::outputsChanged, &monitor_, &MonitorControls::LoadMonitorDevices);
 
     // A desktop portal answers a bind later, maybe after asking the user: the open slot dialog
     // finishes its report, and the status bar tells of hotkeys the desktop gave other keys.
@@ -141,6 +157,8 @@ void Application::OnMainWindowCreated() {
     RestorePage();
     grid_.LoadSlotGrid();
     devices_.LoadOutputDevices();
+    monitor_.LoadMonitorControls();
+    watch_.Refresh();
     RestoreSwitchStates();
     RestoreVolume();
     onTop_.Restore();

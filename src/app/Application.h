@@ -24,11 +24,15 @@
 #include "app/HotkeySwitch.h"
 #include "app/LinkActions.h"
 #include "app/MainWindow.h"
+#include "app/MonitorSettingsView.h"
 #include "app/TrayController.h"
 #include "app/TrayIcon.h"
 #include "app/WindowOnTop.h"
 #include "audio/AudioPlayer.h"
+#include "audio/OutputKeeper.h"
+#include "audio/controls/MonitorControls.h"
 #include "audio/controls/OutputDevices.h"
+#include "audio/controls/OutputWatch.h"
 #include "audio/controls/PlaybackControls.h"
 #include "base/AppState.h"
 #include "base/DataFolder.h"
@@ -55,7 +59,7 @@ class SpectrumPanel;
 class SystemTray;
 
 // The operating-system services the program uses; tests hand in fakes for all but the audio
-// engine, which they run on SDL's dummy or disk driver behind a recorder.
+// engine, which they run on fake outputs behind a recorder.
 struct Platform {
     Prompts& prompts;
     KeepAbove& keepAbove;
@@ -100,6 +104,7 @@ class Application : public QObject {
     SettingsStore settings_;
     SlotStore slots_;
     AudioPlayer player_;
+    OutputKeeper keeper_;
     SlotGrid grid_;
     MainWindow window_;
     SpectrumPanel& spectrum_;
@@ -109,8 +114,11 @@ class Application : public QObject {
     HotkeySwitch hotkeySwitch_;
     ControlStripView stripView_;
     PlaybackControls playback_;
+    OutputWatch watch_;
     SlotTrigger trigger_;
     OutputDevices devices_;
+    MonitorSettingsView monitorView_;
+    MonitorControls monitor_;
     HotkeyCommands commands_;
     HotkeyDispatch dispatch_;
     SlotEditing editing_;

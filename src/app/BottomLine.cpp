@@ -37,11 +37,6 @@ void LinkLabel::mousePressEvent(QMouseEvent* event) {
     QLabel::mousePressEvent(event);
 }
 
-void DeviceComboBox::showPopup() {
-    emit aboutToDropDown();
-    QComboBox::showPopup();
-}
-
 BottomLine::BottomLine(QWidget* parent) : QWidget(parent) {
     outputLink_ = new LinkLabel(QStringLiteral("输出音频:"), this);
     outputLink_->setObjectName(QStringLiteral("超级链接框_注册使用1"));

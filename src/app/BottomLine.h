@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QComboBox>
 #include <QLabel>
 #include <QWidget>
+
+#include "app/DeviceComboBox.h"
 
 class QPushButton;
 
@@ -18,16 +19,6 @@ class LinkLabel : public QLabel {
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;
-};
-
-// The output-device list, which tells when it is about to drop down so it can be filled again.
-class DeviceComboBox : public QComboBox {
-    Q_OBJECT
-  public:
-    using QComboBox::QComboBox;
-    void showPopup() override;
-  signals:
-    void aboutToDropDown();
 };
 
 // The line under the spectrum: the output-device choice and the links.

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/SwitchButton.h"
+#include "app/VolumeSlider.h"
 #include "decoration/Fonts.h"
 
 namespace vorlune {
@@ -79,14 +80,7 @@ ControlStrip::ControlStrip(QWidget* parent) : QGroupBox(parent) {
     repeat_->setToolTip(QStringLiteral("重复播放当前音效"));
 
     MakeLabel(this, "透明标签5", QStringLiteral("主音效音量:"), {11, 47, 69, 24});
-    volume_ = new QSlider(Qt::Horizontal, this);
-    volume_->setObjectName(QStringLiteral("音量条_音量"));
-    volume_->setGeometry(81, 49, 429, 22);
-    volume_->setRange(1, 100);
-    volume_->setPageStep(5);
-    volume_->setSingleStep(1);
-    volume_->setValue(100);
-    volume_->setFocusPolicy(Qt::ClickFocus);  // then the arrow and page keys move it
+    volume_ = MakeVolumeSlider(this, QStringLiteral("音量条_音量"), {81, 49, 429, 22});
     volumeLabel_ = MakeLabel(this, "透明标签_音量", QStringLiteral("100%"), {508, 53, 36, 16});
 
     // As loaded: the grey pause sign and the green stop sign.

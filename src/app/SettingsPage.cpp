@@ -4,27 +4,59 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QSlider>
 #include <QToolButton>
 
+#include "app/DeviceComboBox.h"
 #include "app/SwitchButton.h"
+#include "app/VolumeSlider.h"
 #include "decoration/Fonts.h"
 
 namespace vorlune {
+namespace {
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromUtf8(name));
+    label->setGeometry(geometry);
+    label->setFont(YaHeiFont());
+    return label;
+}
+
+}  // namespace
 
 SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     setAccessibleName(QStringLiteral("设置面板"));
     auto* other = new QGroupBox(QStringLiteral("其他参数设置"), this);
     other->setObjectName(QStringLiteral("分组框3"));
     other->setGeometry(6, 8, 537, 136);
-    auto* label = new QLabel(QStringLiteral("窗口始终置顶:"), other);
-    label->setObjectName(QStringLiteral("透明标签3"));
-    label->setGeometry(12, 19, 83, 24);
-    label->setFont(YaHeiFont());
+    MakeLabel(other, "透明标签3", QStringLiteral("窗口始终置顶:"), {12, 19, 83, 24});
     onTop_ = new SwitchButton(other);
     onTop_->setObjectName(QStringLiteral("超级按钮_窗口置顶"));
     onTop_->setGeometry(107, 19, 80, 24);
     onTop_->setToolTip(QStringLiteral("主音效界面是否置顶（开启后，该窗口始终保持最前）"));
     connect(onTop_, &SwitchButton::clicked, this, &SettingsPage::onTopClicked);
+
+    // The monitor output, laid out like the rows above and the control strip's volume.
+    MakeLabel(other, "透明标签_监听设备", QStringLiteral("监听设备:"), {12, 55, 83, 24});
+    monitorDevices_ = new DeviceComboBox(other);
+    monitorDevices_->setObjectName(QStringLiteral("组合框_监听设备"));
+    monitorDevices_->setGeometry(107, 55, 192, 25);
+    monitorDevices_->setFont(YaHeiFont());
+    monitorDevices_->setToolTip(
+        QStringLiteral("监听设备：每个音效同时在这里播放，让您自己也能听到"));
+    monitorSwitch_ = new SwitchButton(other);
+    monitorSwitch_->setObjectName(QStringLiteral("超级按钮_监听开关"));
+    monitorSwitch_->setGeometry(307, 55, 80, 24);
+    monitorSwitch_->setToolTip(QStringLiteral("是否开启监听（开启后，音效同时在监听设备上播放）"));
+    monitorSwitch_->ShowState(false);
+    connect(monitorSwitch_, &SwitchButton::clicked, this, &SettingsPage::monitorSwitchClicked);
+
+    MakeLabel(other, "透明标签_监听音量", QStringLiteral("监听音量:"), {12, 91, 83, 24});
+    monitorVolume_ = MakeVolumeSlider(other, QStringLiteral("音量条_监听音量"), {107, 92, 380, 22});
+    monitorVolumeLabel_ =
+        MakeLabel(other, "透明标签_监听音量值", QStringLiteral("100%"), {492, 95, 36, 16});
+    connect(monitorVolume_, &QSlider::valueChanged, this, &SettingsPage::monitorVolumeChanged);
 
     auto* functions = new QGroupBox(QStringLiteral("其他功能"), this);
     functions->setObjectName(QStringLiteral("分组框7"));

@@ -2,14 +2,18 @@
 
 #include <QWidget>
 
+class QLabel;
 class QMenu;
+class QSlider;
 class QToolButton;
 
 namespace vorlune {
 
+class DeviceComboBox;
 class SwitchButton;
 
-// The sixth page: the always-on-top switch and the button that restores the default sounds.
+// The sixth page: the always-on-top switch, the monitor output (its device, its switch and its
+// volume) and the button that restores the default sounds.
 class SettingsPage : public QWidget {
     Q_OBJECT
   public:
@@ -18,13 +22,24 @@ class SettingsPage : public QWidget {
     [[nodiscard]] SwitchButton* OnTopSwitch() const { return onTop_; }
     [[nodiscard]] QToolButton* RestoreButton() const { return restore_; }
     [[nodiscard]] QMenu* RestoreMenu() const { return restoreMenu_; }
+    [[nodiscard]] DeviceComboBox* MonitorDevices() const { return monitorDevices_; }
+    [[nodiscard]] SwitchButton* MonitorSwitch() const { return monitorSwitch_; }
+    [[nodiscard]] QSlider* MonitorVolume() const { return monitorVolume_; }
+    [[nodiscard]] QLabel* MonitorVolumeLabel() const { return monitorVolumeLabel_; }
 
   signals:
     void onTopClicked();
     void restoreDefaultsChosen();
+    void monitorSwitchClicked();
+    // The monitor volume slider moved, by mouse or keyboard.
+    void monitorVolumeChanged(int percent);
 
   private:
     SwitchButton* onTop_;
+    DeviceComboBox* monitorDevices_;
+    SwitchButton* monitorSwitch_;
+    QSlider* monitorVolume_;
+    QLabel* monitorVolumeLabel_;
     QToolButton* restore_;
     QMenu* restoreMenu_;
 };

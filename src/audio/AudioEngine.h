@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -37,8 +38,16 @@ struct DeviceInfo {
 inline constexpr std::size_t kFft512Bins = 256;
 
 // The audio output the program drives: devices opened per number, file streams on the device
-// opened last, their play state, volume and spectrum. Every call comes from one thread (the
-// user-interface thread); implementations keep their own threads behind this interface.
+// made current last, their play state, volume and spectrum. Every call comes from one thread (the
+// user-interface thread) and none of them waits for the audio threads beyond a lock hand-off;
+// implementations keep their own threads behind this interface.
+//
+// Device numbers are positions in the list of outputs, which changes as outputs come and go:
+// GetDeviceInfo reads the list as it is now, and Init, SetDevice and CurrentDevice keep to the
+// reading made last, so a walk over 1..N followed by Init of one of them opens the device the
+// walk saw even if outputs came or went meanwhile.
+// kDefaultDevice is an output of its own that plays on whatever the system's default is, and
+// follows it when the default changes.
 class AudioEngine {
   public:
     virtual ~AudioEngine() = default;
@@ -46,12 +55,18 @@ class AudioEngine {
     // Opens an output device and makes it current. Opening one that is open already fails and
     // changes nothing. Frequency is the output rate asked for; flags are reserved (0).
     virtual bool Init(int device, int frequency, std::uint32_t flags) = 0;
+    // Makes a device that is open already the current one; false when it is not open.
+    virtual bool SetDevice(int device) = 0;
     // Closes the current device with all of its streams; afterwards no device is current.
     virtual bool Free() = 0;
-    // The device made current last, if it is still open.
+    // The device made current last, while it is open and has not been lost.
     [[nodiscard]] virtual std::optional<int> CurrentDevice() const = 0;
     // Information on device 1..N; nothing past the last device, nothing for 0.
     [[nodiscard]] virtual std::optional<DeviceInfo> GetDeviceInfo(int device) const = 0;
+    // Told, on an audio thread, when the outputs change (one comes or goes, the default moves)
+    // or an open one is lost. It must return at once; the interface thread then looks again.
+    // An output that was lost is closed at the next call, and its streams with it.
+    virtual void SetDeviceListener(std::function<void()> listener) = 0;
 
     // A stream of the audio file at path (UTF-8) on the current device, created stopped; 0 when
     // no device is current or the file cannot be opened or decoded.

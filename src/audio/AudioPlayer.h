@@ -2,7 +2,8 @@
 
 // AudioPlayer: the one object the program plays sound through. Usage, on the UI thread:
 //
-//   SdlAudioEngine engine;                 // the real engine (SDL_AUDIODRIVER picks the driver)
+//   PulseOutputSystem outputs;             // the sound server's outputs
+//   MixingAudioEngine engine(outputs);     // the real engine
 //   AudioPlayer player(engine);
 //   player.Init();                         // system default output, 44100 Hz, flags 0
 //   for (int n = 1; n <= 128; ++n)         // output list: names of devices 1..N
@@ -19,8 +20,14 @@
 //   player.Free();                         // closes the current output and its streams
 //
 // Every operation takes the handle it acts on; 0 and freed handles are refused without effect.
+//
+// A monitor device, when set, plays every stream created from then on a second time, so the host
+// hears what goes into the stream: play, pause, stop, free and volume act on both, the volume of
+// the second scaled by the monitor level; the state and the spectrum are those of the first.
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -36,30 +43,40 @@ class AudioPlayer {
     bool Init(int device = kDefaultDevice, int frequency = 44100, std::uint32_t flags = 0) {
         return engine_.Init(device, frequency, flags);
     }
-    bool Free() { return engine_.Free(); }
+    bool SetDevice(int device) { return engine_.SetDevice(device); }
+    // Closes the current output; the sounds that played on it end on the monitor as well.
+    bool Free();
     [[nodiscard]] std::optional<int> CurrentDevice() const { return engine_.CurrentDevice(); }
     [[nodiscard]] std::optional<DeviceInfo> GetDeviceInfo(int device) const {
         return engine_.GetDeviceInfo(device);
     }
+    void SetDeviceListener(std::function<void()> listener) {
+        engine_.SetDeviceListener(std::move(listener));
+    }
 
     // 0 without asking the engine when the path is empty or no file matches it.
     StreamHandle CreateStream(const std::string& path);
-    bool Play(StreamHandle stream, bool restart = false) {
-        return engine_.ChannelPlay(stream, restart);
-    }
-    bool Pause(StreamHandle stream) { return engine_.ChannelPause(stream); }
-    bool Stop(StreamHandle stream) { return engine_.ChannelStop(stream); }
+    bool Play(StreamHandle stream, bool restart = false);
+    bool Pause(StreamHandle stream);
+    bool Stop(StreamHandle stream);
     [[nodiscard]] ChannelState IsActive(StreamHandle stream) const {
         return engine_.ChannelIsActive(stream);
     }
-    bool FreeStream(StreamHandle stream) { return engine_.StreamFree(stream); }
+    bool FreeStream(StreamHandle stream);
     // level: 1.0 = 100 %; callers divide the stored percentage by 100.
-    bool SetChannelVolume(StreamHandle stream, float level) {
-        return engine_.ChannelSetVolume(stream, level);
-    }
+    bool SetChannelVolume(StreamHandle stream, float level);
     [[nodiscard]] int GetFft512(StreamHandle stream, std::span<float> out) const {
         return engine_.ChannelGetFft512(stream, out);
     }
+
+    // The monitor device (an open device other than the current one), or none. Streams created
+    // from now on play on it too; those already playing keep what they had.
+    void SetMonitor(std::optional<int> device) { monitor_ = device; }
+    [[nodiscard]] std::optional<int> Monitor() const { return monitor_; }
+    // The monitor's own level, 1.0 = 100 %, applied at once to what plays.
+    void SetMonitorLevel(float level);
+    // The stream's twin on the monitor device, 0 when it has none.
+    [[nodiscard]] StreamHandle MonitorStreamOf(StreamHandle stream) const;
 
     // The stream created last; kept after it is freed, so it may be stale (which is harmless).
     [[nodiscard]] StreamHandle CurrentStream() const { return currentStream_; }
@@ -69,9 +86,19 @@ class AudioPlayer {
     void SetLastSoundPath(std::string path) { lastSoundPath_ = std::move(path); }
 
   private:
+    struct Twin {
+        StreamHandle stream = 0;
+        float level = 1.0F;  // the level asked for the first, before the monitor level
+    };
+    // Creates the twin of a new stream on the monitor device, coming back to the current one.
+    StreamHandle CreateTwin(const std::string& path);
+
     AudioEngine& engine_;
     StreamHandle currentStream_ = 0;
     std::string lastSoundPath_;
+    std::optional<int> monitor_;
+    float monitorLevel_ = 1.0F;
+    std::map<StreamHandle, Twin> twins_;
 };
 
 }  // namespace vorlune

@@ -44,6 +44,8 @@ class PlaybackStream {
     // The last kHistoryFrames frames handed to the device, oldest first, mono, before volume.
     void CopyHistory(std::span<float, kHistoryFrames> out) const;
     std::optional<Clock::time_point> FirstSoundTime() const;
+    // The decoder has reached the end of the file: the rest is in the ring.
+    bool FullyDecoded() const { return drained_.load(std::memory_order_acquire); }
 
     // Feeder thread: whether the ring has room and the file has more, and filling it.
     bool NeedsData() const;

@@ -1,6 +1,6 @@
 #include "audio/StreamFeeder.h"
 
-#include <algorithm>
+#include "audio/SharedList.h"
 
 namespace vorlune {
 
@@ -28,12 +28,7 @@ void StreamFeeder::Add(std::shared_ptr<PlaybackStream> stream) {
 void StreamFeeder::Remove(const PlaybackStream* stream) {
     std::shared_ptr<PlaybackStream> removed;
     std::lock_guard lock(mutex_);
-    auto it = std::find_if(streams_.begin(), streams_.end(),
-                           [stream](const auto& s) { return s.get() == stream; });
-    if (it != streams_.end()) {
-        removed = std::move(*it);
-        streams_.erase(it);
-    }
+    removed = TakeOut(streams_, stream);
 }
 
 void StreamFeeder::Wake() {

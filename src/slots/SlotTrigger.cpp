@@ -6,11 +6,12 @@ std::string PlayablePath(std::string_view storedPath, const ProgramFolder& folde
     return ToLocalSeparators(ResolveSlotPath(storedPath, folder));
 }
 
-SlotTrigger::SlotTrigger(AudioPlayer& player, SlotStore& store, SettingsStore& settings,
-                         const ProgramFolder& folder, AppState& state, Prompts& prompts,
-                         OnTopRelease& onTop, QObject* parent)
+SlotTrigger::SlotTrigger(AudioPlayer& player, OutputReadiness& outputs, SlotStore& store,
+                         SettingsStore& settings, const ProgramFolder& folder, AppState& state,
+                         Prompts& prompts, OnTopRelease& onTop, QObject* parent)
     : QObject(parent),
       player_(player),
+      outputs_(outputs),
       slots_(store),
       settings_(settings),
       folder_(folder),
@@ -29,9 +30,11 @@ void SlotTrigger::TriggerSlot(const std::string& tag) {
     player_.SetLastSoundPath(PlayablePath(path, folder_));
 
     player_.FreeStream(player_.CurrentStream());
+    // The chosen device, or the system default while it is missing.
+    const bool haveOutput = outputs_.PrepareOutputs();
     player_.SetCurrentStream(player_.CreateStream(player_.LastSoundPath()));
     if (player_.CurrentStream() == 0) {
-        ReportFailure(n, tag);
+        ReportFailure(n, tag, haveOutput);
         return;
     }
     const double volume = settings_.ReadNumber(setting::kVolume) / 100.0;
@@ -40,10 +43,15 @@ void SlotTrigger::TriggerSlot(const std::string& tag) {
     emit soundStarted();
 }
 
-void SlotTrigger::ReportFailure(int n, const std::string& tag) {
+void SlotTrigger::ReportFailure(int n, const std::string& tag, bool haveOutput) {
     if (player_.LastSoundPath().empty()) {
         prompts_.Show(
             {.text = "请选中此音效按钮—鼠标右键—弹出添加菜单", .icon = PromptIcon::Information});
+        return;
+    }
+    // The file may well be fine: there is nothing to play it on.
+    if (!haveOutput) {
+        prompts_.Show({.text = "没有可用的音频输出设备", .icon = PromptIcon::Information});
         return;
     }
     const PromptAnswer answer = prompts_.Show(

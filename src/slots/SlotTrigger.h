@@ -5,6 +5,7 @@
 #include <string>
 
 #include "audio/AudioPlayer.h"
+#include "audio/OutputReadiness.h"
 #include "base/AppState.h"
 #include "base/OnTopRelease.h"
 #include "base/ProgramFolder.h"
@@ -23,9 +24,9 @@ std::string PlayablePath(std::string_view storedPath, const ProgramFolder& folde
 class SlotTrigger : public QObject {
     Q_OBJECT
   public:
-    SlotTrigger(AudioPlayer& player, SlotStore& store, SettingsStore& settings,
-                const ProgramFolder& folder, AppState& state, Prompts& prompts, OnTopRelease& onTop,
-                QObject* parent = nullptr);
+    SlotTrigger(AudioPlayer& player, OutputReadiness& outputs, SlotStore& store,
+                SettingsStore& settings, const ProgramFolder& folder, AppState& state,
+                Prompts& prompts, OnTopRelease& onTop, QObject* parent = nullptr);
 
     // `tag` is the slot button's file reference; the slot is found from it alone.
     void TriggerSlot(const std::string& tag);
@@ -40,9 +41,10 @@ class SlotTrigger : public QObject {
     void slotDialogWanted(int n, const QString& tag);
 
   private:
-    void ReportFailure(int n, const std::string& tag);
+    void ReportFailure(int n, const std::string& tag, bool haveOutput);
 
     AudioPlayer& player_;
+    OutputReadiness& outputs_;
     SlotStore& slots_;
     SettingsStore& settings_;
     const ProgramFolder& folder_;

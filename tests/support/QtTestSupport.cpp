@@ -11,7 +11,6 @@ void EnsureQApplication() {
         return;
     }
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    ::setenv("SDL_AUDIODRIVER", "dummy", 0);
     if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {
         const QString runtime = QDir::tempPath() + QStringLiteral("/vorlune-test-runtime");
         QDir().mkpath(runtime);

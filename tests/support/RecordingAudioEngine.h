@@ -25,6 +25,10 @@ class RecordingAudioEngine final : public AudioEngine {
         inits.push_back(device);
         return real_.Init(device, frequency, flags);
     }
+    bool SetDevice(int device) override { return real_.SetDevice(device); }
+    void SetDeviceListener(std::function<void()> listener) override {
+        real_.SetDeviceListener(std::move(listener));
+    }
     bool Free() override {
         Observe({"Free", 0});
         live_ = 0;

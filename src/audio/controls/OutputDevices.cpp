@@ -3,6 +3,8 @@
 #include <QComboBox>
 #include <QPushButton>
 
+#include "audio/OutputKeeper.h"
+#include "audio/controls/DeviceList.h"
 #include "base/NumberText.h"
 
 namespace vorlune {
@@ -20,33 +22,53 @@ OutputDevices::OutputDevices(AudioPlayer& player, SettingsStore& settings, Promp
     connect(&apply_, &QPushButton::clicked, this, &OutputDevices::ApplyOutputDevice);
 }
 
-void OutputDevices::LoadOutputDevices() {
-    list_.clear();
-    for (int n = 1; n <= kMaxDevices; ++n) {
-        if (const auto info = player_.GetDeviceInfo(n)) {
-            list_.insertItem(n - 1, QString::fromStdString(info->name), n);
-        }
+std::optional<int> OutputDevices::FillList() {
+    const SavedDevice saved =
+        ReadSavedDevice(settings_, setting::kOutputDevice, setting::kOutputDeviceName);
+    const DeviceListing listing = FillDeviceList(list_, player_, saved.name);
+    if (!saved.name.empty()) {
+        list_.setCurrentIndex(listing.savedIndex);
+        return listing.savedDevice;
     }
-    const std::string saved = settings_.Read(setting::kOutputDevice);
-    if (saved.empty()) {
-        player_.Init(kDefaultDevice);
+    // No name saved (older files): the number alone, as it always was.
+    if (saved.number.empty()) {
         list_.setCurrentIndex(list_.count() > 0 ? 0 : -1);
-        return;
+        return kDefaultDevice;
     }
-    const int device = LeadingInt(saved);
-    player_.Init(device);
-    list_.setCurrentIndex(device - 1 < list_.count() ? device - 1 : -1);
+    const int device = LeadingInt(saved.number);
+    list_.setCurrentIndex(device - 1 < listing.devices ? device - 1 : -1);
+    return device;
+}
+
+void OutputDevices::LoadOutputDevices() {
+    if (const std::optional<int> device = FillList()) {
+        player_.Init(*device);
+    }
+}
+
+void OutputDevices::RelistOutputDevices() {
+    if (!apply_.isEnabled()) {
+        FillList();
+    }
 }
 
 void OutputDevices::ApplyOutputDevice() {
     player_.Free();
     const int index = list_.currentIndex();
-    const int device = index >= 0 ? list_.itemData(index).toInt() : kDefaultDevice;
-    if (!player_.Init(device)) {
+    // The device is looked up again by the name shown: outputs may have come or gone since the
+    // list was filled, and its number with them.
+    const std::string name = index >= 0 ? list_.itemText(index).toStdString() : std::string();
+    const int device = index < 0                                   ? kDefaultDevice
+                       : list_.itemData(index).toInt() == kMissing ? kMissing
+                                                                   : NumberOf(player_, name);
+    // A device that is open already (as the monitor, say) is made current instead.
+    if (!player_.Init(device) && !player_.SetDevice(device)) {
         return;
     }
     settings_.Write(setting::kOutputDevice, std::to_string(device));
+    settings_.Write(setting::kOutputDeviceName, name);
     apply_.setEnabled(false);
+    emit outputApplied();
     prompts_.Show({.text = "通道选择完毕\r\n当前通道为:" + list_.currentText().toStdString(),
                    .icon = PromptIcon::Information});
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <optional>
 
 #include "audio/AudioPlayer.h"
 #include "base/Prompts.h"
@@ -13,7 +14,8 @@ namespace vorlune {
 
 // The output-device list on the bottom line: filled with the engine's outputs (item i is
 // device i + 1), the saved device opened, and a chosen device applied and remembered in
-// "设置"/"通道".
+// "设置"/"通道" (its number, as the list shows it) and "设置"/"通道名称" (its name). The saved
+// device is found by its name; while it is missing it is listed last, marked "(未连接)".
 class OutputDevices : public QObject {
     Q_OBJECT
   public:
@@ -25,10 +27,20 @@ class OutputDevices : public QObject {
     // At start-up and every time the list is about to drop down.
     void LoadOutputDevices();
     void ApplyOutputDevice();
+    // Shows the saved device as present or missing, after outputs came or went, unless the user
+    // has chosen another item and not applied it yet.
+    void RelistOutputDevices();
     // The explanation behind the "输出音频:" label.
     void ExplainOutput();
 
+  signals:
+    // A device was applied.
+    void outputApplied();
+
   private:
+    // Fills the list and selects the saved device; the device to open, if any.
+    std::optional<int> FillList();
+
     AudioPlayer& player_;
     SettingsStore& settings_;
     Prompts& prompts_;

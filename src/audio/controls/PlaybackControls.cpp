@@ -85,6 +85,10 @@ void PlaybackControls::MonitorTick() {
         SoundStarted();
         return;
     }
+    EndSound();
+}
+
+void PlaybackControls::EndSound() {
     view_.ShowControlPicture(ControlPicture::IdlePause);
     view_.ShowStopPicture(false);
     player_.FreeStream(player_.CurrentStream());

@@ -30,6 +30,8 @@ class PlaybackControls : public QObject {
     void StopSound();
     void ToggleRepeat();
     void MonitorTick();
+    // The sound has ended: the strip shows idle, the sound is freed and both timers stop.
+    void EndSound();
 
     // A sound has started: the spectrum runs every 30 ms and the monitor every second.
     void SoundStarted();

@@ -30,16 +30,11 @@ constexpr char kSlotList[] =
     "[音效1]\n名称=Tone\ndz=音效1｜[取运行目录]\\Sounds\\Common\\tone.wav\nkjj=Ctrl｜F1键\n"
     "[音效2]\n名称=Win\ndz=音效2｜[取运行目录]\\Sounds\\Common\\tone.wav\nkjj=Win键\n";
 
-bool HeardTone(const test::SinkRecorder& sink, std::size_t from) {
-    const test::Heard heard = test::Loudest(sink.Left(), from);
-    return heard.rms > 0.2 && std::fabs(heard.frequency - 440.0) < 25.0;
-}
-
 // Presses ctrl+F1 and tells whether the tone came on the sink within a few seconds.
 bool SlotHotkeyPlays(test::ProgramUnderTest& program, const test::SinkRecorder& sink) {
     const std::size_t mark = sink.FramesSoFar();
     EXPECT_TRUE(program.Key("ctrl+F1"));
-    return test::WaitFor([&] { return HeardTone(sink, mark); }, 4s);
+    return test::WaitFor([&] { return test::HeardTone(sink, mark); }, 4s);
 }
 
 TEST(HotkeyE2e, SlotHotkeyPlaysWhileAnotherWindowHasTheFocusAndTheMasterSwitchTurnsItOff) {

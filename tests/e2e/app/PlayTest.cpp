@@ -33,15 +33,10 @@ void LetSinksSettle() {
     std::this_thread::sleep_for(2500ms);
 }
 
-bool HeardTone(const test::SinkRecorder& sink, std::size_t from) {
-    const test::Heard heard = test::Loudest(sink.Left(), from);
-    return heard.rms > 0.2 && std::fabs(heard.frequency - 440.0) < 25.0;
-}
-
 // After a click at `mark` frames: the tone comes on `on` and nothing at all on `off`.
 void ExpectToneOnlyOn(const test::SinkRecorder& on, std::size_t onMark,
                       const test::SinkRecorder& off, std::size_t offMark) {
-    EXPECT_TRUE(test::WaitFor([&] { return HeardTone(on, onMark); }, 6s))
+    EXPECT_TRUE(test::WaitFor([&] { return test::HeardTone(on, onMark); }, 6s))
         << "loudest since the click: rms " << test::Loudest(on.Left(), onMark).rms << " at "
         << test::Loudest(on.Left(), onMark).frequency << " Hz";
     // The tone lasts a second: wait for its end before listening to the other sink.

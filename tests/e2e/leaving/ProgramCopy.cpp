@@ -67,7 +67,6 @@ void ProgramCopy::Start(const std::optional<std::string>& sessionBus) {
         {"XDG_CONFIG_HOME", Path("config")},
         {"XDG_DATA_HOME", Path("data")},
         {"HOME", folder_},
-        {"SDL_AUDIODRIVER", "dummy"},
         {"QT_QPA_PLATFORM", "xcb"},
         {"DBUS_SESSION_BUS_ADDRESS", sessionBus},
     };

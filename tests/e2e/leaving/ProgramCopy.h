@@ -22,7 +22,7 @@ bool Answer(std::uint32_t box, const std::string& keys);
 bool ClickAt(int x, int y, const std::string& clicks = "click 1");
 
 // The program folder copied into the test's folder and run from there on the test's display,
-// with SDL's dummy audio and nothing written outside the folder.
+// with no sound server and nothing written outside the folder.
 class ProgramCopy {
   public:
     explicit ProgramCopy(std::string folder);

@@ -769,7 +769,6 @@ ChildProcess::Options AnotherStart(const std::string& folder, const std::string&
             .stderrToo = true,
             .environment = {{"XDG_RUNTIME_DIR", folder + "/runtime"},
                             {"XDG_CACHE_HOME", folder + "/cache"},
-                            {"SDL_AUDIODRIVER", "pulseaudio"},
                             {"QT_QPA_PLATFORM", std::nullopt}}};
 }
 

@@ -31,7 +31,8 @@
 #include "app/ProgramExit.h"
 #include "app/QtDesktopServices.h"
 #include "app/SystemTray.h"
-#include "audio/SdlAudioEngine.h"
+#include "audio/MixingAudioEngine.h"
+#include "audio/pulse/PulseOutputSystem.h"
 #include "base/GbkText.h"
 #include "hotkeys/HotkeyPlatform.h"
 #include "slots/editing/SlotContextMenu.h"
@@ -148,7 +149,8 @@ TEST(SlotEditingE2e, AddASoundAndAHotkeyThenPlayItFromAnotherWindow) {
     MessageBoxPrompts prompts;
     WindowKeepAbove keepAbove;
     QtDesktopServices desktop;
-    SdlAudioEngine realAudio;
+    PulseOutputSystem outputs;
+    MixingAudioEngine realAudio(outputs);
     RecordingAudioEngine audio(realAudio);
     HotkeyPlatform hotkeys = CreateHotkeyPlatform(QGuiApplication::platformName().toStdString());
     ASSERT_TRUE(hotkeys.backend->Available());

@@ -60,7 +60,8 @@ ChildProcess::ChildProcess(const std::vector<std::string>& args, const Options& 
     posix_spawn_file_actions_init(&actions);
     if (!options.outputPath.empty()) {
         posix_spawn_file_actions_addopen(&actions, 1, options.outputPath.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+                                         O_WRONLY | O_CREAT | (options.append ? O_APPEND : O_TRUNC),
+                                         0600);
         if (options.stderrToo) {
             posix_spawn_file_actions_adddup2(&actions, 1, 2);
         }

@@ -17,6 +17,8 @@ class ChildProcess {
         // Standard output (and, with stderrToo, standard error) go to this file when not empty.
         std::string outputPath;
         bool stderrToo = false;
+        // Add to the end of outputPath instead of starting it afresh.
+        bool append = false;
         // Changes to this process's environment: a value sets, no value removes.
         std::map<std::string, std::optional<std::string>> environment;
     };

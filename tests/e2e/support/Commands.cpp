@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
-#include <thread>
 
 namespace vorlune::test {
 
@@ -34,18 +33,6 @@ std::string ShellQuoted(std::string_view text) {
         }
     }
     return quoted + "'";
-}
-
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit,
-             std::chrono::milliseconds every) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(every);
-    }
-    return true;
 }
 
 std::vector<std::string> Lines(const std::string& text) {

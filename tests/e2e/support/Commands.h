@@ -1,10 +1,10 @@
 #pragma once
 
-#include <chrono>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "WaitFor.h"
 
 namespace vorlune::test {
 
@@ -19,9 +19,5 @@ std::vector<std::string> Lines(const std::string& text);
 
 // The text in single quotes for the shell.
 std::string ShellQuoted(std::string_view text);
-
-// Polls done() every `every` until it holds (true) or the limit has passed (false).
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit,
-             std::chrono::milliseconds every = std::chrono::milliseconds(10));
 
 }  // namespace vorlune::test

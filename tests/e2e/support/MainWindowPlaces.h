@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Screenshot.h"
+
 namespace vorlune::test {
 
 // Where the main window's controls are, in client coordinates (without a window manager these
@@ -39,5 +41,8 @@ inline constexpr Point kOnTopSwitch{9 + 6 + 107 + 40, 80 + 8 + 19 + 12};
 // its hotkey page.
 inline constexpr Point kDialogClose{358 + 8, 2 + 8};
 inline constexpr Point kDialogApplyHotkey{10 + 1 + 286 + 32, 36 + 27 + 112 + 16};
+
+// The status bar along the bottom edge of the 570 x 590 window.
+inline constexpr Area kStatusBar{0, 590 - 22, 570, 22};
 
 }  // namespace vorlune::test

@@ -132,7 +132,6 @@ bool ProgramUnderTest::Start(std::chrono::milliseconds limit) {
     options.environment = {
         {"XDG_RUNTIME_DIR", runtime},
         {"XDG_CACHE_HOME", folder_ + "/cache"},
-        {"SDL_AUDIODRIVER", "pulseaudio"},
         // The real X display, so global hotkeys and the window system are the real ones.
         {"QT_QPA_PLATFORM", std::nullopt},
     };

@@ -14,7 +14,6 @@ PulseServer::PulseServer(const std::string& folder) : folder_(folder) {
     ::setenv("XDG_CONFIG_HOME", (d + "/config").c_str(), 1);
     ::setenv("PULSE_COOKIE", (d + "/cookie").c_str(), 1);
     ::setenv("PULSE_SERVER", ("unix:" + d + "/run/native").c_str(), 1);
-    ::setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
     WriteFileBytes(d + "/null2.pa", "load-module module-native-protocol-unix socket=" + d +
                                         "/run/native auth-anonymous=1\n"
                                         "load-module module-null-sink sink_name=A "
@@ -22,26 +21,62 @@ PulseServer::PulseServer(const std::string& folder) : folder_(folder) {
                                         "load-module module-null-sink sink_name=B "
                                         "sink_properties=device.description=SinkB\n"
                                         "set-default-sink A\n");
+    ready_ = Start();
+}
+
+bool PulseServer::Start() {
+    const std::string& d = folder_;
     server_ = std::make_unique<ChildProcess>(std::vector<std::string>{
         "pulseaudio", "-n", "-F", d + "/null2.pa", "--daemonize=no", "--exit-idle-time=-1",
         "--disallow-exit", "--use-pid-file=no", "--log-target=file:" + d + "/pa.log"});
-    ready_ = server_->Started() &&
-             WaitFor([] { return Run("pactl info >/dev/null 2>&1"); }, std::chrono::seconds(10));
+    return server_->Started() &&
+           WaitFor([] { return Run("pactl info >/dev/null 2>&1"); }, std::chrono::seconds(10));
+}
+
+bool PulseServer::Restart() {
+    server_->Stop();
+    server_.reset();
+    ready_ = Start();
+    return ready_;
 }
 
 std::string PulseServer::Log() const {
     return ReadFileBytes(folder_ + "/pa.log");
 }
 
-bool PulseServer::UnplugB() {
+bool PulseServer::Unload(const std::string& sink) {
     const std::string modules = CommandOutput("pactl list short modules");
-    const std::size_t at = modules.find("sink_name=B");
+    const std::size_t at = modules.find("sink_name=" + sink + " ");
     if (at == std::string::npos) {
         return false;
     }
     const std::size_t lineStart = modules.rfind('\n', at) + 1;
     const std::string index = modules.substr(lineStart, modules.find('\t', lineStart) - lineStart);
     return Run("pactl unload-module " + index);
+}
+
+}  // namespace vorlune::test
+
+namespace vorlune::test {
+
+bool PulseServer::Load(const std::string& sink, const std::string& description) {
+    return Run("pactl load-module module-null-sink sink_name=" + sink +
+               " sink_properties=device.description=" + description + " >/dev/null");
+}
+
+bool PulseServer::SetDefault(const std::string& sink) {
+    return Run("pactl set-default-sink " + sink);
+}
+
+std::vector<std::string> PulseServer::Descriptions() const {
+    std::vector<std::string> descriptions;
+    for (const std::string& line : Lines(CommandOutput("pactl list sinks"))) {
+        const std::size_t at = line.find("Description: ");
+        if (at != std::string::npos) {
+            descriptions.push_back(line.substr(at + 13));
+        }
+    }
+    return descriptions;
 }
 
 }  // namespace vorlune::test

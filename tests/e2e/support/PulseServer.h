@@ -2,14 +2,16 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ChildProcess.h"
 
 namespace vorlune::test {
 
 // A private PulseAudio server with the null sinks A ("SinkA", the default) and B ("SinkB"),
-// living in `folder`. It points this process's environment (PULSE_SERVER and friends,
-// SDL_AUDIODRIVER=pulseaudio) at itself, so children such as the program and parec use it.
+// living in `folder`. It points this process's environment (PULSE_SERVER and friends) at
+// itself, so children such as the program and parec use it. Sinks can be unloaded and loaded
+// (a headset pulled out and plugged in), and the server can be restarted on the same socket.
 class PulseServer {
   public:
     explicit PulseServer(const std::string& folder);
@@ -20,10 +22,21 @@ class PulseServer {
     // The server's log, for failure messages.
     std::string Log() const;
 
-    // Removes sink B as if its card were unplugged.
-    bool UnplugB();
+    // Removes a null sink as if its card were unplugged; adds one (at the end of the list) as
+    // if it were plugged in, with `description` as the name players show.
+    bool Unload(const std::string& sink);
+    bool Load(const std::string& sink, const std::string& description);
+    bool SetDefault(const std::string& sink);
+    // The descriptions of the sinks in the server's order.
+    std::vector<std::string> Descriptions() const;
+
+    // Stops the server (by its process id) and starts it again on the same socket with sinks
+    // A and B; true once it answers again.
+    bool Restart();
 
   private:
+    bool Start();
+
     std::string folder_;
     std::unique_ptr<ChildProcess> server_;
     bool ready_ = false;

@@ -10,19 +10,35 @@ namespace {
 
 constexpr std::size_t kFrameBytes = 4;
 
-ChildProcess::Options ToFile(const std::string& path) {
-    ChildProcess::Options options;
-    options.outputPath = path;
-    return options;
-}
-
 }  // namespace
 
 SinkRecorder::SinkRecorder(const std::string& sink, const std::string& path)
-    : path_(path),
-      parec_({"parec", "-d", sink + ".monitor", "--latency-msec=10", "--format=s16le",
-              "--rate=" + std::to_string(kRate), "--channels=2"},
-             ToFile(path)) {}
+    : sink_(sink), path_(path) {
+    Record(false);
+}
+
+void SinkRecorder::Record(bool append) {
+    ChildProcess::Options options;
+    options.outputPath = path_;
+    options.append = append;
+    parec_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{"parec", "-d", sink_ + ".monitor", "--latency-msec=10",
+                                 "--format=s16le", "--rate=" + std::to_string(kRate),
+                                 "--channels=2"},
+        options);
+}
+
+bool SinkRecorder::Restart() {
+    parec_->Stop();
+    // A frame cut in half by the old recorder would shift the channels of everything after it.
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path_, error);
+    if (!error && size % kFrameBytes != 0) {
+        std::filesystem::resize_file(path_, size - size % kFrameBytes, error);
+    }
+    Record(true);
+    return parec_->Started();
+}
 
 std::size_t SinkRecorder::FramesSoFar() const {
     std::error_code error;
@@ -49,6 +65,11 @@ Heard Loudest(const std::vector<float>& mono, std::size_t from) {
         best.frequency = PeakFrequency(mono.data() + at, 2048, SinkRecorder::kRate);
     }
     return best;
+}
+
+bool HeardTone(const SinkRecorder& sink, std::size_t from, double frequency, double minRms) {
+    const Heard heard = Loudest(sink.Left(), from);
+    return heard.rms > minRms && std::fabs(heard.frequency - frequency) < 25.0;
 }
 
 std::optional<std::size_t> FirstLoudFrame(const std::vector<float>& mono, std::size_t from,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,23 +12,29 @@ namespace vorlune::test {
 
 // Records what a PulseAudio sink plays (parec on its monitor, 16-bit stereo at 48 kHz) into a
 // file. An idle null sink works in 2-second blocks: start the recorder about 2.5 s before the
-// sound that matters.
+// sound that matters. The recorder ends with its sink; Restart() records the sink again once it
+// is back (or the server is), adding to the same file.
 class SinkRecorder {
   public:
     static constexpr int kRate = 48000;
 
     SinkRecorder(const std::string& sink, const std::string& path);
-    bool Started() const { return parec_.Started(); }
+    bool Started() const { return parec_->Started(); }
+    bool Recording() { return parec_->Running(); }
+    bool Restart();
 
     // Frames in the file so far: a mark to look at only what came after it.
     std::size_t FramesSoFar() const;
     // The left channel of what is in the file now.
     std::vector<float> Left() const;
-    void Stop() { parec_.Stop(); }
+    void Stop() { parec_->Stop(); }
 
   private:
+    void Record(bool append);
+
+    std::string sink_;
     std::string path_;
-    ChildProcess parec_;
+    std::unique_ptr<ChildProcess> parec_;
 };
 
 // What a recording holds: the RMS of its loudest 4096-frame stretch and the strongest
@@ -37,6 +44,10 @@ struct Heard {
     double frequency = 0.0;
 };
 Heard Loudest(const std::vector<float>& mono, std::size_t from = 0);
+
+// Whether a tone of `frequency` at an RMS above `minRms` is in the recording after `from`.
+bool HeardTone(const SinkRecorder& sink, std::size_t from, double frequency = 440.0,
+               double minRms = 0.2);
 
 // The first frame at or after `from` whose magnitude exceeds threshold.
 std::optional<std::size_t> FirstLoudFrame(const std::vector<float>& mono, std::size_t from,

@@ -140,7 +140,9 @@ TEST(StreamDecoder, ConvertsRateAndLayoutAndEndsOnShortData) {
 class MockEngine : public AudioEngine {
   public:
     MOCK_METHOD(bool, Init, (int, int, std::uint32_t), (override));
+    MOCK_METHOD(bool, SetDevice, (int), (override));
     MOCK_METHOD(bool, Free, (), (override));
+    MOCK_METHOD(void, SetDeviceListener, (std::function<void()>), (override));
     MOCK_METHOD(std::optional<int>, CurrentDevice, (), (const, override));
     MOCK_METHOD(std::optional<DeviceInfo>, GetDeviceInfo, (int), (const, override));
     MOCK_METHOD(StreamHandle, CreateStreamFile, (const std::string&), (override));

@@ -13,33 +13,28 @@
 
 #include "AudioTestFiles.h"
 #include "TempDir.h"
+#include "WaitFor.h"
 #include "audio/AudioPlayer.h"
-#include "audio/SdlAudioEngine.h"
+#include "audio/MixingAudioEngine.h"
+#include "audio/fake/FakeOutputSystem.h"
 
 namespace vorlune {
 namespace {
 
 using namespace std::chrono_literals;
 
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 5000ms) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
+using test::WaitFor;
 
-// The real engine on SDL's disk driver; Output() reads what reached the device once the engine
-// is gone (the driver writes through a buffered file).
+// The real engine on fake outputs that keep what they were given and take a period in 3 ms
+// (faster than real time); Output() is what the default device got.
 class DiskEngine : public testing::Test {
   protected:
+    DiskEngine() : DiskEngine({.periodTime = std::chrono::milliseconds(3), .record = true}) {}
+    explicit DiskEngine(FakeOutputSystem::Options options) : outputs_(options) {}
+
     void SetUp() override {
         ASSERT_FALSE(dir_.Path().empty());
-        ::setenv("SDL_DISKAUDIOFILE", dir_.File("out.raw").c_str(), 1);
-        engine_ = std::make_unique<SdlAudioEngine>();
+        engine_ = std::make_unique<MixingAudioEngine>(outputs_);
         player_ = std::make_unique<AudioPlayer>(*engine_);
     }
 
@@ -51,11 +46,9 @@ class DiskEngine : public testing::Test {
 
     // Left channel of everything the device was handed.
     std::vector<float> Output() {
-        const int channels =
-            engine_->CurrentOutputSpec() ? engine_->CurrentOutputSpec()->channels : 2;
         player_.reset();
         engine_.reset();
-        return test::FirstChannel(test::ReadFloatFile(dir_.File("out.raw")), channels);
+        return outputs_.Played("fake");
     }
 
     void PlayToEnd(StreamHandle stream) {
@@ -64,15 +57,42 @@ class DiskEngine : public testing::Test {
     }
 
     test::TempDir dir_;
-    std::unique_ptr<SdlAudioEngine> engine_;
+    FakeOutputSystem outputs_;
+    std::unique_ptr<MixingAudioEngine> engine_;
     std::unique_ptr<AudioPlayer> player_;
 };
 
-TEST_F(DiskEngine, DevicesAreNumberedFromOneAndTheDefaultIsARealDevice) {
+// The same, on an output that plays a period only when the test steps it: what the device is
+// handed, and when a change reaches it, then depends on the test alone, never on timing.
+class SteppedDiskEngine : public DiskEngine {
+  protected:
+    SteppedDiskEngine()
+        : DiskEngine({.periodTime = std::nullopt, .record = true, .stepped = true}) {}
+
+    // Plays a stream that fits in its buffer: decoded to its end first, so no period waits on
+    // the decoder thread, then `periods` periods (all of it when not given).
+    void PlayDecoded(StreamHandle stream, std::size_t periods = kWhole) {
+        ASSERT_TRUE(WaitFor([&] { return engine_->FullyDecoded(stream); }));
+        ASSERT_TRUE(player_->Play(stream));
+        Continue(stream, periods);
+    }
+    void Continue(StreamHandle stream, std::size_t periods = kWhole) {
+        for (std::size_t i = 0; i < periods && player_->IsActive(stream) != ChannelState::Stopped;
+             ++i) {
+            outputs_.Step();
+        }
+    }
+
+    static constexpr std::size_t kWhole = 1000;
+};
+
+TEST_F(DiskEngine, DevicesAreNumberedFromOneAndTheDefaultIsAnOutputOfItsOwn) {
     EXPECT_FALSE(player_->GetDeviceInfo(0));
     ASSERT_TRUE(player_->GetDeviceInfo(1));
-    EXPECT_FALSE(player_->GetDeviceInfo(1)->name.empty());
-    EXPECT_EQ(player_->GetDeviceInfo(1)->driver, "disk");
+    EXPECT_EQ(player_->GetDeviceInfo(1)->name, "Fake Output");
+    EXPECT_EQ(player_->GetDeviceInfo(1)->driver, "fake");
+    EXPECT_TRUE(player_->GetDeviceInfo(1)->flags & kDeviceDefault);
+    EXPECT_FALSE(player_->GetDeviceInfo(1)->flags & kDeviceOpen);
     EXPECT_FALSE(player_->GetDeviceInfo(2));
     EXPECT_FALSE(player_->GetDeviceInfo(128));
     EXPECT_FALSE(player_->CurrentDevice());
@@ -80,20 +100,35 @@ TEST_F(DiskEngine, DevicesAreNumberedFromOneAndTheDefaultIsARealDevice) {
     EXPECT_FALSE(player_->Init(0));
     EXPECT_FALSE(player_->Init(2));
     EXPECT_FALSE(player_->Free());
+    EXPECT_FALSE(player_->SetDevice(kDefaultDevice)) << "not open";
     EXPECT_TRUE(player_->Init());
-    EXPECT_EQ(player_->CurrentDevice(), 1);
-    EXPECT_TRUE(player_->GetDeviceInfo(1)->flags & kDeviceOpen);
-    // The default is device 1 itself, so neither opens a second time.
-    EXPECT_FALSE(player_->Init());
-    EXPECT_FALSE(player_->Init(1));
-    EXPECT_EQ(player_->CurrentDevice(), 1);
+    EXPECT_EQ(player_->CurrentDevice(), kDefaultDevice);
+    EXPECT_FALSE(player_->Init()) << "open already";
+    EXPECT_EQ(player_->CurrentDevice(), kDefaultDevice);
     ASSERT_TRUE(engine_->CurrentOutputSpec());
     EXPECT_EQ(engine_->CurrentOutputSpec()->rate, 44100);
+    EXPECT_EQ(engine_->CurrentOutputSpec()->channels, 2);
     EXPECT_EQ(engine_->CurrentOutputSpec()->periodFrames, 512);
+
+    // The device that is the default opens as itself beside the default output; either can be
+    // made current again while it is open.
+    EXPECT_TRUE(player_->Init(1));
+    EXPECT_EQ(player_->CurrentDevice(), 1);
+    EXPECT_TRUE(player_->GetDeviceInfo(1)->flags & kDeviceOpen);
+    EXPECT_FALSE(player_->Init(1));
+    EXPECT_TRUE(player_->SetDevice(kDefaultDevice));
+    EXPECT_EQ(player_->CurrentDevice(), kDefaultDevice);
+    EXPECT_FALSE(player_->SetDevice(2));
+    EXPECT_EQ(player_->CurrentDevice(), kDefaultDevice);
 
     EXPECT_TRUE(player_->Free());
     EXPECT_FALSE(player_->CurrentDevice());
     EXPECT_FALSE(player_->Free());
+    EXPECT_FALSE(player_->SetDevice(kDefaultDevice)) << "closed";
+    EXPECT_TRUE(player_->SetDevice(1));
+    EXPECT_TRUE(player_->Free());
+    EXPECT_FALSE(player_->GetDeviceInfo(1)->flags & kDeviceOpen);
+    EXPECT_EQ(outputs_.OpenOutputs(), 0);
     EXPECT_TRUE(player_->Init(1));
     EXPECT_TRUE(player_->Free());
 }
@@ -134,8 +169,8 @@ TEST_F(DiskEngine, StreamGoesThroughPlayPauseResumeEndAndFree) {
     EXPECT_EQ(player_->GetFft512(s, fft), -1);
 
     // The device got the whole tone, nothing lost or doubled at the pause: every sample but the
-    // sine's ten exact zeros is there once. (An idle device writes nothing at all, so the pause
-    // leaves no gap in the driver's output.)
+    // sine's ten exact zeros is there once. (An idle output is handed nothing at all, so the
+    // pause leaves no gap in what the device got.)
     const std::vector<float> out = Output();
     EXPECT_LE(test::SoundRuns(out, 256).size(), 2U);
     EXPECT_EQ(test::CountNonSilent(out), 44100U - 20U);
@@ -169,20 +204,24 @@ TEST_F(DiskEngine, StopRestartAndFreeOfTheDeviceEndStreams) {
     EXPECT_GT(u, t);
 }
 
-TEST_F(DiskEngine, VolumeScalesTheSamplesHandedToTheDeviceWithoutAClick) {
+TEST_F(SteppedDiskEngine, VolumeScalesTheSamplesHandedToTheDeviceWithoutAClick) {
+    // 0.4 s: 17640 frames, 35 periods of 512 and part of one more, so each sound ends in
+    // silence the length of a run gap at least.
     const std::string path = Tone("a.wav", {.frequency = 440, .seconds = 0.4, .amplitude = 0.8});
     ASSERT_TRUE(player_->Init());
     const StreamHandle full = player_->CreateStream(path);
-    PlayToEnd(full);
+    PlayDecoded(full);
+    ASSERT_EQ(player_->IsActive(full), ChannelState::Stopped);
     const StreamHandle half = player_->CreateStream(path);
     EXPECT_TRUE(player_->SetChannelVolume(half, 0.5F));
-    PlayToEnd(half);
+    PlayDecoded(half);
     const StreamHandle changed = player_->CreateStream(path);
-    ASSERT_TRUE(player_->Play(changed));
-    ASSERT_TRUE(WaitFor([&] { return engine_->FirstSoundTime(changed).has_value(); }));
-    std::this_thread::sleep_for(20ms);
+    // The volume changes after ten periods (5120 frames) of the third sound.
+    PlayDecoded(changed, 10);
+    ASSERT_EQ(player_->IsActive(changed), ChannelState::Playing);
     EXPECT_TRUE(player_->SetChannelVolume(changed, 0.25F));
-    ASSERT_TRUE(WaitFor([&] { return player_->IsActive(changed) == ChannelState::Stopped; }));
+    Continue(changed);
+    ASSERT_EQ(player_->IsActive(changed), ChannelState::Stopped);
     EXPECT_FALSE(player_->SetChannelVolume(changed, -1.0F));
 
     const std::vector<float> out = Output();
@@ -194,6 +233,7 @@ TEST_F(DiskEngine, VolumeScalesTheSamplesHandedToTheDeviceWithoutAClick) {
     EXPECT_NEAR(level(runs[0], 4000), 0.8, 0.01);
     EXPECT_NEAR(level(runs[1], 4000) / level(runs[0], 4000), 0.5, 0.01);
     const test::Run& last = runs[2];
+    EXPECT_NEAR(level(last, 512), 0.8, 0.01) << "before the change";
     EXPECT_NEAR(level(last, last.end - last.begin - 5000), 0.2, 0.01);
     // A sine of 0.8 at 440 Hz moves at most 0.05 per sample; a jump in gain would show.
     float steepest = 0.0F;

@@ -5,7 +5,8 @@
 #include "AudioTestFiles.h"
 #include "TempDir.h"
 #include "audio/AudioPlayer.h"
-#include "audio/SdlAudioEngine.h"
+#include "audio/MixingAudioEngine.h"
+#include "audio/pulse/PulseOutputSystem.h"
 
 namespace vorlune {
 namespace {
@@ -13,7 +14,8 @@ namespace {
 TEST(AudioWithoutServer, InitFailsAndEveryStreamOperationFailsQuietly) {
     test::TempDir dir;
     ASSERT_TRUE(test::WriteToneWav(dir.File("a.wav"), {}));
-    SdlAudioEngine engine;
+    PulseOutputSystem outputs;
+    MixingAudioEngine engine(outputs);
     AudioPlayer player(engine);
     EXPECT_FALSE(player.GetDeviceInfo(1));
     EXPECT_FALSE(player.Init());

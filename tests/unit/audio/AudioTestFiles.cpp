@@ -64,15 +64,6 @@ bool EncodeMp3(const std::string& wavPath, const std::string& mp3Path) {
     return std::system(command.c_str()) == 0;
 }
 
-std::vector<float> ReadFloatFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<float> samples(bytes.size() / sizeof(float));
-    std::copy_n(bytes.data(), samples.size() * sizeof(float),
-                reinterpret_cast<char*>(samples.data()));
-    return samples;
-}
-
 std::vector<float> ReadS16File(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

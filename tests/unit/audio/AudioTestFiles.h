@@ -21,8 +21,7 @@ bool WriteNoiseWav(const std::string& path, double seconds, double amplitude, in
 // Encodes a WAV file to MP3 with the lame command-line encoder.
 bool EncodeMp3(const std::string& wavPath, const std::string& mp3Path);
 
-// Interleaved float samples as the SDL disk driver writes them, or as parec records them.
-std::vector<float> ReadFloatFile(const std::string& path);
+// Interleaved 16-bit samples as parec records them.
 std::vector<float> ReadS16File(const std::string& path);
 
 // The first channel of interleaved samples.

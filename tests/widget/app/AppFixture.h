@@ -12,7 +12,8 @@
 #include "TempDir.h"
 #include "app/Application.h"
 #include "app/MainWindow.h"
-#include "audio/SdlAudioEngine.h"
+#include "audio/MixingAudioEngine.h"
+#include "audio/fake/FakeOutputSystem.h"
 #include "base/GbkText.h"
 #include "hotkeys/fake/FakeHotkeyBackend.h"
 #include "hotkeys/fake/FakeKeyWatcher.h"
@@ -59,8 +60,9 @@ class AppFixture : public ::testing::Test {
     FakeHotkeyBackend hotkeys;
     FakeKeyWatcher keyWatcher;
     FakeDesktopServices desktop;
-    // The real engine, on SDL's dummy driver unless the test's environment names another.
-    SdlAudioEngine realAudio;
+    // The real engine, on fake outputs.
+    FakeOutputSystem outputs;
+    MixingAudioEngine realAudio{outputs};
     RecordingAudioEngine audio{realAudio};
     FakeSystemTray tray;
     FakeProgramExit programExit;

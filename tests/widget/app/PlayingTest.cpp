@@ -12,6 +12,7 @@
 #include "app/BottomLine.h"
 #include "app/ControlStrip.h"
 #include "app/MainWindow.h"
+#include "app/SettingsPage.h"
 #include "app/SwitchButton.h"
 #include "slots/editing/SlotDialog.h"
 #include "spectrum/SpectrumPanel.h"
@@ -299,18 +300,90 @@ TEST_F(PlayingTest, OutputDevicesAreListedOpenedAndApplied) {
               "通道选择完毕\r\n当前通道为:" + list->itemText(0).toStdString());
     EXPECT_EQ(prompts.shown[0].icon, PromptIcon::Information);
 
-    // A saved device past the list opens nothing new and leaves no item selected; dropping
-    // the list down rebuilds it and keeps "应用" as it was.
+    EXPECT_EQ(settings.Read(setting::kOutputDeviceName), list->itemText(0).toStdString());
+
+    // A saved device past the list (a number alone, as older files have it) opens nothing new
+    // and leaves no item selected; dropping the list down rebuilds it and keeps "应用" as it was.
     settings.Write(setting::kOutputDevice, "3");
+    settings.Write(setting::kOutputDeviceName, "");
     emit list->activated(0);
     emit list->aboutToDropDown();
     EXPECT_EQ(audio.inits.back(), 3);
     EXPECT_EQ(list->currentIndex(), list->count() >= 3 ? 2 : -1);
     EXPECT_TRUE(apply->isEnabled());
 
+    // With a name saved the name decides, whatever number was saved with it.
+    settings.Write(setting::kOutputDeviceName, list->itemText(0).toStdString());
+    emit list->aboutToDropDown();
+    EXPECT_EQ(audio.inits.back(), 1);
+    EXPECT_EQ(list->currentIndex(), 0);
+    // A saved name that no device has is listed last, marked and selected, and nothing opens.
+    const std::size_t inits = audio.inits.size();
+    settings.Write(setting::kOutputDeviceName, "Headset");
+    emit list->aboutToDropDown();
+    EXPECT_EQ(audio.inits.size(), inits);
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->itemText(1), QStringLiteral("Headset(未连接)"));
+    EXPECT_EQ(list->currentIndex(), 1);
+
     Window().Bottom()->OutputLink()->pressed();
     EXPECT_EQ(prompts.shown.back().caption, "信息：");
     EXPECT_EQ(prompts.shown.back().text.substr(0, 15), "右边下拉框");
+}
+
+TEST_F(PlayingTest, TheMonitorControlsOnTheSettingsPagePlayEverySoundTwice) {
+    outputs.Plug("b", "Headset");
+    GivenSounds(
+        "[音效音量]\r\n值=80\r\n[监听设备]\r\n通道=9\r\n通道名称=Headset\r\n"
+        "[监听音量]\r\n值=50\r\n");
+    Start();
+    SettingsPage* page = Window().Settings();
+    DeviceComboBox* list = page->MonitorDevices();
+    // As saved: off, at 50 %, the device found by its name whatever its number.
+    EXPECT_EQ(page->MonitorSwitch()->Shown(), SwitchButton::Picture::Off);
+    EXPECT_EQ(page->MonitorVolume()->value(), 50);
+    EXPECT_EQ(page->MonitorVolumeLabel()->text(), QStringLiteral("50%"));
+    EXPECT_EQ(list->currentText(), QStringLiteral("Headset"));
+    EXPECT_EQ(settings.Read(setting::kMonitorVolume), "50") << "showing it wrote nothing";
+    Click(1);
+    EXPECT_EQ(audio.created.size(), 1U) << "off: one stream";
+
+    page->MonitorSwitch()->click();
+    EXPECT_EQ(settings.Read(setting::kMonitorOn), "1");
+    EXPECT_EQ(page->MonitorSwitch()->Shown(), SwitchButton::Picture::On);
+    audio.volumes.clear();
+    Click(2);
+    ASSERT_EQ(audio.created.size(), 3U) << "on: the sound and its twin";
+    const StreamHandle main = audio.created[1].stream;
+    const StreamHandle twin = audio.created[2].stream;
+    EXPECT_NE(StateOf(main), ChannelState::Stopped);
+    EXPECT_NE(StateOf(twin), ChannelState::Stopped);
+    EXPECT_EQ(audio.volumes, (std::vector<float>{0.5F, 0.8F, 0.4F}));
+
+    // Its own volume scales the twin alone, and is kept.
+    audio.volumes.clear();
+    page->MonitorVolume()->setValue(25);
+    EXPECT_EQ(audio.volumes, std::vector<float>{0.2F});
+    EXPECT_EQ(page->MonitorVolumeLabel()->text(), QStringLiteral("25%"));
+    EXPECT_EQ(settings.Read(setting::kMonitorVolume), "25");
+
+    // Stop ends both.
+    Strip().StopButton()->click();
+    EXPECT_EQ(StateOf(main), ChannelState::Stopped);
+    EXPECT_EQ(StateOf(twin), ChannelState::Stopped);
+
+    // Another device chosen from the list is kept at once, by its number and its name.
+    emit list->aboutToDropDown();
+    ASSERT_EQ(list->count(), 2);
+    list->setCurrentIndex(0);
+    emit list->activated(0);
+    EXPECT_EQ(settings.Read(setting::kMonitorDevice), "1");
+    EXPECT_EQ(settings.Read(setting::kMonitorDeviceName), list->itemText(0).toStdString());
+
+    page->MonitorSwitch()->click();
+    EXPECT_EQ(settings.Read(setting::kMonitorOn), "0");
+    Click(1);
+    EXPECT_EQ(audio.created.size(), 4U) << "off again: one stream";
 }
 
 }  // namespace

@@ -19,7 +19,8 @@
 #include "TempDir.h"
 #include "app/Application.h"
 #include "app/MainWindow.h"
-#include "audio/SdlAudioEngine.h"
+#include "audio/MixingAudioEngine.h"
+#include "audio/fake/FakeOutputSystem.h"
 #include "base/GbkText.h"
 #include "hotkeys/fake/FakeHotkeyBackend.h"
 #include "hotkeys/fake/FakeKeyWatcher.h"
@@ -91,8 +92,9 @@ class LeavingFixture : public ::testing::Test {
     FakeHotkeyBackend hotkeys;
     FakeKeyWatcher keyWatcher;
     FakeDesktopServices desktop;
-    // The real engine on SDL's dummy driver, observed.
-    SdlAudioEngine realAudio;
+    // The real engine on fake outputs, observed.
+    FakeOutputSystem outputs;
+    MixingAudioEngine realAudio{outputs};
     RecordingAudioEngine audio{realAudio};
     FakeSystemTray tray;
     FakeProgramExit programExit;

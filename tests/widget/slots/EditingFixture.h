@@ -14,7 +14,8 @@
 #include "RecordingAudioEngine.h"
 #include "TempDir.h"
 #include "app/Application.h"
-#include "audio/SdlAudioEngine.h"
+#include "audio/MixingAudioEngine.h"
+#include "audio/fake/FakeOutputSystem.h"
 #include "hotkeys/fake/FakeHotkeyBackend.h"
 #include "hotkeys/fake/FakeKeyWatcher.h"
 
@@ -44,8 +45,8 @@ class WatchedPrompts final : public Prompts {
     std::function<void(const Prompt&)> onShow;
 };
 
-// The whole program in a temporary program folder with the real stores and audio on SDL's
-// dummy driver; fakes only for prompts, window-manager requests, hotkeys, the key watcher, the
+// The whole program in a temporary program folder with the real stores and audio on fake
+// outputs; fakes only for prompts, window-manager requests, hotkeys, the key watcher, the
 // desktop (whose folder is "Desktop" inside the temporary folder), the tray and the end of the
 // process. The test reaches the program through its widgets, the fakes, the INI files and the
 // state record.
@@ -98,7 +99,8 @@ class EditingFixture : public ::testing::Test {
     // What the program watches keys with: the fake above unless a test hands in another.
     KeyWatcher* keyWatcher = &keys;
     FakeDesktopServices desktop;
-    SdlAudioEngine realAudio;
+    FakeOutputSystem outputs;
+    MixingAudioEngine realAudio{outputs};
     RecordingAudioEngine audio{realAudio};
     FakeSystemTray tray;
     FakeProgramExit programExit;

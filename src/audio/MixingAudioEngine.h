@@ -5,11 +5,12 @@
 #include <optional>
 
 #include "audio/AudioEngine.h"
+#include "audio/OutputSystem.h"
 
 namespace vorlune {
 
-struct SdlAudioEngineOptions {
-    // Frames per audio period asked of the output; the callback runs once per period.
+struct MixingAudioEngineOptions {
+    // Frames per audio period asked of the output; it pulls sound this many frames at a time.
     int periodFrames = 512;
     // How often the decoder thread tops up the streams that are playing.
     std::chrono::milliseconds feedInterval{50};
@@ -22,21 +23,23 @@ struct OutputSpec {
     int periodFrames = 0;
 };
 
-// The audio engine over SDL2 (outputs), libsndfile (decoding) and libsamplerate (resampling).
-// Outputs are opened once and kept running; files are decoded while they play by one decoder
-// thread into a ring per stream, from which the output's callback mixes. The SDL driver comes
-// from the environment as usual (SDL_AUDIODRIVER), so tests can use the dummy or disk driver.
-class SdlAudioEngine final : public AudioEngine {
+// The audio engine: files decoded while they play (libsndfile, libsamplerate) by one decoder
+// thread into a ring per stream, mixed into the outputs of a sound system whenever they ask for
+// sound. The outputs themselves come from the OutputSystem it is given (the sound server, or a
+// fake in tests), which must outlive the engine.
+class MixingAudioEngine final : public AudioEngine {
   public:
-    explicit SdlAudioEngine(SdlAudioEngineOptions options = {});
-    ~SdlAudioEngine() override;
-    SdlAudioEngine(const SdlAudioEngine&) = delete;
-    SdlAudioEngine& operator=(const SdlAudioEngine&) = delete;
+    explicit MixingAudioEngine(OutputSystem& outputs, MixingAudioEngineOptions options = {});
+    ~MixingAudioEngine() override;
+    MixingAudioEngine(const MixingAudioEngine&) = delete;
+    MixingAudioEngine& operator=(const MixingAudioEngine&) = delete;
 
     bool Init(int device, int frequency, std::uint32_t flags) override;
+    bool SetDevice(int device) override;
     bool Free() override;
     [[nodiscard]] std::optional<int> CurrentDevice() const override;
     [[nodiscard]] std::optional<DeviceInfo> GetDeviceInfo(int device) const override;
+    void SetDeviceListener(std::function<void()> listener) override;
 
     StreamHandle CreateStreamFile(const std::string& path) override;
     bool ChannelPlay(StreamHandle handle, bool restart) override;
@@ -52,6 +55,9 @@ class SdlAudioEngine final : public AudioEngine {
     // When the stream's first non-silent frame was handed to the output (for measurements).
     [[nodiscard]] std::optional<std::chrono::steady_clock::time_point> FirstSoundTime(
         StreamHandle handle) const;
+    // Whether the whole of the stream's file is decoded and waiting to be played (for tests:
+    // a sound that fits in its buffer then plays without waiting on the decoder thread).
+    [[nodiscard]] bool FullyDecoded(StreamHandle handle) const;
 
   private:
     struct Impl;

@@ -1,0 +1,10 @@
+#include "app/DeviceComboBox.h"
+
+namespace vorlune {
+
+void DeviceComboBox::showPopup() {
+    emit aboutToDropDown();
+    QComboBox::showPopup();
+}
+
+}  // namespace vorlune

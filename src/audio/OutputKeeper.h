@@ -1,0 +1,80 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "audio/AudioPlayer.h"
+#include "base/SettingsStore.h"
+
+namespace vorlune {
+
+// A saved output device: its name when one was saved, else its number ("设置"/"通道" alone, as
+// older files have it), else nothing (the system's default).
+struct SavedDevice {
+    std::string name;
+    std::string number;
+};
+SavedDevice ReadSavedDevice(const SettingsStore& settings, const SettingKey& numberKey,
+                            const SettingKey& nameKey);
+
+// The number device `saved` has in `names` (the names of devices 1..N, in order): found by its
+// name when one was saved, by its number only when none was. kDefaultDevice when nothing was
+// saved; nothing when the saved device is not there.
+std::optional<int> FindSavedDevice(const SavedDevice& saved, const std::vector<std::string>& names);
+
+// The monitor's volume as saved: 1..100 percent, 100 when none was saved.
+int MonitorVolume(const SettingsStore& settings);
+
+// Keeps the player on the right outputs as devices come and go: the output device the user
+// chose, found again by its name; the system's default while that one is missing, without
+// saving it; the chosen one again as soon as it is back. And the monitor device, when it is
+// switched on and there (it is simply left out while it is missing). The settings are read at
+// every look, like every other setting.
+class OutputKeeper {
+  public:
+    enum class Main {
+        Chosen,    // the chosen device plays (or the system default, when that was chosen)
+        Fallback,  // the chosen device is missing: the system default plays instead
+        None,      // no output at all
+    };
+    struct Change {
+        Main before = Main::Chosen;
+        Main after = Main::Chosen;
+        // The output that was current went away, and whatever played on it with it.
+        bool currentLost = false;
+    };
+
+    OutputKeeper(AudioPlayer& player, const SettingsStore& settings);
+
+    // Looks at the outputs as they are now and puts the player on the right ones. Run before
+    // every sound and whenever the outputs change.
+    Change Update();
+    [[nodiscard]] Main State() const { return state_; }
+    // Whether the monitor plays along: switched on, there, and another device than the main.
+    [[nodiscard]] bool MonitorPlays() const { return player_.Monitor().has_value(); }
+
+  private:
+    // The device made current, or the device already current.
+    bool Use(int device);
+    // The monitor's device: switched on, there, and neither the main device nor the one the
+    // main output plays on.
+    [[nodiscard]] std::optional<int> MonitorDevice(const std::vector<DeviceInfo>& devices,
+                                                   int main) const;
+    void UpdateMonitor(const std::vector<DeviceInfo>& devices);
+
+    AudioPlayer& player_;
+    const SettingsStore& settings_;
+    Main state_ = Main::Chosen;
+    bool hadOutput_ = false;
+    bool usingDefault_ = false;
+    // An output that was lost while the list stayed as it is (it failed rather than went) is
+    // not opened again until the list changes: it would only fail again, and again.
+    std::vector<std::string> lastNames_;
+    bool chosenFailed_ = false;
+    bool defaultFailed_ = false;
+    // The name of the device opened for the monitor.
+    std::string monitorOpened_;
+};
+
+}  // namespace vorlune

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "audio/AudioPlayer.h"
+
+class QComboBox;
+
+namespace vorlune {
+
+// What FillDeviceList put in a list.
+struct DeviceListing {
+    int devices = 0;      // items 0..devices-1 are devices 1..devices
+    int savedIndex = -1;  // the item of the saved name (present or missing), -1 without one
+    std::optional<int> savedDevice;  // the saved name's device number, when it is there
+};
+
+// The mark of a saved device that is not there now, and the item data it has.
+inline constexpr char kNotConnected[] = "(未连接)";
+inline constexpr int kMissing = 0;
+
+// Fills `list` with the engine's devices 1..N, item i showing the name of device i + 1 with the
+// number as its data. A saved name that none of them has is listed last, marked "(未连接)",
+// with the data 0, so the user sees what the program waits for.
+DeviceListing FillDeviceList(QComboBox& list, const AudioPlayer& player,
+                             const std::string& savedName);
+
+// The number of the device named `name` in the engine's list now; kMissing when none has it.
+int NumberOf(const AudioPlayer& player, const std::string& name);
+
+}  // namespace vorlune

@@ -1,0 +1,58 @@
+#include "audio/controls/MonitorControls.h"
+
+#include <QComboBox>
+
+#include "audio/OutputKeeper.h"
+#include "audio/controls/DeviceList.h"
+#include "base/NumberText.h"
+
+namespace vorlune {
+
+MonitorControls::MonitorControls(AudioPlayer& player, SettingsStore& settings, QComboBox& list,
+                                 MonitorView& view, QObject* parent)
+    : QObject(parent), player_(player), settings_(settings), list_(list), view_(view) {
+    connect(&list_, &QComboBox::activated, this, &MonitorControls::ChooseDevice);
+}
+
+void MonitorControls::LoadMonitorControls() {
+    LoadMonitorDevices();
+    view_.ShowMonitorSwitch(settings_.ReadInt(setting::kMonitorOn) == 1);
+    view_.ShowMonitorVolume(MonitorVolume(settings_));
+}
+
+void MonitorControls::LoadMonitorDevices() {
+    const SavedDevice saved =
+        ReadSavedDevice(settings_, setting::kMonitorDevice, setting::kMonitorDeviceName);
+    const DeviceListing listing = FillDeviceList(list_, player_, saved.name);
+    int index = listing.savedIndex;
+    if (saved.name.empty() && !saved.number.empty()) {
+        const int device = LeadingInt(saved.number);
+        index = device >= 1 && device <= listing.devices ? device - 1 : -1;
+    }
+    list_.setCurrentIndex(index);
+}
+
+void MonitorControls::ChooseDevice(int index) {
+    if (index < 0 || list_.itemData(index).toInt() == kMissing) {
+        return;
+    }
+    const std::string name = list_.itemText(index).toStdString();
+    settings_.Write(setting::kMonitorDevice, std::to_string(NumberOf(player_, name)));
+    settings_.Write(setting::kMonitorDeviceName, name);
+    emit monitorChanged();
+}
+
+void MonitorControls::ToggleMonitor() {
+    if (const std::optional<bool> on = ToggleSwitch(settings_, setting::kMonitorOn)) {
+        view_.ShowMonitorSwitch(*on);
+        emit monitorChanged();
+    }
+}
+
+void MonitorControls::OnMonitorVolumeChanged(int percent) {
+    player_.SetMonitorLevel(static_cast<float>(percent) / 100.0F);
+    view_.ShowMonitorVolume(percent);
+    settings_.Write(setting::kMonitorVolume, std::to_string(percent));
+}
+
+}  // namespace vorlune
