@@ -13,6 +13,7 @@
 #include "MainWindowPlaces.h"
 #include "Openbox.h"
 #include "ProgramCopy.h"
+#include "PulseServer.h"
 #include "TempDir.h"
 #include "XWindows.h"
 #include "XvfbDisplay.h"
@@ -29,6 +30,8 @@ class KeepAboveE2e : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(display_.Start("1280x800x24"));
+        // A slot played with no output device at all would show its message box instead.
+        ASSERT_TRUE(pulse_.Ready()) << pulse_.Log();
         ASSERT_TRUE(wm_.Start()) << wm_.Log();
         trayer_ = std::make_unique<ChildProcess>(
             std::vector<std::string>{"trayer", "--edge", "top", "--align", "right", "--widthtype",
@@ -112,6 +115,7 @@ class KeepAboveE2e : public ::testing::Test {
     TempDir dir_;
     XvfbDisplay display_;
     Openbox wm_{dir_.Path()};
+    PulseServer pulse_{dir_.Path()};
     std::unique_ptr<ChildProcess> trayer_;
     std::uint32_t tray_ = 0;
     ProgramCopy program_{dir_.Path()};

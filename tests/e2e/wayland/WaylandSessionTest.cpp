@@ -34,11 +34,6 @@ using namespace std::chrono_literals;
 constexpr char kSlotList[] =
     "[音效1]\n名称=Tone\ndz=音效1｜[取运行目录]\\Sounds\\Common\\tone.wav\nkjj=Ctrl｜F1键\n";
 
-bool HeardTone(const test::SinkRecorder& sink, std::size_t from, double frequency = 440.0) {
-    const test::Heard heard = test::Loudest(sink.Left(), from);
-    return heard.rms > 0.2 && std::fabs(heard.frequency - frequency) < 25.0;
-}
-
 bool Quiet(const test::SinkRecorder& sink, std::size_t from) {
     return test::Loudest(sink.Left(), from).rms < 0.001;
 }
@@ -158,7 +153,7 @@ TEST_F(WaylandE2e, WindowMenusBoxesAndTheSlotDialogWorkAsANativeClient) {
     // A click plays the slot.
     std::size_t mark = sink->FramesSoFar();
     ASSERT_TRUE(ClickIn(*main, test::SlotButtonCentre(0, 0, 1)));
-    EXPECT_TRUE(test::WaitFor([&] { return HeardTone(*sink, mark); }, 6s)) << program.Log();
+    EXPECT_TRUE(test::WaitFor([&] { return test::HeardTone(*sink, mark); }, 6s)) << program.Log();
 
     // A click on an empty slot says how to fill it, in a box that Return answers.
     ASSERT_TRUE(ClickIn(*main, test::SlotButtonCentre(0, 2, 2)));
@@ -239,7 +234,7 @@ TEST_F(WaylandE2e, HotkeysThroughTheRealDesktopPortal) {
     // 2. The desktop reports slot 1's shortcut: slot 1 plays.
     std::size_t mark = sink->FramesSoFar();
     ASSERT_TRUE(portal.Activate("slot-1"));
-    EXPECT_TRUE(test::WaitFor([&] { return HeardTone(*sink, mark); }, 6s)) << program.Log();
+    EXPECT_TRUE(test::WaitFor([&] { return test::HeardTone(*sink, mark); }, 6s)) << program.Log();
 
     // 5. Pause and resume, then stop.
     // The tone lasts 12 s: it cannot fall quiet by itself before the stop below.
@@ -247,7 +242,7 @@ TEST_F(WaylandE2e, HotkeysThroughTheRealDesktopPortal) {
     EXPECT_TRUE(FallsQuiet(*sink)) << "paused";
     mark = sink->FramesSoFar();
     ASSERT_TRUE(portal.Activate("pause"));
-    EXPECT_TRUE(test::WaitFor([&] { return HeardTone(*sink, mark); }, 4s)) << "resumed";
+    EXPECT_TRUE(test::WaitFor([&] { return test::HeardTone(*sink, mark); }, 4s)) << "resumed";
     ASSERT_TRUE(portal.Activate("stop"));
     EXPECT_TRUE(FallsQuiet(*sink)) << "stopped";
 
@@ -264,7 +259,7 @@ TEST_F(WaylandE2e, HotkeysThroughTheRealDesktopPortal) {
         test::WaitFor([&] { return program.ReadConfig("是否设置快捷按钮", "值") == "1"; }, 3s));
     mark = sink->FramesSoFar();
     ASSERT_TRUE(portal.Activate("slot-1"));
-    EXPECT_TRUE(test::WaitFor([&] { return HeardTone(*sink, mark); }, 6s));
+    EXPECT_TRUE(test::WaitFor([&] { return test::HeardTone(*sink, mark); }, 6s));
     ASSERT_TRUE(portal.Activate("stop"));
     EXPECT_TRUE(FallsQuiet(*sink)) << "stopped again";
     EXPECT_EQ(portal.Binds().size(), 1U);
@@ -286,7 +281,8 @@ TEST_F(WaylandE2e, HotkeysThroughTheRealDesktopPortal) {
     std::this_thread::sleep_for(1000ms);
     mark = sink->FramesSoFar();
     ASSERT_TRUE(portal.Activate("slot-2"));
-    EXPECT_TRUE(test::WaitFor([&] { return HeardTone(*sink, mark, 880.0); }, 6s)) << program.Log();
+    EXPECT_TRUE(test::WaitFor([&] { return test::HeardTone(*sink, mark, 880.0); }, 6s))
+        << program.Log();
     std::this_thread::sleep_for(1000ms);
     EXPECT_EQ(portal.Binds().size(), 2U) << "one new bind for one edit";
     EXPECT_EQ(portal.Records("session").size(), 2U);

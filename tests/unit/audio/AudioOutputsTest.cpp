@@ -14,8 +14,8 @@
 #include "audio/MixingAudioEngine.h"
 #include "audio/OutputKeeper.h"
 #include "audio/fake/FakeOutputSystem.h"
+#include "base/DataFolder.h"
 #include "base/ProfileFile.h"
-#include "base/ProgramFolder.h"
 #include "base/SettingsStore.h"
 
 namespace vorlune {
@@ -287,8 +287,8 @@ class Keeper : public SteppedOutputs {
     void Save(const SettingKey& key, const std::string& value) { settings.Write(key, value); }
 
     ProfileFiles files;
-    ProgramFolder folder{dir.Path()};
-    SettingsStore settings{files, folder};
+    DataFolder data{dir.Path()};
+    SettingsStore settings{files, data};
     MixingAudioEngine engine{outputs};
     AudioPlayer player{engine};
     OutputKeeper keeper{player, settings};

@@ -16,8 +16,8 @@
 #include "audio/controls/OutputDevices.h"
 #include "audio/controls/OutputWatch.h"
 #include "audio/fake/FakeOutputSystem.h"
+#include "base/DataFolder.h"
 #include "base/ProfileFile.h"
-#include "base/ProgramFolder.h"
 #include "base/SettingsStore.h"
 
 namespace vorlune {
@@ -47,8 +47,8 @@ class OutputWatchTest : public testing::Test, WithQApplication {
 
     test::TempDir dir;
     ProfileFiles files;
-    ProgramFolder folder{dir.Path()};
-    SettingsStore settings{files, folder};
+    DataFolder data{dir.Path()};
+    SettingsStore settings{files, data};
     FakeOutputSystem outputs;
     MixingAudioEngine engine{outputs};
     AudioPlayer player{engine};
