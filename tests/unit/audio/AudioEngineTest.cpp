@@ -279,21 +279,24 @@ TEST_F(DiskEngine, SpectrumShowsTheToneThatPlaysAtItsPitch) {
     }
 }
 
-TEST_F(DiskEngine, Mp3PlaysToItsEnd) {
-    const std::string wav = Tone("m.wav", {.frequency = 440, .seconds = 0.5});
+// Stepped, and short enough to be decoded whole first: a decoder that fell behind a fast fake
+// output would split the sound and fail the test for no fault of the engine.
+TEST_F(SteppedDiskEngine, Mp3PlaysToItsEnd) {
+    const std::string wav = Tone("m.wav", {.frequency = 440, .seconds = 0.4});
     ASSERT_TRUE(test::EncodeMp3(wav, dir_.File("m.mp3")));
     ASSERT_TRUE(player_->Init());
     const StreamHandle s = player_->CreateStream(dir_.File("m.mp3"));
     ASSERT_NE(s, 0U);
-    PlayToEnd(s);
+    PlayDecoded(s);
+    ASSERT_EQ(player_->IsActive(s), ChannelState::Stopped);
     const std::vector<float> out = Output();
     const auto runs = test::SoundRuns(out, 256);
     ASSERT_EQ(runs.size(), 1U);
-    EXPECT_NEAR(static_cast<double>(runs[0].end - runs[0].begin), 22050.0, 1200.0);
+    EXPECT_NEAR(static_cast<double>(runs[0].end - runs[0].begin), 17640.0, 1200.0);
     EXPECT_NEAR(test::PeakFrequency(out.data() + runs[0].begin + 4000, 2048, 44100), 440.0, 25.0);
 }
 
-TEST_F(DiskEngine, BadFilesGiveNoStreamAndNoCrash) {
+TEST_F(SteppedDiskEngine, BadFilesGiveNoStreamAndNoCrash) {
     ASSERT_TRUE(player_->Init());
     const std::string good = Tone("good.wav", {.frequency = 440, .seconds = 0.5});
     const std::string bytes = test::ReadFileBytes(good);
@@ -326,7 +329,8 @@ TEST_F(DiskEngine, BadFilesGiveNoStreamAndNoCrash) {
     test::WriteFileBytes(dir_.File("cut.wav"), std::string_view(bytes).substr(0, 44 + 2 * 4410));
     const StreamHandle cut = player_->CreateStream(dir_.File("cut.wav"));
     ASSERT_NE(cut, 0U);
-    PlayToEnd(cut);
+    PlayDecoded(cut);
+    ASSERT_EQ(player_->IsActive(cut), ChannelState::Stopped);
     const std::vector<float> out = Output();
     const auto runs = test::SoundRuns(out, 256);
     ASSERT_EQ(runs.size(), 1U);
