@@ -88,4 +88,17 @@ StreamHandle AudioPlayer::MonitorStreamOf(StreamHandle stream) const {
     return it == twins_.end() ? 0 : it->second.stream;
 }
 
+std::vector<DeviceInfo> ListDevices(const AudioPlayer& player) {
+    constexpr int kMaxDevices = 128;
+    std::vector<DeviceInfo> devices;
+    for (int n = 1; n <= kMaxDevices; ++n) {
+        std::optional<DeviceInfo> info = player.GetDeviceInfo(n);
+        if (!info) {
+            break;
+        }
+        devices.push_back(std::move(*info));
+    }
+    return devices;
+}
+
 }  // namespace vorlune

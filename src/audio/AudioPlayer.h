@@ -31,6 +31,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "audio/AudioEngine.h"
 
@@ -100,5 +101,8 @@ class AudioPlayer {
     float monitorLevel_ = 1.0F;
     std::map<StreamHandle, Twin> twins_;
 };
+
+// The engine's devices 1..N as it lists them now (a fresh reading): device n is element n - 1.
+std::vector<DeviceInfo> ListDevices(const AudioPlayer& player);
 
 }  // namespace vorlune

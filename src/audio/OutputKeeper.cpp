@@ -8,21 +8,6 @@ namespace vorlune {
 
 namespace {
 
-constexpr int kMaxDevices = 128;
-
-// Devices 1..N as the engine lists them now (a fresh reading).
-std::vector<DeviceInfo> ListDevices(const AudioPlayer& player) {
-    std::vector<DeviceInfo> devices;
-    for (int n = 1; n <= kMaxDevices; ++n) {
-        std::optional<DeviceInfo> info = player.GetDeviceInfo(n);
-        if (!info) {
-            break;
-        }
-        devices.push_back(std::move(*info));
-    }
-    return devices;
-}
-
 std::vector<std::string> NamesOf(const std::vector<DeviceInfo>& devices) {
     std::vector<std::string> names;
     names.reserve(devices.size());

@@ -1,6 +1,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QVariant>
 
 #include "app/TrayKind.h"
@@ -14,10 +15,16 @@ TrayKind DesktopTrayKind() {
         !bus.interface()->isServiceRegistered(watcher).value()) {
         return TrayKind::XEmbed;
     }
-    QDBusInterface host(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher, bus);
-    return host.isValid() && host.property("IsStatusNotifierHostRegistered").toBool()
-               ? TrayKind::StatusNotifier
-               : TrayKind::XEmbed;
+    // One property read, without the introspection a QDBusInterface would make at start-up.
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        watcher, QStringLiteral("/StatusNotifierWatcher"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << watcher << QStringLiteral("IsStatusNotifierHostRegistered");
+    const QDBusMessage reply = bus.call(get);
+    const bool hostRegistered = reply.type() == QDBusMessage::ReplyMessage &&
+                                !reply.arguments().isEmpty() &&
+                                reply.arguments().first().value<QDBusVariant>().variant().toBool();
+    return hostRegistered ? TrayKind::StatusNotifier : TrayKind::XEmbed;
 }
 
 }  // namespace vorlune

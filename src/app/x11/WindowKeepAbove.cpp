@@ -118,6 +118,10 @@ bool WindowKeepAbove::IsKeptAbove(const QWidget* window) const {
 }
 
 bool WindowKeepAbove::eventFilter(QObject* watched, QEvent* event) {
+    // Every event of the window passes here; only a show and an expose concern the record.
+    if (event->type() != QEvent::Show && event->type() != QEvent::Expose) {
+        return false;
+    }
     xcb_connection_t* connection = X11Connection();
     if (connection == nullptr) {
         return false;

@@ -1,30 +1,21 @@
 #include "audio/controls/DeviceList.h"
 
 #include <QComboBox>
+#include <algorithm>
 
 namespace vorlune {
-
-namespace {
-
-constexpr int kMaxDevices = 128;
-
-}  // namespace
 
 DeviceListing FillDeviceList(QComboBox& list, const AudioPlayer& player,
                              const std::string& savedName) {
     DeviceListing listing;
     list.clear();
-    for (int n = 1; n <= kMaxDevices; ++n) {
-        const std::optional<DeviceInfo> info = player.GetDeviceInfo(n);
-        if (!info) {
-            continue;
-        }
-        list.insertItem(n - 1, QString::fromStdString(info->name), n);
-        if (!listing.savedDevice && !savedName.empty() && info->name == savedName) {
+    for (const DeviceInfo& info : ListDevices(player)) {
+        const int n = ++listing.devices;
+        list.addItem(QString::fromStdString(info.name), n);
+        if (!listing.savedDevice && !savedName.empty() && info.name == savedName) {
             listing.savedDevice = n;
             listing.savedIndex = n - 1;
         }
-        listing.devices = n;
     }
     if (!savedName.empty() && !listing.savedDevice) {
         list.addItem(QString::fromStdString(savedName) + QString::fromUtf8(kNotConnected),
@@ -35,13 +26,10 @@ DeviceListing FillDeviceList(QComboBox& list, const AudioPlayer& player,
 }
 
 int NumberOf(const AudioPlayer& player, const std::string& name) {
-    for (int n = 1; n <= kMaxDevices; ++n) {
-        const std::optional<DeviceInfo> info = player.GetDeviceInfo(n);
-        if (info && info->name == name) {
-            return n;
-        }
-    }
-    return kMissing;
+    const std::vector<DeviceInfo> devices = ListDevices(player);
+    const auto it = std::find_if(devices.begin(), devices.end(),
+                                 [&](const DeviceInfo& device) { return device.name == name; });
+    return it == devices.end() ? kMissing : static_cast<int>(it - devices.begin()) + 1;
 }
 
 }  // namespace vorlune

@@ -19,8 +19,6 @@ namespace vorlune {
 class OutputDevices : public QObject {
     Q_OBJECT
   public:
-    static constexpr int kMaxDevices = 128;
-
     OutputDevices(AudioPlayer& player, SettingsStore& settings, Prompts& prompts, QComboBox& list,
                   QPushButton& apply, QObject* parent = nullptr);
 
