@@ -3,10 +3,12 @@
 #include <QComboBox>
 #include <algorithm>
 
+#include "base/NumberText.h"
+
 namespace vorlune {
 
-DeviceListing FillDeviceList(QComboBox& list, const AudioPlayer& player,
-                             const std::string& savedName) {
+DeviceListing FillDeviceList(QComboBox& list, const AudioPlayer& player, const SavedDevice& saved) {
+    const std::string& savedName = saved.name;
     DeviceListing listing;
     list.clear();
     for (const DeviceInfo& info : ListDevices(player)) {
@@ -21,6 +23,10 @@ DeviceListing FillDeviceList(QComboBox& list, const AudioPlayer& player,
         list.addItem(QString::fromStdString(savedName) + QString::fromUtf8(kNotConnected),
                      kMissing);
         listing.savedIndex = list.count() - 1;
+    }
+    if (savedName.empty() && !saved.number.empty()) {
+        const int device = LeadingInt(saved.number);
+        listing.savedIndex = device >= 1 && device <= listing.devices ? device - 1 : -1;
     }
     return listing;
 }

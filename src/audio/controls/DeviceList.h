@@ -4,6 +4,7 @@
 #include <string>
 
 #include "audio/AudioPlayer.h"
+#include "audio/OutputKeeper.h"
 
 class QComboBox;
 
@@ -11,8 +12,10 @@ namespace vorlune {
 
 // What FillDeviceList put in a list.
 struct DeviceListing {
-    int devices = 0;      // items 0..devices-1 are devices 1..devices
-    int savedIndex = -1;  // the item of the saved name (present or missing), -1 without one
+    int devices = 0;  // items 0..devices-1 are devices 1..devices
+    // The item of the saved device: of its name (present or missing), or without a name (older
+    // files) of its number when that is in the list; -1 when there is none.
+    int savedIndex = -1;
     std::optional<int> savedDevice;  // the saved name's device number, when it is there
 };
 
@@ -23,8 +26,7 @@ inline constexpr int kMissing = 0;
 // Fills `list` with the engine's devices 1..N, item i showing the name of device i + 1 with the
 // number as its data. A saved name that none of them has is listed last, marked "(未连接)",
 // with the data 0, so the user sees what the program waits for.
-DeviceListing FillDeviceList(QComboBox& list, const AudioPlayer& player,
-                             const std::string& savedName);
+DeviceListing FillDeviceList(QComboBox& list, const AudioPlayer& player, const SavedDevice& saved);
 
 // The number of the device named `name` in the engine's list now; kMissing when none has it.
 int NumberOf(const AudioPlayer& player, const std::string& name);

@@ -4,7 +4,6 @@
 
 #include "audio/OutputKeeper.h"
 #include "audio/controls/DeviceList.h"
-#include "base/NumberText.h"
 
 namespace vorlune {
 
@@ -23,13 +22,7 @@ void MonitorControls::LoadMonitorControls() {
 void MonitorControls::LoadMonitorDevices() {
     const SavedDevice saved =
         ReadSavedDevice(settings_, setting::kMonitorDevice, setting::kMonitorDeviceName);
-    const DeviceListing listing = FillDeviceList(list_, player_, saved.name);
-    int index = listing.savedIndex;
-    if (saved.name.empty() && !saved.number.empty()) {
-        const int device = LeadingInt(saved.number);
-        index = device >= 1 && device <= listing.devices ? device - 1 : -1;
-    }
-    list_.setCurrentIndex(index);
+    list_.setCurrentIndex(FillDeviceList(list_, player_, saved).savedIndex);
 }
 
 void MonitorControls::ChooseDevice(int index) {

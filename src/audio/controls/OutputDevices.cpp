@@ -25,7 +25,7 @@ OutputDevices::OutputDevices(AudioPlayer& player, SettingsStore& settings, Promp
 std::optional<int> OutputDevices::FillList() {
     const SavedDevice saved =
         ReadSavedDevice(settings_, setting::kOutputDevice, setting::kOutputDeviceName);
-    const DeviceListing listing = FillDeviceList(list_, player_, saved.name);
+    const DeviceListing listing = FillDeviceList(list_, player_, saved);
     if (!saved.name.empty()) {
         list_.setCurrentIndex(listing.savedIndex);
         return listing.savedDevice;
@@ -35,9 +35,8 @@ std::optional<int> OutputDevices::FillList() {
         list_.setCurrentIndex(list_.count() > 0 ? 0 : -1);
         return kDefaultDevice;
     }
-    const int device = LeadingInt(saved.number);
-    list_.setCurrentIndex(device - 1 < listing.devices ? device - 1 : -1);
-    return device;
+    list_.setCurrentIndex(listing.savedIndex);
+    return LeadingInt(saved.number);
 }
 
 void OutputDevices::LoadOutputDevices() {
