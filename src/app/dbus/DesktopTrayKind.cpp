@@ -20,7 +20,9 @@ TrayKind DesktopTrayKind() {
         watcher, QStringLiteral("/StatusNotifierWatcher"),
         QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << watcher << QStringLiteral("IsStatusNotifierHostRegistered");
-    const QDBusMessage reply = bus.call(get);
+    // A watcher that does not answer must not hold up the start for D-Bus's 25 s.
+    constexpr int kTimeoutMs = 1000;
+    const QDBusMessage reply = bus.call(get, QDBus::Block, kTimeoutMs);
     const bool hostRegistered = reply.type() == QDBusMessage::ReplyMessage &&
                                 !reply.arguments().isEmpty() &&
                                 reply.arguments().first().value<QDBusVariant>().variant().toBool();
