@@ -19,6 +19,7 @@
 #include "base/ProgramFolder.h"
 #include "base/WayOfLiving.h"
 #include "hotkeys/HotkeyPlatform.h"
+#include "remote/RemoteCommand.h"
 
 namespace {
 
@@ -42,6 +43,11 @@ vorlune::DataFolder PreparedDataFolder(const vorlune::ProgramFolder& program,
 }  // namespace
 
 int main(int argc, char** argv) {
+    // With arguments this is the `vorlune` command, a client of the running program: it
+    // decides before anything of the GUI starts, so a key binding pays for no window or audio.
+    if (argc > 1) {
+        return vorlune::RunRemoteCommand(argc, argv);
+    }
     QApplication qtApp(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
     // The name of the desktop entry (io.github.vorlune.Vorlune.desktop): window systems tie the
@@ -83,6 +89,7 @@ int main(int argc, char** argv) {
     vorlune::QtSystemTray tray;
     vorlune::EventLoopExit programExit;
     vorlune::AppState state;
+    const std::unique_ptr<vorlune::RemoteEndpoint> remote = vorlune::CreateRemoteEndpoint();
     vorlune::Application app(folder, data, state,
                              {.prompts = prompts,
                               .keepAbove = keepAbove,
@@ -91,7 +98,8 @@ int main(int argc, char** argv) {
                               .desktop = desktop,
                               .audio = audio,
                               .tray = tray,
-                              .exit = programExit});
+                              .exit = programExit,
+                              .remote = remote.get()});
     app.OnMainWindowCreated();
     if (!instance.IsFirst()) {
         app.SayOtherCopiesUnchecked();

@@ -80,7 +80,8 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
                *window_.Bottom()->ApplyButton()),
       monitorView_(*window_.Settings()),
       monitor_(player_, settings_, *window_.Settings()->MonitorDevices(), monitorView_),
-      commands_(grid_, trigger_, playback_, hotkeySwitch_),
+      commands_(grid_, trigger_, playback_, hotkeySwitch_, settings_,
+                *window_.Controls()->Volume()),
       dispatch_(platform.hotkeys, commands_, registry_),
       editing_(
           SlotEditingServices{
@@ -98,7 +99,9 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
       trayController_(window_, platform.tray),
       exit_(platform.prompts, onTop_, ExitParts{playback_.MonitorTimer(), player_, slots_, tray_},
             platform.exit),
-      links_(settings_, platform.desktop, platform.prompts, folder) {
+      links_(settings_, platform.desktop, platform.prompts, folder),
+      remoteStatus_(settings_, slots_, player_, state, folder),
+      remote_(platform.remote) {
     ControlStrip* strip = window_.Controls();
     BottomLine* bottom = window_.Bottom();
     connect(window_.Toolbar(), &CategoryToolbar::categoryClicked, this,
@@ -144,11 +147,28 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
         }
     });
 
+    // Remote callers hear of every change, whichever way it came (click, hotkey, remote call,
+    // the end of a sound).
+    if (remote_ != nullptr) {
+        const auto tell = [this] { remote_->StateMayHaveChanged(); };
+        connect(&playback_, &PlaybackControls::changed, this, tell);
+        connect(&hotkeySwitch_, &HotkeySwitch::toggled, this, tell);
+        connect(&trigger_, &SlotTrigger::soundStarted, this, tell);
+    }
+
     ConnectSlotEditing(editing_, grid_, *strip, *window_.Settings(), trigger_);
     ConnectLeaving(window_, trayController_, exit_, links_);
 }
 
-Application::~Application() = default;
+Application::~Application() {
+    CloseRemote();
+}
+
+void Application::CloseRemote() {
+    if (remote_ != nullptr) {
+        remote_->Close();
+    }
+}
 
 void Application::OnMainWindowCreated() {
     window_.setWindowTitle(QString::fromStdString(settings_.Read(setting::kTitle)));
@@ -166,6 +186,10 @@ void Application::OnMainWindowCreated() {
         window_.AddStatusNotice(
             QStringLiteral("全局快捷键不可用：当前桌面不支持，只能用鼠标点击播放"));
     }
+    // Remote calls are answered once the slots are loaded; the same commands as a click.
+    if (remote_ != nullptr) {
+        remote_->Serve(commands_, remoteStatus_, [this] { trayController_.ShowMainWindow(); });
+    }
 }
 
 void Application::SayOtherCopiesUnchecked() {
@@ -177,6 +201,7 @@ void Application::ShowMainWindow() {
 }
 
 void Application::OnMainWindowDestroyed() {
+    CloseRemote();
     registry_.UnregisterAllHotkeys();
     player_.Stop(player_.CurrentStream());
     player_.FreeStream(player_.CurrentStream());

@@ -25,6 +25,8 @@
 #include "app/LinkActions.h"
 #include "app/MainWindow.h"
 #include "app/MonitorSettingsView.h"
+#include "app/RemoteControl.h"
+#include "app/RemoteStatus.h"
 #include "app/TrayController.h"
 #include "app/TrayIcon.h"
 #include "app/WindowOnTop.h"
@@ -69,6 +71,8 @@ struct Platform {
     AudioEngine& audio;
     SystemTray& tray;
     ProgramExit& exit;
+    // Remote control (the session bus); none where no remote call is to be answered.
+    RemoteEndpoint* remote = nullptr;
 };
 
 // Builds the stores, the main window and its regions, and wires every control to what it does.
@@ -98,6 +102,7 @@ class Application : public QObject {
     void RestoreVolume();
     // Shows page n (0..5) and marks its toolbar button; pages 0..4 are remembered.
     void SelectCategory(int page);
+    void CloseRemote();
 
     // In dependency order: each member is built from the ones above it.
     ProfileFiles files_;
@@ -125,6 +130,8 @@ class Application : public QObject {
     TrayController trayController_;
     ExitFlow exit_;
     LinkActions links_;
+    RemoteStatus remoteStatus_;
+    RemoteEndpoint* remote_;
 };
 
 }  // namespace vorlune

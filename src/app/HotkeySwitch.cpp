@@ -10,8 +10,10 @@
 namespace vorlune {
 
 HotkeySwitch::HotkeySwitch(SettingsStore& settings, HotkeyRegistry& hotkeys,
-                           SwitchButton& hotkeySwitch, TrayIcon& tray, const QWidget& window)
-    : settings_(settings), hotkeys_(hotkeys), switch_(hotkeySwitch), tray_(tray), window_(window) {}
+                           SwitchButton& hotkeySwitch, TrayIcon& tray, const QWidget& window,
+                           QObject* parent)
+    : QObject(parent),
+      settings_(settings), hotkeys_(hotkeys), switch_(hotkeySwitch), tray_(tray), window_(window) {}
 
 void HotkeySwitch::Toggle() {
     const std::optional<bool> on = ToggleSwitch(settings_, setting::kHotkeysOn);
@@ -24,6 +26,7 @@ void HotkeySwitch::Toggle() {
     // tray and the registrations do, not the value this toggle wrote.
     switch_.ShowState(settings_.ReadInt(setting::kHotkeysOn) == 1);
     ShowInTray();
+    emit toggled();
 }
 
 void HotkeySwitch::ShowInTray() {

@@ -9,8 +9,9 @@ namespace vorlune {
 // the user-interface thread. Handlers read its values afresh each time they need them, because
 // a hotkey or timer may run inside another handler that is waiting.
 struct AppState {
-    // The slot triggered last: its name and stored hotkey text.
+    // The slot triggered last: its number, name and stored hotkey text.
     struct {
+        std::int32_t number = 0;
         std::string name;
         std::string hotkey;
     } lastTriggered;

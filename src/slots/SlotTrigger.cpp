@@ -20,10 +20,18 @@ SlotTrigger::SlotTrigger(AudioPlayer& player, OutputReadiness& outputs, SlotStor
       onTop_(onTop) {}
 
 void SlotTrigger::TriggerSlot(const std::string& tag) {
+    const TriggerOutcome outcome = PlaySlot(tag);
+    if (outcome != TriggerOutcome::Played) {
+        ReportFailure(outcome, tag);
+    }
+}
+
+TriggerOutcome SlotTrigger::PlaySlot(const std::string& tag) {
     onTop_.KeepOnTopRelease();
     const int n = SlotNumberOf(tag);
     emit soundLoaded();
 
+    state_.lastTriggered.number = n;
     state_.lastTriggered.hotkey = slots_.ReadSlotHotkey(n);
     const std::string path = SlotPathOf(slots_.ReadSlotRef(n));  // read again, not the tag
     state_.lastTriggered.name = slots_.ReadSlotName(n);
@@ -34,23 +42,26 @@ void SlotTrigger::TriggerSlot(const std::string& tag) {
     const bool haveOutput = outputs_.PrepareOutputs();
     player_.SetCurrentStream(player_.CreateStream(player_.LastSoundPath()));
     if (player_.CurrentStream() == 0) {
-        ReportFailure(n, tag, haveOutput);
-        return;
+        if (player_.LastSoundPath().empty()) {
+            return TriggerOutcome::EmptySlot;
+        }
+        // The file may well be fine: there is nothing to play it on.
+        return haveOutput ? TriggerOutcome::MissingFile : TriggerOutcome::NoOutput;
     }
     const double volume = settings_.ReadNumber(setting::kVolume) / 100.0;
     player_.SetChannelVolume(player_.CurrentStream(), static_cast<float>(volume));
     player_.Play(player_.CurrentStream());
     emit soundStarted();
+    return TriggerOutcome::Played;
 }
 
-void SlotTrigger::ReportFailure(int n, const std::string& tag, bool haveOutput) {
-    if (player_.LastSoundPath().empty()) {
+void SlotTrigger::ReportFailure(TriggerOutcome outcome, const std::string& tag) {
+    if (outcome == TriggerOutcome::EmptySlot) {
         prompts_.Show(
             {.text = "请选中此音效按钮—鼠标右键—弹出添加菜单", .icon = PromptIcon::Information});
         return;
     }
-    // The file may well be fine: there is nothing to play it on.
-    if (!haveOutput) {
+    if (outcome == TriggerOutcome::NoOutput) {
         prompts_.Show({.text = "没有可用的音频输出设备", .icon = PromptIcon::Information});
         return;
     }
@@ -61,7 +72,7 @@ void SlotTrigger::ReportFailure(int n, const std::string& tag, bool haveOutput) 
          .buttons = PromptButtons::YesNo,
          .defaultButton = PromptAnswer::No});
     if (answer == PromptAnswer::Yes) {
-        emit slotDialogWanted(n, QString::fromStdString(tag));
+        emit slotDialogWanted(SlotNumberOf(tag), QString::fromStdString(tag));
     }
 }
 

@@ -19,6 +19,9 @@ namespace vorlune {
 // Windows separators become "/".
 std::string PlayablePath(std::string_view storedPath, const ProgramFolder& folder);
 
+// How a trigger ended: the slot plays, or why it does not.
+enum class TriggerOutcome { Played, EmptySlot, NoOutput, MissingFile };
+
 // Plays a slot: the one action behind a click on a slot button and behind the slot's hotkey.
 // It ends the sound that plays first, so a slot that fails to play also ends it.
 class SlotTrigger : public QObject {
@@ -28,8 +31,12 @@ class SlotTrigger : public QObject {
                 SettingsStore& settings, const ProgramFolder& folder, AppState& state,
                 Prompts& prompts, OnTopRelease& onTop, QObject* parent = nullptr);
 
-    // `tag` is the slot button's file reference; the slot is found from it alone.
+    // `tag` is the slot button's file reference; the slot is found from it alone. A slot that
+    // fails to play is explained in a message box, which may offer to set the slot again.
     void TriggerSlot(const std::string& tag);
+    // The same trigger without any message box, for callers nobody sits in front of (a remote
+    // call): what failed comes back instead.
+    TriggerOutcome PlaySlot(const std::string& tag);
 
   signals:
     // A sound is loaded (also when it then fails): the stop button shows its green picture.
@@ -41,7 +48,7 @@ class SlotTrigger : public QObject {
     void slotDialogWanted(int n, const QString& tag);
 
   private:
-    void ReportFailure(int n, const std::string& tag, bool haveOutput);
+    void ReportFailure(TriggerOutcome outcome, const std::string& tag);
 
     AudioPlayer& player_;
     OutputReadiness& outputs_;

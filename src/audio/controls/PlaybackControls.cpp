@@ -26,6 +26,7 @@ void PlaybackControls::OnVolumeChanged(int position) {
     SetVolume(position);
     view_.ShowVolumeLabel(position);
     settings_.Write(setting::kVolume, std::to_string(position));
+    emit changed();
 }
 
 void PlaybackControls::FadeOut(std::int32_t level) {
@@ -45,11 +46,13 @@ void PlaybackControls::PauseOrResume() {
         view_.ShowControlPicture(ControlPicture::PausedPause);
         FadeOut(level);
         player_.Pause(player_.CurrentStream());
+        emit changed();
         return;
     }
     view_.ShowControlPicture(ControlPicture::Playing);
     SetVolume(level);
     player_.Play(player_.CurrentStream());
+    emit changed();
 }
 
 void PlaybackControls::StopSound() {
@@ -57,11 +60,13 @@ void PlaybackControls::StopSound() {
     view_.ShowStopPicture(false);
     player_.FreeStream(player_.CurrentStream());
     stoppedByUser_ = true;
+    emit changed();
 }
 
 void PlaybackControls::ToggleRepeat() {
     if (const std::optional<bool> on = ToggleSwitch(settings_, setting::kRepeat)) {
         view_.ShowRepeatSwitch(*on);
+        emit changed();
     }
 }
 
@@ -69,6 +74,7 @@ void PlaybackControls::SoundStarted() {
     stoppedByUser_ = false;
     view_.SetSpectrumPeriod(kSpectrumPeriodMs);
     SetTimerPeriod(monitor_, kMonitorPeriodMs);
+    emit changed();
 }
 
 void PlaybackControls::MonitorTick() {
@@ -95,6 +101,7 @@ void PlaybackControls::EndSound() {
     view_.SetSpectrumPeriod(0);
     SetTimerPeriod(monitor_, 0);
     stoppedByUser_ = false;
+    emit changed();
 }
 
 }  // namespace vorlune

@@ -38,6 +38,10 @@ class PlaybackControls : public QObject {
 
     QTimer& MonitorTimer() { return monitor_; }
 
+  signals:
+    // What the controls steer may have changed: the sound, its pause, repeat or the volume.
+    void changed();
+
   private:
     // Fades the current stream from level down to 0 in steps of 2, waiting between steps.
     void FadeOut(std::int32_t level);
