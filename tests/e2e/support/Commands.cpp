@@ -1,7 +1,12 @@
 #include "Commands.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 namespace vorlune::test {
@@ -21,6 +26,27 @@ std::string CommandOutput(const std::string& command) {
         ::pclose(pipe);
     }
     return out;
+}
+
+CommandResult RunForResult(const std::string& command) {
+    static int calls = 0;
+    const std::filesystem::path base = std::filesystem::temp_directory_path() /
+                                       ("vorlune-run-" + std::to_string(::getpid()) + "-" +
+                                        std::to_string(++calls));
+    const std::string out = base.string() + ".out";
+    const std::string err = base.string() + ".err";
+    const int status = std::system(
+        (command + " >" + ShellQuoted(out) + " 2>" + ShellQuoted(err)).c_str());
+    const auto read = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        std::filesystem::remove(path);
+        return text.str();
+    };
+    return {.exitCode = status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+            .out = read(out),
+            .err = read(err)};
 }
 
 std::string ShellQuoted(std::string_view text) {
