@@ -1,0 +1,236 @@
+// The program's end of remote control on a real, private session bus (a dbus-daemon of the
+// test's own), driven by the `vorlune` command and by gdbus as other programs would, with the
+// commands and the state behind it recorded instead of a window and a player.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "SessionBus.h"
+#include "TempDir.h"
+#include "WaitFor.h"
+#include "app/RemoteControl.h"
+
+namespace vorlune {
+namespace {
+
+using namespace std::chrono_literals;
+
+class RecordedActions final : public RemoteActions {
+  public:
+    TriggerOutcome PlaySlotQuietly(int n) override {
+        played.push_back(n);
+        switch (n) {
+            case 8:
+                return TriggerOutcome::EmptySlot;
+            case 9:
+                return TriggerOutcome::MissingFile;
+            case 10:
+                return TriggerOutcome::NoOutput;
+            default:
+                return TriggerOutcome::Played;
+        }
+    }
+    void StopSound() override { ++stops; }
+    void PauseOrResume() override { ++pauses; }
+    void SetHotkeys(SwitchChange change) override { hotkeys.push_back(change); }
+    void SetRepeat(SwitchChange change) override { repeat.push_back(change); }
+    void SetVolume(int percent) override { volume.push_back(percent); }
+
+    std::vector<int> played;
+    int stops = 0;
+    int pauses = 0;
+    std::vector<SwitchChange> hotkeys;
+    std::vector<SwitchChange> repeat;
+    std::vector<int> volume;
+};
+
+class SetQueries final : public RemoteQueries {
+  public:
+    [[nodiscard]] RemoteState State() const override { return state; }
+    [[nodiscard]] std::vector<RemoteSlot> Slots() const override { return list; }
+    RemoteState state{.volume = 80, .hotkeys = true};
+    std::vector<RemoteSlot> list;
+};
+
+struct Ran {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// Runs a program while this one keeps answering on the bus.
+Ran RunAnswering(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    const auto until = std::chrono::steady_clock::now() + 10s;
+    while (!process.waitForFinished(5) && std::chrono::steady_clock::now() < until) {
+        QCoreApplication::processEvents();
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+Ran Vorlune(const QString& arguments) {
+    return RunAnswering(QStringLiteral(VORLUNE_E2E_CLIENT),
+                        arguments.split(QLatin1Char(' '), Qt::SkipEmptyParts));
+}
+
+Ran Gdbus(QStringList arguments) {
+    arguments = QStringList{QStringLiteral("--session"), QStringLiteral("-d"),
+                            QStringLiteral("io.github.vorlune.Vorlune"), QStringLiteral("-o"),
+                            QStringLiteral("/io/github/vorlune/Vorlune")} +
+                arguments;
+    arguments.prepend(QStringLiteral("call"));
+    return RunAnswering(QStringLiteral("gdbus"), arguments);
+}
+
+TEST(RemoteBusE2e, CallsReachTheCommandsRefusalsAreNamedErrorsAndChangesAreSignalled) {
+    test::TempDir dir;
+    test::SessionBus bus(dir.Path());
+    ASSERT_TRUE(bus.Start());
+    int argc = 1;
+    char name[] = "remote_bus_e2e";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+
+    RecordedActions actions;
+    SetQueries queries;
+    queries.list = {{.number = 1, .page = 1, .name = "掌声 \"a\\b\"", .hotkey = "Ctrl+F1键",
+                      .fileFound = true},
+                     {.number = 2, .page = 1, .name = "", .hotkey = "", .fileFound = false}};
+    int shown = 0;
+    const std::unique_ptr<RemoteEndpoint> endpoint = CreateRemoteEndpoint();
+    endpoint->Serve(actions, queries, [&shown] { ++shown; });
+    ASSERT_TRUE(test::WaitFor(
+        [&] {
+            QCoreApplication::processEvents();
+            return bus.HasOwner("io.github.vorlune.Vorlune");
+        },
+        5s));
+
+    // Introspectable: both interfaces with their methods and the signal.
+    const Ran introspection = RunAnswering(
+        QStringLiteral("gdbus"),
+        {QStringLiteral("introspect"), QStringLiteral("--session"), QStringLiteral("-d"),
+         QStringLiteral("io.github.vorlune.Vorlune"), QStringLiteral("-o"),
+         QStringLiteral("/io/github/vorlune/Vorlune")});
+    for (const char* part : {"interface io.github.vorlune.Vorlune", "Play(in  i slot)",
+                             "ListSlots(out a(iissb)", "GetState(out a{sv}", "StateChanged(",
+                             "SetVolume(in  i percent)", "interface org.freedesktop.Application",
+                             "ActivateAction(in  s name"}) {
+        EXPECT_TRUE(introspection.out.contains(QString::fromUtf8(part)))
+            << part << "\n" << introspection.out.toStdString();
+    }
+
+    // The command's verbs reach the commands with their values.
+    EXPECT_EQ(Vorlune(QStringLiteral("play 7")).exitCode, 0);
+    EXPECT_EQ(Vorlune(QStringLiteral("hotkeys off")).exitCode, 0);
+    EXPECT_EQ(Vorlune(QStringLiteral("repeat toggle")).exitCode, 0);
+    EXPECT_EQ(Vorlune(QStringLiteral("volume 60")).exitCode, 0);
+    EXPECT_EQ(Vorlune(QStringLiteral("stop")).exitCode, 0);
+    EXPECT_EQ(Vorlune(QStringLiteral("pause")).exitCode, 0);
+    EXPECT_EQ(Vorlune(QStringLiteral("show")).exitCode, 0);
+    EXPECT_EQ(actions.hotkeys, std::vector{SwitchChange::Off});
+    EXPECT_EQ(actions.repeat, std::vector{SwitchChange::Toggle});
+    EXPECT_EQ(actions.volume, std::vector{60});
+    EXPECT_EQ(actions.stops, 1);
+    EXPECT_EQ(actions.pauses, 1);
+    EXPECT_EQ(shown, 1);
+
+    // A refused play is exit 4 with the reason; on the bus a named error.
+    const Ran empty = Vorlune(QStringLiteral("play 8"));
+    EXPECT_EQ(empty.exitCode, 4);
+    EXPECT_EQ(empty.err, QStringLiteral("vorlune: slot 8 is empty\n"));
+    EXPECT_TRUE(Vorlune(QStringLiteral("play 9")).err.contains(QStringLiteral("missing")));
+    EXPECT_TRUE(Vorlune(QStringLiteral("play 10")).err.contains(QStringLiteral("no output")));
+    EXPECT_EQ(actions.played, (std::vector{7, 8, 9, 10}));
+    const auto error = [](const QStringList& call) { return Gdbus(call).err; };
+    EXPECT_TRUE(error({QStringLiteral("-m"), QStringLiteral("io.github.vorlune.Vorlune.Play"),
+                       QStringLiteral("210")})
+                    .contains(QStringLiteral("io.github.vorlune.Vorlune.Error.NoSuchSlot")));
+    EXPECT_TRUE(error({QStringLiteral("-m"), QStringLiteral("io.github.vorlune.Vorlune.Play"),
+                       QStringLiteral("8")})
+                    .contains(QStringLiteral("io.github.vorlune.Vorlune.Error.EmptySlot")));
+    EXPECT_TRUE(
+        error({QStringLiteral("-m"), QStringLiteral("io.github.vorlune.Vorlune.SetVolume"),
+               QStringLiteral("101")})
+            .contains(QStringLiteral("io.github.vorlune.Vorlune.Error.BadValue")));
+    EXPECT_TRUE(
+        error({QStringLiteral("-m"), QStringLiteral("io.github.vorlune.Vorlune.SetHotkeys"),
+               QStringLiteral("maybe")})
+            .contains(QStringLiteral("io.github.vorlune.Vorlune.Error.BadValue")));
+    EXPECT_EQ(actions.played.size(), 5U) << "210 never reaches the commands";
+    EXPECT_EQ(actions.volume.size(), 1U);
+
+    // The desktop's actions.
+    EXPECT_EQ(Gdbus({QStringLiteral("-m"),
+                     QStringLiteral("org.freedesktop.Application.ActivateAction"),
+                     QStringLiteral("stop"), QStringLiteral("[]"), QStringLiteral("{}")})
+                  .exitCode,
+              0);
+    EXPECT_EQ(actions.stops, 2);
+    EXPECT_EQ(Gdbus({QStringLiteral("-m"),
+                     QStringLiteral("org.freedesktop.Application.ActivateAction"),
+                     QStringLiteral("hotkeys"), QStringLiteral("[]"), QStringLiteral("{}")})
+                  .exitCode,
+              0);
+    EXPECT_EQ(actions.hotkeys.back(), SwitchChange::Toggle);
+    EXPECT_NE(Gdbus({QStringLiteral("-m"),
+                     QStringLiteral("org.freedesktop.Application.ActivateAction"),
+                     QStringLiteral("dance"), QStringLiteral("[]"), QStringLiteral("{}")})
+                  .exitCode,
+              0);
+
+    // The queries, as text and as JSON.
+    const Ran list = Vorlune(QStringLiteral("list --json"));
+    EXPECT_EQ(list.out.trimmed(),
+              QStringLiteral(R"([{"file":true,"hotkey":"Ctrl+F1键","name":"掌声 \"a\\b\"",)"
+                             R"("number":1,"page":1},)"
+                             R"({"file":false,"hotkey":"","name":"","number":2,"page":1}])"));
+    queries.state = {.slot = 7, .paused = true, .volume = 60, .hotkeys = false, .repeat = true};
+    EXPECT_EQ(Vorlune(QStringLiteral("status")).out,
+              QStringLiteral("slot: 7\npaused: yes\nvolume: 60\nhotkeys: off\nrepeat: on\n"));
+    EXPECT_EQ(Vorlune(QStringLiteral("status --json")).out,
+              QStringLiteral(R"({"hotkeys":false,"paused":true,"playing":false,"repeat":true,)"
+                             R"("slot":7,"volume":60})"
+                             "\n"));
+
+    // Another client of the bus hears each change once, and nothing when nothing changed.
+    QProcess monitor;
+    monitor.start(QStringLiteral("gdbus"),
+                  {QStringLiteral("monitor"), QStringLiteral("--session"), QStringLiteral("--dest"),
+                   QStringLiteral("io.github.vorlune.Vorlune")});
+    QString heard;
+    const auto pump = [&](std::chrono::milliseconds time) {
+        test::WaitFor(
+            [&] {
+                QCoreApplication::processEvents();
+                heard += QString::fromUtf8(monitor.readAllStandardOutput());
+                return false;
+            },
+            time);
+    };
+    pump(700ms);
+    endpoint->StateMayHaveChanged();
+    pump(500ms);
+    endpoint->StateMayHaveChanged();
+    pump(500ms);
+    monitor.kill();
+    monitor.waitForFinished();
+    EXPECT_EQ(heard.count(QStringLiteral("io.github.vorlune.Vorlune.StateChanged")), 1) << heard.toStdString();
+    EXPECT_TRUE(heard.contains(QStringLiteral("'slot': <7>"))) << heard.toStdString();
+    EXPECT_TRUE(heard.contains(QStringLiteral("'paused': <true>")));
+
+    // Closed, it takes no more calls.
+    endpoint->Close();
+    EXPECT_NE(Vorlune(QStringLiteral("stop")).exitCode, 0);
+    EXPECT_EQ(actions.stops, 2);
+}
+
+}  // namespace
+}  // namespace vorlune
