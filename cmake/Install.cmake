@@ -5,7 +5,9 @@
 #                                           program keeps the user's settings and slots there
 #                                           (portable); where not, in the user's data folder,
 #                                           started from its config.ini and live list.
-#   <prefix>/bin/vorlune                     a link to the executable
+#   <prefix>/bin/vorlune                     a link to vorlune-remote, the small `vorlune` command
+#                                           beside the executable, which starts the program
+#                                           when given no arguments
 #   <prefix>/share/applications/io.github.vorlune.Vorlune.desktop
 #   <prefix>/share/icons/hicolor/<size>/apps/io.github.vorlune.Vorlune.{svg,png}
 #   <prefix>/share/metainfo/io.github.vorlune.Vorlune.metainfo.xml
@@ -20,12 +22,14 @@ set(VORLUNE_RESOURCES ${CMAKE_CURRENT_SOURCE_DIR}/resources)
 set(VORLUNE_PACKAGING ${CMAKE_CURRENT_SOURCE_DIR}/packaging)
 set(VORLUNE_APP_ID io.github.vorlune.Vorlune)
 
-install(TARGETS vorlune RUNTIME DESTINATION ${VORLUNE_INSTALL_DIR})
+install(TARGETS vorlune vorlune-remote RUNTIME DESTINATION ${VORLUNE_INSTALL_DIR})
 # A stripped install also drops the compiler's notes, as Debian's own packages do.
 string(CONFIGURE [[
   if(CMAKE_INSTALL_DO_STRIP)
-    execute_process(COMMAND "@CMAKE_STRIP@" --remove-section=.comment --remove-section=.note
-      "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/@VORLUNE_INSTALL_DIR@/vorlune")
+    foreach(executable vorlune vorlune-remote)
+      execute_process(COMMAND "@CMAKE_STRIP@" --remove-section=.comment --remove-section=.note
+        "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/@VORLUNE_INSTALL_DIR@/${executable}")
+    endforeach()
   endif()
 ]] VORLUNE_INSTALL_STRIP_CODE @ONLY)
 install(CODE "${VORLUNE_INSTALL_STRIP_CODE}")
@@ -81,7 +85,9 @@ install(FILES ${VORLUNE_PACKAGING}/deb/lintian-overrides DESTINATION share/linti
 # The menu entry names the installed executable by its absolute path, which is known only when
 # installing (the prefix can be given then), so it is written at that time. DESTDIR is a staging
 # root and is not part of the path.
-# The link in bin/ is relative, so the installed tree can be moved as a whole.
+# The link in bin/ is relative, so the installed tree can be moved as a whole. It names the
+# small command, which loads no GUI library for `vorlune play 3` and becomes the program when
+# started without arguments.
 string(CONFIGURE [[
   set(VORLUNE_PROGRAM_FOLDER "${CMAKE_INSTALL_PREFIX}/@VORLUNE_INSTALL_DIR@")
   set(VORLUNE_EXECUTABLE "${VORLUNE_PROGRAM_FOLDER}/vorlune")
@@ -91,6 +97,6 @@ string(CONFIGURE [[
   set(link "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/bin/vorlune")
   message(STATUS "Installing: ${link}")
   file(MAKE_DIRECTORY "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/bin")
-  file(CREATE_LINK "../@VORLUNE_INSTALL_DIR@/vorlune" "${link}" SYMBOLIC)
+  file(CREATE_LINK "../@VORLUNE_INSTALL_DIR@/vorlune-remote" "${link}" SYMBOLIC)
 ]] VORLUNE_INSTALL_DESKTOP_CODE @ONLY)
 install(CODE "${VORLUNE_INSTALL_DESKTOP_CODE}")

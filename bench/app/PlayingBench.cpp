@@ -28,6 +28,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -35,10 +36,12 @@
 #include <vector>
 
 #include "AudioTestFiles.h"
+#include "ChildProcess.h"
 #include "Commands.h"
 #include "MainWindowPlaces.h"
 #include "ProgramUnderTest.h"
 #include "PulseServer.h"
+#include "SessionBus.h"
 #include "SinkRecorder.h"
 #include "TempDir.h"
 #include "XvfbDisplay.h"
@@ -152,13 +155,34 @@ std::optional<double> MeasureOnce(const test::SinkRecorder& sink, InputEventCloc
     return onsetAfterMarkMs - Ms(*inputTime - markTime);
 }
 
-void ReportDelays(const char* what, const test::SinkRecorder& sink, InputEventClock& input,
-                  const std::string& command) {
+// Starts the `vorlune` command and measures from just before its process starts to the onset
+// of the sound it asks for: its whole start (loader, bus connection, the call) included.
+std::optional<double> MeasureCommandOnce(const test::SinkRecorder& sink,
+                                         const std::vector<std::string>& command) {
+    const std::size_t mark = sink.FramesSoFar();
+    const test::ChildProcess client(command);
+    if (!client.Started()) {
+        return std::nullopt;
+    }
+    std::optional<std::size_t> onset;
+    test::WaitFor(
+        [&] {
+            onset = test::FirstLoudFrame(sink.Left(), mark, kOnsetThreshold);
+            return onset.has_value();
+        },
+        3s);
+    if (!onset) {
+        return std::nullopt;
+    }
+    return 1000.0 * static_cast<double>(*onset - mark) / test::SinkRecorder::kRate;
+}
+
+void ReportDelays(const char* what, const std::function<std::optional<double>()>& measure) {
     std::vector<double> delays;
     for (int i = 0; i < 10; ++i) {
         // Each sound lasts 0.3 s: let it end and the sink fall silent before the next.
         std::this_thread::sleep_for(700ms);
-        const std::optional<double> delay = MeasureOnce(sink, input, command);
+        const std::optional<double> delay = measure();
         if (!delay) {
             std::printf("  %s %d: no input event or no sound within 3 s\n", what, i + 1);
             continue;
@@ -244,6 +268,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no PulseAudio server:\n%s\n", pulse.Log().c_str());
         return 1;
     }
+    // The program's remote interface is on, on a bus of the bench's own.
+    test::SessionBus bus(dir.Path());
+    if (!bus.Start()) {
+        std::fprintf(stderr, "no session bus\n");
+        return 1;
+    }
     test::ProgramUnderTest program(dir.Path());
     if (!program.Installed() || !program.WriteConfig(test::kPlainConfig) ||
         !program.WriteSlotList(kSlotList) ||
@@ -280,9 +310,12 @@ int main(int argc, char** argv) {
     test::Run("xdotool mousemove --window " + program.Window() + " " + std::to_string(slot1.x) +
               " " + std::to_string(slot1.y));
     input.Expect(XCB_INPUT_RAW_BUTTON_RELEASE);
-    ReportDelays("click to sound", sink, input, "xdotool click 1");
+    ReportDelays("click to sound", [&] { return MeasureOnce(sink, input, "xdotool click 1"); });
     input.Expect(XCB_INPUT_RAW_KEY_PRESS);
-    ReportDelays("hotkey to sound", sink, input, "xdotool key ctrl+F1");
+    ReportDelays("hotkey to sound", [&] { return MeasureOnce(sink, input, "xdotool key ctrl+F1"); });
+    ReportDelays("vorlune play to sound", [&] {
+        return MeasureCommandOnce(sink, {program.File("vorlune-remote"), "play", "1"});
+    });
 
     // The long sound with the spectrum running.
     std::this_thread::sleep_for(700ms);

@@ -33,10 +33,12 @@ constexpr char kSlotList[] =
 // The master switch's picture on the control strip: green while hotkeys are on.
 constexpr test::Area kMasterSwitchPicture{10 + 82, 433 + 18, 80, 24};
 
+// The `vorlune` command: the small executable installed under that name, or the program's own
+// executable given arguments, which does the same.
 class Remote {
   public:
-    explicit Remote(const test::ProgramUnderTest& program)
-        : command_(test::ShellQuoted(program.File("vorlune"))) {}
+    Remote(const test::ProgramUnderTest& program, std::string_view executable)
+        : command_(test::ShellQuoted(program.File(executable))) {}
     test::CommandResult operator()(const std::string& arguments) const {
         return test::RunForResult(command_ + " " + arguments);
     }
@@ -66,7 +68,8 @@ TEST(RemoteE2e, TheCommandDrivesTheRunningProgramAndRefusesWithAReasonAndNoMessa
     ASSERT_TRUE(program.WriteSlotList(kSlotList));
     ASSERT_TRUE(test::WriteToneWav(program.File("Sounds/Common/tone.wav"),
                                    {.frequency = 440, .seconds = 3.0, .amplitude = 0.5}));
-    const Remote vorlune(program);
+    const Remote vorlune(program, "vorlune-remote");
+    const Remote programItself(program, "vorlune");
 
     // Nothing runs yet: exit 3. Bad arguments are refused before anything is asked: exit 2 and
     // the usage on standard error.
@@ -81,6 +84,8 @@ TEST(RemoteE2e, TheCommandDrivesTheRunningProgramAndRefusesWithAReasonAndNoMessa
     }
     EXPECT_EQ(vorlune("--help").exitCode, 0);
     EXPECT_EQ(vorlune("--version").out.rfind("vorlune ", 0), 0U);
+    EXPECT_EQ(programItself("play 0").exitCode, 2);
+    EXPECT_EQ(programItself("stop").exitCode, 3);
 
     test::SinkRecorder sink("A", dir.File("A.raw"));
     ASSERT_TRUE(sink.Started());
@@ -110,6 +115,8 @@ TEST(RemoteE2e, TheCommandDrivesTheRunningProgramAndRefusesWithAReasonAndNoMessa
         },
         3s))
         << test::ReadFileBytes(dir.File("monitor.log"));
+
+    EXPECT_NE(programItself("status").out.find("slot: 3\n"), std::string::npos);
 
     // pause fades the sound out (the call returns after the fade) and pause again resumes it.
     EXPECT_EQ(vorlune("pause").exitCode, 0);
