@@ -312,7 +312,8 @@ int main(int argc, char** argv) {
     input.Expect(XCB_INPUT_RAW_BUTTON_RELEASE);
     ReportDelays("click to sound", [&] { return MeasureOnce(sink, input, "xdotool click 1"); });
     input.Expect(XCB_INPUT_RAW_KEY_PRESS);
-    ReportDelays("hotkey to sound", [&] { return MeasureOnce(sink, input, "xdotool key ctrl+F1"); });
+    ReportDelays("hotkey to sound",
+                 [&] { return MeasureOnce(sink, input, "xdotool key ctrl+F1"); });
     ReportDelays("vorlune play to sound", [&] {
         return MeasureCommandOnce(sink, {program.File("vorlune-remote"), "play", "1"});
     });

@@ -13,7 +13,11 @@ HotkeySwitch::HotkeySwitch(SettingsStore& settings, HotkeyRegistry& hotkeys,
                            SwitchButton& hotkeySwitch, TrayIcon& tray, const QWidget& window,
                            QObject* parent)
     : QObject(parent),
-      settings_(settings), hotkeys_(hotkeys), switch_(hotkeySwitch), tray_(tray), window_(window) {}
+      settings_(settings),
+      hotkeys_(hotkeys),
+      switch_(hotkeySwitch),
+      tray_(tray),
+      window_(window) {}
 
 void HotkeySwitch::Toggle() {
     const std::optional<bool> on = ToggleSwitch(settings_, setting::kHotkeysOn);

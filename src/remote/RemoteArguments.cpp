@@ -70,8 +70,8 @@ RemoteCommandLine WithOperand(RemoteRequest request, std::string_view operand) {
         case RemoteVerb::Play: {
             const std::optional<int> n = WholeNumber(operand);
             if (!n || *n < 1 || *n > kSlotCount) {
-                return UsageError{"no such slot: \"" + std::string(operand) + "\" (slots are 1 to " +
-                                  std::to_string(kSlotCount) + ")"};
+                return UsageError{"no such slot: \"" + std::string(operand) +
+                                  "\" (slots are 1 to " + std::to_string(kSlotCount) + ")"};
             }
             request.number = *n;
             return request;

@@ -39,7 +39,8 @@ struct UsageError {
     std::string reason;
 };
 
-using RemoteCommandLine = std::variant<StartProgram, ShowHelp, ShowVersion, RemoteRequest, UsageError>;
+using RemoteCommandLine =
+    std::variant<StartProgram, ShowHelp, ShowVersion, RemoteRequest, UsageError>;
 
 // The rules of the command line. `arguments` excludes the program's own name.
 RemoteCommandLine ParseRemoteArguments(const std::vector<std::string_view>& arguments);

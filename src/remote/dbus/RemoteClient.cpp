@@ -86,15 +86,15 @@ void PrintSlots(const QDBusArgument& reply, bool json) {
         reply >> number >> page >> name >> hotkey >> fileFound;
         reply.endStructure();
         entries.append(QJsonObject{{QStringLiteral("number"), number},
-                                 {QStringLiteral("page"), page},
-                                 {QStringLiteral("name"), name},
-                                 {QStringLiteral("hotkey"), hotkey},
-                                 {QStringLiteral("file"), fileFound}});
+                                   {QStringLiteral("page"), page},
+                                   {QStringLiteral("name"), name},
+                                   {QStringLiteral("hotkey"), hotkey},
+                                   {QStringLiteral("file"), fileFound}});
         text += QStringLiteral("%1\t%2\t%3\t%4\t%5\n")
                     .arg(number)
                     .arg(page)
-                    .arg(name, hotkey, fileFound ? QStringLiteral("file found")
-                                                 : QStringLiteral("no file"));
+                    .arg(name, hotkey,
+                         fileFound ? QStringLiteral("file found") : QStringLiteral("no file"));
     }
     reply.endArray();
     Print(stdout, json ? QString::fromUtf8(QJsonDocument(entries).toJson(QJsonDocument::Compact)) +
@@ -104,21 +104,22 @@ void PrintSlots(const QDBusArgument& reply, bool json) {
 
 void PrintState(const QVariantMap& state, bool json) {
     if (json) {
-        Print(stdout, QString::fromUtf8(QJsonDocument(QJsonObject::fromVariantMap(state))
-                                            .toJson(QJsonDocument::Compact)) +
-                          QLatin1Char('\n'));
+        Print(
+            stdout,
+            QString::fromUtf8(
+                QJsonDocument(QJsonObject::fromVariantMap(state)).toJson(QJsonDocument::Compact)) +
+                QLatin1Char('\n'));
         return;
     }
     const int slot = state.value(QStringLiteral("slot")).toInt();
-    Print(stdout,
-          QStringLiteral("slot: %1\npaused: %2\nvolume: %3\nhotkeys: %4\nrepeat: %5\n")
-              .arg(slot == 0 ? QStringLiteral("none") : QString::number(slot),
-                   YesNo(state.value(QStringLiteral("paused")).toBool()),
-                   QString::number(state.value(QStringLiteral("volume")).toInt()),
-                   state.value(QStringLiteral("hotkeys")).toBool() ? QStringLiteral("on")
-                                                                   : QStringLiteral("off"),
-                   state.value(QStringLiteral("repeat")).toBool() ? QStringLiteral("on")
-                                                                  : QStringLiteral("off")));
+    Print(stdout, QStringLiteral("slot: %1\npaused: %2\nvolume: %3\nhotkeys: %4\nrepeat: %5\n")
+                      .arg(slot == 0 ? QStringLiteral("none") : QString::number(slot),
+                           YesNo(state.value(QStringLiteral("paused")).toBool()),
+                           QString::number(state.value(QStringLiteral("volume")).toInt()),
+                           state.value(QStringLiteral("hotkeys")).toBool() ? QStringLiteral("on")
+                                                                           : QStringLiteral("off"),
+                           state.value(QStringLiteral("repeat")).toBool() ? QStringLiteral("on")
+                                                                          : QStringLiteral("off")));
 }
 
 bool NotRunning(const QString& error) {

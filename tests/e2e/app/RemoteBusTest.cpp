@@ -100,9 +100,9 @@ TEST(RemoteBusE2e, CallsReachTheCommandsRefusalsAreNamedErrorsAndChangesAreSigna
 
     RecordedActions actions;
     SetQueries queries;
-    queries.list = {{.number = 1, .page = 1, .name = "掌声 \"a\\b\"", .hotkey = "Ctrl+F1键",
-                      .fileFound = true},
-                     {.number = 2, .page = 1, .name = "", .hotkey = "", .fileFound = false}};
+    queries.list = {
+        {.number = 1, .page = 1, .name = "掌声 \"a\\b\"", .hotkey = "Ctrl+F1键", .fileFound = true},
+        {.number = 2, .page = 1, .name = "", .hotkey = "", .fileFound = false}};
     int shown = 0;
     const std::unique_ptr<RemoteEndpoint> endpoint = CreateRemoteEndpoint();
     endpoint->Serve(actions, queries, [&shown] { ++shown; });
@@ -114,17 +114,18 @@ TEST(RemoteBusE2e, CallsReachTheCommandsRefusalsAreNamedErrorsAndChangesAreSigna
         5s));
 
     // Introspectable: both interfaces with their methods and the signal.
-    const Ran introspection = RunAnswering(
-        QStringLiteral("gdbus"),
-        {QStringLiteral("introspect"), QStringLiteral("--session"), QStringLiteral("-d"),
-         QStringLiteral("io.github.vorlune.Vorlune"), QStringLiteral("-o"),
-         QStringLiteral("/io/github/vorlune/Vorlune")});
-    for (const char* part : {"interface io.github.vorlune.Vorlune", "Play(in  i slot)",
-                             "ListSlots(out a(iissb)", "GetState(out a{sv}", "StateChanged(",
-                             "SetVolume(in  i percent)", "interface org.freedesktop.Application",
-                             "ActivateAction(in  s name"}) {
+    const Ran introspection =
+        RunAnswering(QStringLiteral("gdbus"),
+                     {QStringLiteral("introspect"), QStringLiteral("--session"),
+                      QStringLiteral("-d"), QStringLiteral("io.github.vorlune.Vorlune"),
+                      QStringLiteral("-o"), QStringLiteral("/io/github/vorlune/Vorlune")});
+    for (const char* part :
+         {"interface io.github.vorlune.Vorlune", "Play(in  i slot)", "ListSlots(out a(iissb)",
+          "GetState(out a{sv}", "StateChanged(", "SetVolume(in  i percent)",
+          "interface org.freedesktop.Application", "ActivateAction(in  s name"}) {
         EXPECT_TRUE(introspection.out.contains(QString::fromUtf8(part)))
-            << part << "\n" << introspection.out.toStdString();
+            << part << "\n"
+            << introspection.out.toStdString();
     }
 
     // The command's verbs reach the commands with their values.
@@ -157,35 +158,33 @@ TEST(RemoteBusE2e, CallsReachTheCommandsRefusalsAreNamedErrorsAndChangesAreSigna
     EXPECT_TRUE(error({QStringLiteral("-m"), QStringLiteral("io.github.vorlune.Vorlune.Play"),
                        QStringLiteral("8")})
                     .contains(QStringLiteral("io.github.vorlune.Vorlune.Error.EmptySlot")));
-    EXPECT_TRUE(
-        error({QStringLiteral("-m"), QStringLiteral("io.github.vorlune.Vorlune.SetVolume"),
-               QStringLiteral("101")})
-            .contains(QStringLiteral("io.github.vorlune.Vorlune.Error.BadValue")));
-    EXPECT_TRUE(
-        error({QStringLiteral("-m"), QStringLiteral("io.github.vorlune.Vorlune.SetHotkeys"),
-               QStringLiteral("maybe")})
-            .contains(QStringLiteral("io.github.vorlune.Vorlune.Error.BadValue")));
+    EXPECT_TRUE(error({QStringLiteral("-m"), QStringLiteral("io.github.vorlune.Vorlune.SetVolume"),
+                       QStringLiteral("101")})
+                    .contains(QStringLiteral("io.github.vorlune.Vorlune.Error.BadValue")));
+    EXPECT_TRUE(error({QStringLiteral("-m"), QStringLiteral("io.github.vorlune.Vorlune.SetHotkeys"),
+                       QStringLiteral("maybe")})
+                    .contains(QStringLiteral("io.github.vorlune.Vorlune.Error.BadValue")));
     EXPECT_EQ(actions.played.size(), 5U) << "210 never reaches the commands";
     EXPECT_EQ(actions.volume.size(), 1U);
 
     // The desktop's actions.
-    EXPECT_EQ(Gdbus({QStringLiteral("-m"),
-                     QStringLiteral("org.freedesktop.Application.ActivateAction"),
-                     QStringLiteral("stop"), QStringLiteral("[]"), QStringLiteral("{}")})
-                  .exitCode,
-              0);
+    EXPECT_EQ(
+        Gdbus({QStringLiteral("-m"), QStringLiteral("org.freedesktop.Application.ActivateAction"),
+               QStringLiteral("stop"), QStringLiteral("[]"), QStringLiteral("{}")})
+            .exitCode,
+        0);
     EXPECT_EQ(actions.stops, 2);
-    EXPECT_EQ(Gdbus({QStringLiteral("-m"),
-                     QStringLiteral("org.freedesktop.Application.ActivateAction"),
-                     QStringLiteral("hotkeys"), QStringLiteral("[]"), QStringLiteral("{}")})
-                  .exitCode,
-              0);
+    EXPECT_EQ(
+        Gdbus({QStringLiteral("-m"), QStringLiteral("org.freedesktop.Application.ActivateAction"),
+               QStringLiteral("hotkeys"), QStringLiteral("[]"), QStringLiteral("{}")})
+            .exitCode,
+        0);
     EXPECT_EQ(actions.hotkeys.back(), SwitchChange::Toggle);
-    EXPECT_NE(Gdbus({QStringLiteral("-m"),
-                     QStringLiteral("org.freedesktop.Application.ActivateAction"),
-                     QStringLiteral("dance"), QStringLiteral("[]"), QStringLiteral("{}")})
-                  .exitCode,
-              0);
+    EXPECT_NE(
+        Gdbus({QStringLiteral("-m"), QStringLiteral("org.freedesktop.Application.ActivateAction"),
+               QStringLiteral("dance"), QStringLiteral("[]"), QStringLiteral("{}")})
+            .exitCode,
+        0);
 
     // The queries, as text and as JSON.
     const Ran list = Vorlune(QStringLiteral("list --json"));
@@ -223,7 +222,8 @@ TEST(RemoteBusE2e, CallsReachTheCommandsRefusalsAreNamedErrorsAndChangesAreSigna
     pump(500ms);
     monitor.kill();
     monitor.waitForFinished();
-    EXPECT_EQ(heard.count(QStringLiteral("io.github.vorlune.Vorlune.StateChanged")), 1) << heard.toStdString();
+    EXPECT_EQ(heard.count(QStringLiteral("io.github.vorlune.Vorlune.StateChanged")), 1)
+        << heard.toStdString();
     EXPECT_TRUE(heard.contains(QStringLiteral("'slot': <7>"))) << heard.toStdString();
     EXPECT_TRUE(heard.contains(QStringLiteral("'paused': <true>")));
 

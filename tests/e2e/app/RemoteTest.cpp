@@ -75,8 +75,8 @@ TEST(RemoteE2e, TheCommandDrivesTheRunningProgramAndRefusesWithAReasonAndNoMessa
     // the usage on standard error.
     const test::CommandResult none = vorlune("status");
     EXPECT_EQ(none.exitCode, 3) << none.err;
-    for (const char* wrong : {"dance", "play abc", "play 0", "play 210", "volume 101",
-                              "hotkeys maybe", "stop now"}) {
+    for (const char* wrong :
+         {"dance", "play abc", "play 0", "play 210", "volume 101", "hotkeys maybe", "stop now"}) {
         const test::CommandResult result = vorlune(wrong);
         EXPECT_EQ(result.exitCode, 2) << wrong;
         EXPECT_NE(result.err.find("Usage: vorlune"), std::string::npos) << wrong;
@@ -168,8 +168,9 @@ TEST(RemoteE2e, TheCommandDrivesTheRunningProgramAndRefusesWithAReasonAndNoMessa
         ++count;
     }
     EXPECT_EQ(count, 209U);
-    EXPECT_NE(list.out.find(R"("file":true,"hotkey":"Ctrl+F3键","name":"欢迎来到直播间","number":3)"),
-              std::string::npos)
+    EXPECT_NE(
+        list.out.find(R"("file":true,"hotkey":"Ctrl+F3键","name":"欢迎来到直播间","number":3)"),
+        std::string::npos)
         << list.out.substr(0, 600);
     EXPECT_NE(list.out.find(R"("file":false,"hotkey":"","name":"Gone","number":4)"),
               std::string::npos);

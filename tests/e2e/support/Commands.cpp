@@ -30,13 +30,13 @@ std::string CommandOutput(const std::string& command) {
 
 CommandResult RunForResult(const std::string& command) {
     static int calls = 0;
-    const std::filesystem::path base = std::filesystem::temp_directory_path() /
-                                       ("vorlune-run-" + std::to_string(::getpid()) + "-" +
-                                        std::to_string(++calls));
+    const std::filesystem::path base =
+        std::filesystem::temp_directory_path() /
+        ("vorlune-run-" + std::to_string(::getpid()) + "-" + std::to_string(++calls));
     const std::string out = base.string() + ".out";
     const std::string err = base.string() + ".err";
-    const int status = std::system(
-        (command + " >" + ShellQuoted(out) + " 2>" + ShellQuoted(err)).c_str());
+    const int status =
+        std::system((command + " >" + ShellQuoted(out) + " 2>" + ShellQuoted(err)).c_str());
     const auto read = [](const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         std::ostringstream text;

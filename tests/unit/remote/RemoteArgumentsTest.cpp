@@ -40,12 +40,29 @@ TEST(RemoteArguments, EachCommandReadsItsValueAndEveryBreakOfTheRulesIsAUsageErr
     EXPECT_TRUE(RequestOf({"--json", "status"}).json);
 
     const std::vector<std::vector<std::string_view>> wrong{
-        {"dance"},          {"play"},          {"play", "abc"},      {"play", "0"},
-        {"play", "210"},    {"play", "-3"},    {"play", "+3"},       {"play", "3", "4"},
-        {"play", "3.0"},    {"play", " 3"},    {"play", "99999999999"},
-        {"volume", "101"},  {"volume", "-1"},  {"volume", ""},       {"hotkeys"},
-        {"hotkeys", "yes"}, {"repeat", "ON"},  {"stop", "now"},      {"play", "3", "--json"},
-        {"--json"},         {"--help", "play"}, {"-platform", "xcb"}, {"--version", "--json"},
+        {"dance"},
+        {"play"},
+        {"play", "abc"},
+        {"play", "0"},
+        {"play", "210"},
+        {"play", "-3"},
+        {"play", "+3"},
+        {"play", "3", "4"},
+        {"play", "3.0"},
+        {"play", " 3"},
+        {"play", "99999999999"},
+        {"volume", "101"},
+        {"volume", "-1"},
+        {"volume", ""},
+        {"hotkeys"},
+        {"hotkeys", "yes"},
+        {"repeat", "ON"},
+        {"stop", "now"},
+        {"play", "3", "--json"},
+        {"--json"},
+        {"--help", "play"},
+        {"-platform", "xcb"},
+        {"--version", "--json"},
     };
     for (const auto& arguments : wrong) {
         const RemoteCommandLine line = Parse(arguments);
