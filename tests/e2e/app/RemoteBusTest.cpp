@@ -62,10 +62,11 @@ struct Ran {
     QString err;
 };
 
-// Runs a program while this one keeps answering on the bus.
-Ran RunAnswering(const QString& program, const QStringList& arguments) {
+// Runs a command line (words apart by spaces) while this program keeps answering on the bus.
+Ran RunAnswering(const QString& commandLine) {
+    QStringList words = commandLine.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     QProcess process;
-    process.start(program, arguments);
+    process.start(words.takeFirst(), words);
     const auto until = std::chrono::steady_clock::now() + 10s;
     while (!process.waitForFinished(5) && std::chrono::steady_clock::now() < until) {
         QCoreApplication::processEvents();
@@ -76,17 +77,14 @@ Ran RunAnswering(const QString& program, const QStringList& arguments) {
 }
 
 Ran Vorlune(const QString& arguments) {
-    return RunAnswering(QStringLiteral(VORLUNE_E2E_CLIENT),
-                        arguments.split(QLatin1Char(' '), Qt::SkipEmptyParts));
+    return RunAnswering(QStringLiteral(VORLUNE_E2E_CLIENT " ") + arguments);
 }
 
-Ran Gdbus(QStringList arguments) {
-    arguments = QStringList{QStringLiteral("--session"), QStringLiteral("-d"),
-                            QStringLiteral("io.github.vorlune.Vorlune"), QStringLiteral("-o"),
-                            QStringLiteral("/io/github/vorlune/Vorlune")} +
-                arguments;
-    arguments.prepend(QStringLiteral("call"));
-    return RunAnswering(QStringLiteral("gdbus"), arguments);
+// gdbus on the program's object: "call -m <method> <arguments>" or "introspect".
+Ran Gdbus(const QString& verb, const QString& rest = {}) {
+    return RunAnswering(QStringLiteral("gdbus %1 --session -d io.github.vorlune.Vorlune -o "
+                                       "/io/github/vorlune/Vorlune %2")
+                            .arg(verb, rest));
 }
 
 TEST(RemoteBusE2e, CallsReachTheCommandsRefusalsAreNamedErrorsAndChangesAreSignalled) {
@@ -114,11 +112,7 @@ TEST(RemoteBusE2e, CallsReachTheCommandsRefusalsAreNamedErrorsAndChangesAreSigna
         5s));
 
     // Introspectable: both interfaces with their methods and the signal.
-    const Ran introspection =
-        RunAnswering(QStringLiteral("gdbus"),
-                     {QStringLiteral("introspect"), QStringLiteral("--session"),
-                      QStringLiteral("-d"), QStringLiteral("io.github.vorlune.Vorlune"),
-                      QStringLiteral("-o"), QStringLiteral("/io/github/vorlune/Vorlune")});
+    const Ran introspection = Gdbus(QStringLiteral("introspect"));
     for (const char* part :
          {"interface io.github.vorlune.Vorlune", "Play(in  i slot)", "ListSlots(out a(iissb)",
           "GetState(out a{sv}", "StateChanged(", "SetVolume(in  i percent)",
@@ -151,40 +145,31 @@ TEST(RemoteBusE2e, CallsReachTheCommandsRefusalsAreNamedErrorsAndChangesAreSigna
     EXPECT_TRUE(Vorlune(QStringLiteral("play 9")).err.contains(QStringLiteral("missing")));
     EXPECT_TRUE(Vorlune(QStringLiteral("play 10")).err.contains(QStringLiteral("no output")));
     EXPECT_EQ(actions.played, (std::vector{7, 8, 9, 10}));
-    const auto error = [](const QStringList& call) { return Gdbus(call).err; };
-    EXPECT_TRUE(error({QStringLiteral("-m"), QStringLiteral("io.github.vorlune.Vorlune.Play"),
-                       QStringLiteral("210")})
-                    .contains(QStringLiteral("io.github.vorlune.Vorlune.Error.NoSuchSlot")));
-    EXPECT_TRUE(error({QStringLiteral("-m"), QStringLiteral("io.github.vorlune.Vorlune.Play"),
-                       QStringLiteral("8")})
-                    .contains(QStringLiteral("io.github.vorlune.Vorlune.Error.EmptySlot")));
-    EXPECT_TRUE(error({QStringLiteral("-m"), QStringLiteral("io.github.vorlune.Vorlune.SetVolume"),
-                       QStringLiteral("101")})
-                    .contains(QStringLiteral("io.github.vorlune.Vorlune.Error.BadValue")));
-    EXPECT_TRUE(error({QStringLiteral("-m"), QStringLiteral("io.github.vorlune.Vorlune.SetHotkeys"),
-                       QStringLiteral("maybe")})
-                    .contains(QStringLiteral("io.github.vorlune.Vorlune.Error.BadValue")));
+    for (const auto& [call, error] : {std::pair{"Play 210", "NoSuchSlot"},
+                                      {"Play 8", "EmptySlot"},
+                                      {"SetVolume 101", "BadValue"},
+                                      {"SetHotkeys maybe", "BadValue"}}) {
+        EXPECT_TRUE(Gdbus(QStringLiteral("call"),
+                          QStringLiteral("-m io.github.vorlune.Vorlune.") + QLatin1String(call))
+                        .err.contains(QStringLiteral("io.github.vorlune.Vorlune.Error.") +
+                                      QLatin1String(error)))
+            << call;
+    }
     EXPECT_EQ(actions.played.size(), 5U) << "210 never reaches the commands";
     EXPECT_EQ(actions.volume.size(), 1U);
 
     // The desktop's actions.
-    EXPECT_EQ(
-        Gdbus({QStringLiteral("-m"), QStringLiteral("org.freedesktop.Application.ActivateAction"),
-               QStringLiteral("stop"), QStringLiteral("[]"), QStringLiteral("{}")})
-            .exitCode,
-        0);
+    const auto action = [](const char* name) {
+        return Gdbus(QStringLiteral("call"),
+                     QStringLiteral("-m org.freedesktop.Application.ActivateAction %1 [] {}")
+                         .arg(QLatin1String(name)))
+            .exitCode;
+    };
+    EXPECT_EQ(action("stop"), 0);
     EXPECT_EQ(actions.stops, 2);
-    EXPECT_EQ(
-        Gdbus({QStringLiteral("-m"), QStringLiteral("org.freedesktop.Application.ActivateAction"),
-               QStringLiteral("hotkeys"), QStringLiteral("[]"), QStringLiteral("{}")})
-            .exitCode,
-        0);
+    EXPECT_EQ(action("hotkeys"), 0);
     EXPECT_EQ(actions.hotkeys.back(), SwitchChange::Toggle);
-    EXPECT_NE(
-        Gdbus({QStringLiteral("-m"), QStringLiteral("org.freedesktop.Application.ActivateAction"),
-               QStringLiteral("dance"), QStringLiteral("[]"), QStringLiteral("{}")})
-            .exitCode,
-        0);
+    EXPECT_NE(action("dance"), 0);
 
     // The queries, as text and as JSON.
     const Ran list = Vorlune(QStringLiteral("list --json"));
