@@ -51,6 +51,8 @@ class RemoteQueries {
     virtual ~RemoteQueries() = default;
     [[nodiscard]] virtual RemoteState State() const = 0;
     [[nodiscard]] virtual std::vector<RemoteSlot> Slots() const = 0;
+    // The file slot n plays, as this system names it.
+    [[nodiscard]] virtual std::string SlotFile(int n) const = 0;
 };
 
 // The program's end of remote control, at the operating-system boundary (the session bus in

@@ -43,4 +43,8 @@ std::vector<RemoteSlot> RemoteStatus::Slots() const {
     return list;
 }
 
+std::string RemoteStatus::SlotFile(int n) const {
+    return PlayablePath(SlotPathOf(store_.ReadSlotRef(n)), folder_);
+}
+
 }  // namespace vorlune

@@ -18,6 +18,7 @@ class RemoteStatus final : public RemoteQueries {
 
     [[nodiscard]] RemoteState State() const override;
     [[nodiscard]] std::vector<RemoteSlot> Slots() const override;
+    [[nodiscard]] std::string SlotFile(int n) const override;
 
   private:
     const SettingsStore& settings_;

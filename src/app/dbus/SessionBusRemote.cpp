@@ -93,7 +93,9 @@ void RemoteBusObject::Play(int slot) {
             return;
         case TriggerOutcome::MissingFile:
             Refuse(remote::kMissingFile,
-                   QStringLiteral("the file of slot %1 is missing or cannot be played").arg(slot));
+                   QStringLiteral("the file of slot %1 is missing or cannot be played: %2")
+                       .arg(slot)
+                       .arg(QString::fromStdString(queries_.SlotFile(slot))));
             return;
     }
 }

@@ -52,6 +52,9 @@ class SetQueries final : public RemoteQueries {
   public:
     [[nodiscard]] RemoteState State() const override { return state; }
     [[nodiscard]] std::vector<RemoteSlot> Slots() const override { return list; }
+    [[nodiscard]] std::string SlotFile(int n) const override {
+        return "/sounds/" + std::to_string(n) + ".wav";
+    }
     RemoteState state{.volume = 80, .hotkeys = true};
     std::vector<RemoteSlot> list;
 };
@@ -142,7 +145,8 @@ TEST(RemoteBusE2e, CallsReachTheCommandsRefusalsAreNamedErrorsAndChangesAreSigna
     EXPECT_EQ(empty.exitCode, 4);
     EXPECT_TRUE(empty.err.startsWith(QStringLiteral("vorlune: slot 8 is empty\n")))
         << empty.err.toStdString();
-    EXPECT_TRUE(Vorlune(QStringLiteral("play 9")).err.contains(QStringLiteral("missing")));
+    EXPECT_TRUE(Vorlune(QStringLiteral("play 9"))
+                    .err.contains(QStringLiteral("missing or cannot be played: /sounds/9.wav")));
     EXPECT_TRUE(Vorlune(QStringLiteral("play 10")).err.contains(QStringLiteral("no output")));
     EXPECT_EQ(actions.played, (std::vector{7, 8, 9, 10}));
     for (const auto& [call, error] : {std::pair{"Play 210", "NoSuchSlot"},

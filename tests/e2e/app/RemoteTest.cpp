@@ -185,7 +185,10 @@ TEST(RemoteE2e, TheCommandDrivesTheRunningProgramAndRefusesWithAReasonAndNoMessa
     EXPECT_NE(empty.err.find("slot 5 is empty"), std::string::npos) << empty.err;
     const test::CommandResult gone = vorlune("play 4");
     EXPECT_EQ(gone.exitCode, 4);
-    EXPECT_NE(gone.err.find("missing"), std::string::npos) << gone.err;
+    EXPECT_NE(
+        gone.err.find("missing or cannot be played: " + program.File("Sounds/Common/gone.wav")),
+        std::string::npos)
+        << gone.err;
     ASSERT_TRUE(pulse.Unload("A"));
     ASSERT_TRUE(pulse.Unload("B"));
     std::this_thread::sleep_for(1000ms);
