@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,6 +17,7 @@
 namespace vorlune {
 namespace {
 
+using test::NoReadOverride;
 using test::ReadFileBytes;
 using test::TempDir;
 using test::WriteFileBytes;
@@ -136,27 +136,6 @@ TEST(ProfileFiles, AWriteKeepsTheModeOfTheFileAndGoesThroughLinksToTheirTarget) 
     ASSERT_EQ(::symlink("loop.ini", dir.File("data/loop.ini").c_str()), 0);
     EXPECT_FALSE(files.Write(dir.File("data/loop.ini"), "a", "k", "1"));
 }
-
-// Gives up root's power to read every file on this thread while it lives, so that a file
-// without read permission cannot be read by the test either.
-class NoReadOverride {
-  public:
-    NoReadOverride() {
-        if (root_) {
-            ::setfsuid(65534);
-        }
-    }
-    ~NoReadOverride() {
-        if (root_) {
-            ::setfsuid(0);
-        }
-    }
-    NoReadOverride(const NoReadOverride&) = delete;
-    NoReadOverride& operator=(const NoReadOverride&) = delete;
-
-  private:
-    bool root_ = ::geteuid() == 0;
-};
 
 TEST(ProfileFiles, AFileThatCannotBeReadRefusesEveryWriteUntilItReadsAgain) {
     TempDir dir;
