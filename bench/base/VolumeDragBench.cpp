@@ -48,8 +48,7 @@ double Ms(Clock::duration d) {
 class Recorder {
   public:
     explicit Recorder(const std::string& path)
-        : fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600)),
-          path_(path) {
+        : fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600)), path_(path) {
         if (fd_ >= 0) {
             thread_ = std::thread([this] { Record(); });
         }
@@ -136,9 +135,7 @@ int main(int argc, char** argv) {
     }
     const vorlune::DataFolder data(folder);
     vorlune::ProfileFiles files;
-    {
-        std::ofstream(data.Join(vorlune::kConfigFile), std::ios::binary) << ShippedConfig();
-    }
+    { std::ofstream(data.Join(vorlune::kConfigFile), std::ios::binary) << ShippedConfig(); }
     int failed = 0;
     {
         const Recorder recorder(folder + "/recording.bin");
@@ -147,8 +144,9 @@ int main(int argc, char** argv) {
             failed = 1;
         }
         std::this_thread::sleep_for(2s);  // the recorder's queue builds up
-        std::printf("Volume drag, %d steps every %lld ms, beside a recorder on the same disk (%s)\n",
-                    kSteps, static_cast<long long>(kStepEvery.count()), folder.c_str());
+        std::printf(
+            "Volume drag, %d steps every %lld ms, beside a recorder on the same disk (%s)\n",
+            kSteps, static_cast<long long>(kStepEvery.count()), folder.c_str());
         {
             vorlune::SettingsStore settings(files, data);
             Report("written and flushed on the caller:", DragVolume([&](int position) {

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <utility>
 
 namespace vorlune {
 namespace {
@@ -62,7 +63,11 @@ std::optional<std::string> FileBehindLinks(const std::string& path) {
             return std::nullopt;
         }
         target.resize(static_cast<std::size_t>(n));
-        file = target.starts_with('/') ? target : FolderOf(file) + target;
+        if (target.starts_with('/')) {
+            file = std::move(target);
+        } else {
+            file = FolderOf(file).append(target);
+        }
     }
     return std::nullopt;
 }

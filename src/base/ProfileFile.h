@@ -77,7 +77,7 @@ class ProfileFiles {
     std::unordered_map<std::string, Entry> cache_;
     std::unordered_set<std::string> unreadable_;  // told to the handler already
     std::mutex writeLock_;                        // one write at a time, flush included
-    std::mutex handlerLock_;  // the handler is not replaced while it runs
+    std::mutex handlerLock_;                      // the handler is not replaced while it runs
     UnreadableHandler unreadableHandler_;
 };
 
