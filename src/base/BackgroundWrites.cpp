@@ -1,5 +1,8 @@
 #include "base/BackgroundWrites.h"
 
+#include <pthread.h>
+#include <sched.h>
+
 #include <algorithm>
 
 namespace vorlune {
@@ -54,6 +57,10 @@ void BackgroundWrites::Flush() {
 }
 
 void BackgroundWrites::Run() {
+    // Woken by a write, the thread waits for its turn instead of taking the processor from the
+    // thread that queued it, which is the interface thread in the middle of a drag.
+    const sched_param batch{};
+    ::pthread_setschedparam(::pthread_self(), SCHED_BATCH, &batch);
     std::unique_lock lock(mutex_);
     for (;;) {
         changed_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
