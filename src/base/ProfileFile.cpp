@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <string>
+#include <vector>
 
 #include "base/AtomicFile.h"
 
@@ -88,6 +89,19 @@ ProfileFiles::ProfileFiles(const GbkCodec& codec)
 void ProfileFiles::OnUnreadable(UnreadableHandler handler) {
     const std::lock_guard lock(handlerLock_);
     unreadableHandler_ = std::move(handler);
+    if (!unreadableHandler_) {
+        return;
+    }
+    // Files found unreadable before there was anyone to tell (while the program is put
+    // together) are told now.
+    std::vector<std::string> found;
+    {
+        const std::lock_guard cacheLock(cacheLock_);
+        found.assign(unreadable_.begin(), unreadable_.end());
+    }
+    for (const std::string& path : found) {
+        unreadableHandler_(path);
+    }
 }
 
 std::shared_ptr<const ProfileDocument> ProfileFiles::Unreadable(const std::string& path) {

@@ -45,7 +45,8 @@ class ProfileFiles {
     // write is refused: each Chinese character written would become "?".
     explicit ProfileFiles(const GbkCodec& codec = GbkCodec::System());
 
-    // Called on the thread that found the file unreadable; nullptr for none.
+    // Called on the thread that found the file unreadable; nullptr for none. A handler set later
+    // is told at once of the files found unreadable before it.
     void OnUnreadable(UnreadableHandler handler);
 
     // The value, or def when the file, the section or the key is missing, or the file cannot be

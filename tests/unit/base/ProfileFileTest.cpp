@@ -146,10 +146,11 @@ TEST(ProfileFiles, AFileThatCannotBeReadRefusesEveryWriteUntilItReadsAgain) {
     ::chmod(path.c_str(), 0200);
     ProfileFiles files;
     std::vector<std::string> told;
-    files.OnUnreadable([&told](const std::string& unreadable) { told.push_back(unreadable); });
     {
         const NoReadOverride unprivileged;
         EXPECT_EQ(files.Read(path, "音效1", "名称", "+"), "+");
+        // Found before anyone listens: told when a handler comes.
+        files.OnUnreadable([&told](const std::string& unreadable) { told.push_back(unreadable); });
         // The exit record would otherwise replace all slots with its one key.
         EXPECT_FALSE(files.Write(path, "当前记录", "值", "0"));
         EXPECT_FALSE(files.Write(path, "音效1", "名称", std::nullopt));
