@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
     // A second copy on the same user's settings and slots says so and leaves the first alone.
     // Only a mark another copy holds means that; a mark that cannot be made at all is said in the
     // status bar.
-    vorlune::SingleInstance instance(::getuid(),
+    vorlune::SingleInstance instance(::geteuid(),
                                      living.dataFolder.empty() ? folder.Path() : living.dataFolder);
     if (instance.AnotherCopyRuns()) {
         prompts.Show({.text = "软件已经运行,请在右下角查看！", .caption = "友情提醒:"});

@@ -158,9 +158,21 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
 
     ConnectSlotEditing(editing_, grid_, *strip, *window_.Settings(), trigger_);
     ConnectLeaving(window_, trayController_, exit_, links_);
+
+    // A settings or slot file that exists and cannot be read refuses every write until it reads
+    // again; the user hears of it once. The volume's writing thread may be the one to find it.
+    files_.OnUnreadable([this](const std::string& path) {
+        const QString notice =
+            QStringLiteral("无法读取文件 %1，为保护其中的内容，在能够读取之前不会保存任何修改")
+                .arg(QString::fromStdString(path));
+        QMetaObject::invokeMethod(
+            &window_, [this, notice] { window_.AddStatusNotice(notice); }, Qt::QueuedConnection);
+    });
 }
 
 Application::~Application() {
+    // Nothing may be posted to the window once it starts to go.
+    files_.OnUnreadable(nullptr);
     CloseRemote();
 }
 

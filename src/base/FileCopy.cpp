@@ -51,9 +51,12 @@ bool CopyContents(int from, AtomicFile& to) {
 }  // namespace
 
 bool CopyFileReplacing(const std::string& source, const std::string& target) {
-    FileDescriptor from(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    // Opened without waiting: opening a FIFO for reading would wait until something writes to
+    // it, and a device could wait for its hardware. Neither is a file to copy.
+    FileDescriptor from(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat sourceInfo {};
-    if (from.Get() < 0 || ::fstat(from.Get(), &sourceInfo) != 0 || !S_ISREG(sourceInfo.st_mode)) {
+    if (from.Get() < 0 || ::fstat(from.Get(), &sourceInfo) != 0 || !S_ISREG(sourceInfo.st_mode) ||
+        ::fcntl(from.Get(), F_SETFL, O_RDONLY) != 0) {
         return false;
     }
     struct stat targetInfo {};

@@ -5,7 +5,7 @@
 namespace vorlune {
 
 SettingsStore::SettingsStore(ProfileFiles& files, const DataFolder& data)
-    : files_(files), data_(data) {}
+    : files_(files), data_(data), background_(files) {}
 
 std::string SettingsStore::Path() const {
     return data_.Join(kConfigFile);
@@ -13,7 +13,11 @@ std::string SettingsStore::Path() const {
 
 std::string SettingsStore::ReadSetting(std::string_view section, std::string_view key,
                                        std::string_view fallback) const {
-    return files_.Read(Path(), section, key, fallback);
+    const std::string path = Path();
+    if (std::optional<std::string> queued = background_.Pending(path, section, key)) {
+        return *std::move(queued);
+    }
+    return files_.Read(path, section, key, fallback);
 }
 
 std::int32_t SettingsStore::ReadSettingInt(std::string_view section, std::string_view key) const {
@@ -27,6 +31,10 @@ double SettingsStore::ReadNumber(const SettingKey& k) const {
 bool SettingsStore::WriteSetting(std::string_view section, std::string_view key,
                                  std::string_view value) {
     return files_.Write(Path(), section, key, value);
+}
+
+void SettingsStore::WriteInBackground(const SettingKey& k, std::string_view value) {
+    background_.Queue(Path(), k.section, k.key, value);
 }
 
 std::optional<bool> ToggleSwitch(SettingsStore& settings, const SettingKey& key) {

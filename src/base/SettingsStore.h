@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/BackgroundWrites.h"
 #include "base/DataFolder.h"
 #include "base/ProfileFile.h"
 
@@ -43,7 +44,9 @@ inline constexpr SettingKey kShopAddress{"联系方式", "淘宝地址"};
 }  // namespace setting
 
 // config.ini in the data folder. Nothing is held between calls: every read goes to the file
-// (through the parse cache of ProfileFiles) and every write goes to it at once.
+// (through the parse cache of ProfileFiles) and every write goes to it at once, on the caller's
+// thread, or, for a value that changes many times a second, on a thread of its own (a key is
+// always written the same one of the two ways).
 class SettingsStore {
   public:
     SettingsStore(ProfileFiles& files, const DataFolder& data);
@@ -65,10 +68,17 @@ class SettingsStore {
     bool Write(const SettingKey& k, std::string_view value) {
         return WriteSetting(k.section, k.key, value);
     }
+    // Queues the value for the writing thread and returns at once: the caller never waits for
+    // the disk. Reads see the value from now on; it is on disk one flush after the last change,
+    // and at the latest when the store is destroyed.
+    void WriteInBackground(const SettingKey& k, std::string_view value);
+    // Waits until every value queued so far is written.
+    void Flush() { background_.Flush(); }
 
   private:
     ProfileFiles& files_;
     const DataFolder& data_;
+    BackgroundWrites background_;
 };
 
 // A switch acts only on exactly 1 and exactly 0: the new state (true for on) after writing

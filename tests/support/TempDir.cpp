@@ -1,5 +1,8 @@
 #include "TempDir.h"
 
+#include <sys/fsuid.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -35,6 +38,18 @@ void WriteFileBytes(const std::string& path, std::string_view bytes) {
 
 void MakeFolders(const std::string& path) {
     std::filesystem::create_directories(path);
+}
+
+NoReadOverride::NoReadOverride() : root_(::geteuid() == 0) {
+    if (root_) {
+        ::setfsuid(65534);
+    }
+}
+
+NoReadOverride::~NoReadOverride() {
+    if (root_) {
+        ::setfsuid(0);
+    }
 }
 
 }  // namespace vorlune::test

@@ -45,7 +45,7 @@ void MonitorControls::ToggleMonitor() {
 void MonitorControls::OnMonitorVolumeChanged(int percent) {
     player_.SetMonitorLevel(static_cast<float>(percent) / 100.0F);
     view_.ShowMonitorVolume(percent);
-    settings_.Write(setting::kMonitorVolume, std::to_string(percent));
+    settings_.WriteInBackground(setting::kMonitorVolume, std::to_string(percent));
 }
 
 }  // namespace vorlune

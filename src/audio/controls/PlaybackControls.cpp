@@ -25,7 +25,7 @@ void PlaybackControls::SetVolume(double percent) {
 void PlaybackControls::OnVolumeChanged(int position) {
     SetVolume(position);
     view_.ShowVolumeLabel(position);
-    settings_.Write(setting::kVolume, std::to_string(position));
+    settings_.WriteInBackground(setting::kVolume, std::to_string(position));
     emit changed();
 }
 

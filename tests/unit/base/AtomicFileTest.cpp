@@ -3,11 +3,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
 #include <optional>
 
 #include "TempDir.h"
 #include "base/AtomicFile.h"
+#include "base/FileCopy.h"
 
 namespace vorlune {
 namespace {
@@ -79,6 +82,22 @@ TEST(AtomicFile, TheFileIsUntouchedUntilCommitThenWhollyReplacedWithItsMode) {
     EXPECT_FALSE(nowhere.Write("x"));
     EXPECT_FALSE(nowhere.Commit());
     EXPECT_EQ(EntriesOf(dir), 2U);
+}
+
+TEST(FileCopy, ASourceThatIsNoRegularFileIsRefusedWithoutWaiting) {
+    TempDir dir;
+    const std::string fifo = dir.File("pipe.wav");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    auto copy = std::async(std::launch::async,
+                           [&] { return CopyFileReplacing(fifo, dir.File("copy.wav")); });
+    if (copy.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        // A writer that comes and goes frees the copy that waits for one.
+        ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+        ADD_FAILURE() << "the copy waited for something to write to the FIFO";
+    }
+    EXPECT_FALSE(copy.get());
+    EXPECT_FALSE(CopyFileReplacing("/dev/zero", dir.File("copy.wav")));
+    EXPECT_EQ(EntriesOf(dir), 1U);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <random>
 #include <thread>
+#include <vector>
 
 #include "TempDir.h"
 #include "base/GbkText.h"
@@ -16,6 +17,7 @@
 namespace vorlune {
 namespace {
 
+using test::NoReadOverride;
 using test::ReadFileBytes;
 using test::TempDir;
 using test::WriteFileBytes;
@@ -87,7 +89,7 @@ TEST(ProfileFiles, UnchangedWritesDoNotTouchTheFileAndHandEditsShowAtOnce) {
     EXPECT_EQ(files.Read(path, "a", "k", "gone"), "gone");
 }
 
-TEST(ProfileFiles, AWriteKeepsTheModeOfTheFile) {
+TEST(ProfileFiles, AWriteKeepsTheModeOfTheFileAndGoesThroughLinksToTheirTarget) {
     TempDir dir;
     ProfileFiles files;
     const std::string path = dir.File("config.ini");
@@ -96,6 +98,77 @@ TEST(ProfileFiles, AWriteKeepsTheModeOfTheFile) {
     EXPECT_TRUE(files.Write(path, "a", "k", "2"));
     EXPECT_EQ(StatOf(path).st_mode & 0777, 0600U);
     EXPECT_EQ(ReadFileBytes(path), "[a]\nk=2\n");
+
+    // A dotfiles setup: the data folder's list is a relative link to a link to the real file,
+    // which keeps its owner (where the test may give it another one) and mode.
+    test::MakeFolders(dir.File("dotfiles"));
+    test::MakeFolders(dir.File("data"));
+    const std::string target = dir.File("dotfiles/list.ini");
+    WriteFileBytes(target, Utf8ToGbk("[音效1]\r\n名称=鼓掌\r\n"));
+    ::chmod(target.c_str(), 0640);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(target.c_str(), 4321, 4322), 0);
+    }
+    ASSERT_EQ(::symlink("list.ini", dir.File("dotfiles/current.ini").c_str()), 0);
+    ASSERT_EQ(::symlink("../dotfiles/current.ini", dir.File("data/list.ini").c_str()), 0);
+    const std::string link = dir.File("data/list.ini");
+    EXPECT_TRUE(files.Write(link, "当前记录", "值", "0"));
+    EXPECT_EQ(files.Read(link, "音效1", "名称"), "鼓掌");
+    struct stat linkStat {};
+    ASSERT_EQ(::lstat(link.c_str(), &linkStat), 0);
+    EXPECT_TRUE(S_ISLNK(linkStat.st_mode));
+    EXPECT_EQ(ReadFileBytes(target), Utf8ToGbk("[音效1]\r\n名称=鼓掌\r\n[当前记录]\r\n值=0\r\n"));
+    EXPECT_EQ(StatOf(target).st_mode & 07777, 0640U);
+    if (root) {
+        EXPECT_EQ(StatOf(target).st_uid, 4321U);
+        EXPECT_EQ(StatOf(target).st_gid, 4322U);
+    }
+    // No temporary file was left in either folder.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.File("dotfiles")),
+                            std::filesystem::directory_iterator()),
+              2);
+
+    // A link whose target is not there yet gets its target made; a loop of links is refused.
+    ASSERT_EQ(::symlink("../dotfiles/new.ini", dir.File("data/config.ini").c_str()), 0);
+    EXPECT_TRUE(files.Write(dir.File("data/config.ini"), "a", "k", "1"));
+    EXPECT_EQ(ReadFileBytes(dir.File("dotfiles/new.ini")), "[a]\r\nk=1\r\n");
+    ASSERT_EQ(::symlink("loop.ini", dir.File("data/loop.ini").c_str()), 0);
+    EXPECT_FALSE(files.Write(dir.File("data/loop.ini"), "a", "k", "1"));
+}
+
+TEST(ProfileFiles, AFileThatCannotBeReadRefusesEveryWriteUntilItReadsAgain) {
+    TempDir dir;
+    ::chmod(dir.Path().c_str(), 0777);
+    const std::string path = dir.File("list.ini");
+    const std::string slots = Utf8ToGbk("[音效1]\r\n名称=鼓掌\r\n[音效209]\r\n名称=笑声\r\n");
+    WriteFileBytes(path, slots);
+    ::chmod(path.c_str(), 0200);
+    ProfileFiles files;
+    std::vector<std::string> told;
+    {
+        const NoReadOverride unprivileged;
+        EXPECT_EQ(files.Read(path, "音效1", "名称", "+"), "+");
+        // Found before anyone listens: told when a handler comes.
+        files.OnUnreadable([&told](const std::string& unreadable) { told.push_back(unreadable); });
+        // The exit record would otherwise replace all slots with its one key.
+        EXPECT_FALSE(files.Write(path, "当前记录", "值", "0"));
+        EXPECT_FALSE(files.Write(path, "音效1", "名称", std::nullopt));
+    }
+    EXPECT_EQ(ReadFileBytes(path), slots);
+    EXPECT_EQ(told, std::vector<std::string>{path});
+
+    // Readable again: writes work, and a second failure is told again.
+    ::chmod(path.c_str(), 0600);
+    EXPECT_EQ(files.Read(path, "音效209", "名称"), "笑声");
+    EXPECT_TRUE(files.Write(path, "当前记录", "值", "0"));
+    ::chmod(path.c_str(), 0200);
+    {
+        const NoReadOverride unprivileged;
+        EXPECT_FALSE(files.Write(path, "音效1", "名称", "x"));
+    }
+    EXPECT_EQ(told, (std::vector<std::string>{path, path}));
+    EXPECT_EQ(ReadFileBytes(path), slots + Utf8ToGbk("[当前记录]\r\n值=0\r\n"));
 }
 
 TEST(ProfileFiles, AGbkListTakesTextGbkCannotHoldByBecomingUtf8) {

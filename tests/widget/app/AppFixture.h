@@ -10,6 +10,7 @@
 #include "QtTestSupport.h"
 #include "RecordingAudioEngine.h"
 #include "TempDir.h"
+#include "WaitFor.h"
 #include "app/Application.h"
 #include "app/MainWindow.h"
 #include "audio/MixingAudioEngine.h"
@@ -45,6 +46,11 @@ class AppFixture : public ::testing::Test {
             Platform{prompts, keepAbove, hotkeys, keyWatcher, desktop, audio, tray, programExit});
         app->OnMainWindowCreated();
         return *app;
+    }
+
+    // The program writes some settings on a thread of its own: true once config.ini holds value.
+    bool ConfigBecomes(const SettingKey& key, std::string_view value) {
+        return WaitFor([&] { return settings.Read(key) == value; });
     }
 
     static MainWindow& Window() { return TheMainWindow(); }

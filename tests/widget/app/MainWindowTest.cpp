@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -20,6 +22,7 @@ namespace vorlune {
 namespace {
 
 using test::AppFixture;
+using test::NoReadOverride;
 
 // The slot grid as the product describes it: for each page, rows 1-7 as (first, last) slot of
 // the row, counting up or down from left to right. Page 0 row 1 and page 1 row 1 are special.
@@ -158,6 +161,25 @@ TEST_F(AppFixture, WithoutConfigIniEverythingStartsAtItsDefaultAndNothingIsWritt
     EXPECT_EQ(w.size(), QSize(570, 590));
     EXPECT_FALSE(QFile::exists(QString::fromStdString(dir.File("config.ini"))));
     EXPECT_FALSE(QFile::exists(QString::fromStdString(dir.File("Sounds/Common/list.ini"))));
+}
+
+TEST_F(AppFixture, AListThatCannotBeReadIsToldOnceAndKeptWhole) {
+    List("[音效1]\n名称=鼓掌\n[音效209]\n名称=笑声\n");
+    const std::string list = dir.File("Sounds/Common/list.ini");
+    const std::string before = ListBytes();
+    ::chmod(dir.Path().c_str(), 0777);
+    ::chmod(list.c_str(), 0200);
+    {
+        const NoReadOverride unprivileged;
+        Start();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(Button(1)->text(), QStringLiteral("+"));
+        // Every slot was read, and the user hears of it once.
+        const QString notice = QString::fromStdString("无法读取文件 " + list);
+        EXPECT_EQ(Window().StatusText().count(notice), 1) << Window().StatusText().toStdString();
+        app.reset();
+    }
+    EXPECT_EQ(ListBytes(), before);
 }
 
 TEST_F(AppFixture, StartUpRestoresPageMarksSwitchesVolumeAndOnTop) {

@@ -246,7 +246,7 @@ TEST_F(PlayingTest, VolumeSliderChangesTheSoundTheLabelAndTheSetting) {
     Strip().Volume()->setValue(42);
     EXPECT_EQ(audio.volumes, std::vector<float>{0.42F});
     EXPECT_EQ(Strip().VolumeLabel()->text(), QStringLiteral("42%"));
-    EXPECT_EQ(settings.Read(setting::kVolume), "42");
+    EXPECT_TRUE(ConfigBecomes(setting::kVolume, "42"));
 
     // The keyboard, once a click has given the slider the focus: arrows step by 1, Page Up and
     // Page Down by 5, each step heard, shown and saved.
@@ -264,7 +264,7 @@ TEST_F(PlayingTest, VolumeSliderChangesTheSoundTheLabelAndTheSetting) {
         const int now = slider->value();
         EXPECT_EQ(audio.volumes, std::vector<float>{static_cast<float>(now) / 100.0F});
         EXPECT_EQ(Strip().VolumeLabel()->text(), QString::number(now) + QLatin1Char('%'));
-        EXPECT_EQ(settings.Read(setting::kVolume), std::to_string(now));
+        EXPECT_TRUE(ConfigBecomes(setting::kVolume, std::to_string(now)));
         return now;
     };
     EXPECT_EQ(press(Qt::Key_Right), clicked + 1);
@@ -272,6 +272,11 @@ TEST_F(PlayingTest, VolumeSliderChangesTheSoundTheLabelAndTheSetting) {
     EXPECT_EQ(press(Qt::Key_Left), clicked + 5);
     EXPECT_EQ(press(Qt::Key_PageDown), clicked);
     window.hide();
+
+    // A step just before the program ends is on disk when it has ended.
+    slider->setValue(17);
+    app.reset();
+    EXPECT_EQ(settings.Read(setting::kVolume), "17");
 }
 
 TEST_F(PlayingTest, OutputDevicesAreListedOpenedAndApplied) {
@@ -365,7 +370,7 @@ TEST_F(PlayingTest, TheMonitorControlsOnTheSettingsPagePlayEverySoundTwice) {
     page->MonitorVolume()->setValue(25);
     EXPECT_EQ(audio.volumes, std::vector<float>{0.2F});
     EXPECT_EQ(page->MonitorVolumeLabel()->text(), QStringLiteral("25%"));
-    EXPECT_EQ(settings.Read(setting::kMonitorVolume), "25");
+    EXPECT_TRUE(ConfigBecomes(setting::kMonitorVolume, "25"));
 
     // Stop ends both.
     Strip().StopButton()->click();

@@ -1,4 +1,5 @@
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <QLabel>
 #include <QLineEdit>
@@ -134,7 +135,9 @@ TEST_F(MenuTest, ExportCopiesTheSlotFileToTheDesktop) {
         "[音效6]\n名称=丢失\ndz=音效6｜[取运行目录]\\Sounds\\gone.wav\n"
         "[音效7]\n名称=无路径\ndz=音效7\n"
         "[音效8]\n名称=点\ndz=音效8｜[取运行目录]\\Sounds\\..\n"
-        "[音效9]\n名称=目录\ndz=音效9｜[取运行目录]\\Sounds\\\n");
+        "[音效9]\n名称=目录\ndz=音效9｜[取运行目录]\\Sounds\\\n"
+        "[音效10]\n名称=管道\ndz=音效10｜[取运行目录]\\Sounds\\pipe.wav\n");
+    ::mkfifo(dir.File("Sounds/pipe.wav").c_str(), 0644);
     Start();
     SlotContextMenu& menu = SlotMenu();
     const auto exportSlot = [&](int n) {
@@ -157,8 +160,9 @@ TEST_F(MenuTest, ExportCopiesTheSlotFileToTheDesktop) {
     EXPECT_EQ(prompts.fake.shown[1].text, success);
     EXPECT_EQ(ReadFileBytes(dir.File("Desktop/boom.wav")), "second take");
 
-    // Nothing to copy: a missing file, no path, a path naming a folder.
-    for (const int n : {6, 7, 8, 9}) {
+    // Nothing to copy: a missing file, no path, a path naming a folder, a FIFO (refused at
+    // once, not waited on until something writes to it).
+    for (const int n : {6, 7, 8, 9, 10}) {
         exportSlot(n);
         EXPECT_EQ(prompts.fake.shown.back(), (Prompt{.text = "导出失败！"})) << n;
     }
