@@ -231,6 +231,10 @@ void SlotDialog::Browse() {
     if (!file) {
         return;
     }
+    if (!SlotListCanHoldPath(*file)) {
+        services_.prompts.Show({.text = std::string(kBarInPathMessage)});
+        return;
+    }
     SetPath(Q(*file));
     SetName(Q(FileNameOfPath(*file, false)));
 }
@@ -243,6 +247,10 @@ void SlotDialog::ApplySound() {
     const std::string path = path_->text().toStdString();
     if (name.empty() || path.empty()) {
         services_.prompts.Show({.text = "请填写完整后再试！"});
+        return;
+    }
+    if (!SlotListCanHoldPath(path)) {
+        services_.prompts.Show({.text = std::string(kBarInPathMessage)});
         return;
     }
     const std::int32_t n = *editedSlot_;
