@@ -23,6 +23,7 @@
 #include "app/HotkeyCommands.h"
 #include "app/HotkeySwitch.h"
 #include "app/LinkActions.h"
+#include "app/LoudnessLevelling.h"
 #include "app/MainWindow.h"
 #include "app/MonitorSettingsView.h"
 #include "app/TrayController.h"
@@ -30,6 +31,7 @@
 #include "app/WindowOnTop.h"
 #include "audio/AudioPlayer.h"
 #include "audio/OutputKeeper.h"
+#include "audio/loudness/LoudnessLevels.h"
 #include "audio/controls/MonitorControls.h"
 #include "audio/controls/OutputDevices.h"
 #include "audio/controls/OutputWatch.h"
@@ -103,6 +105,7 @@ class Application : public QObject {
     ProfileFiles files_;
     SettingsStore settings_;
     SlotStore slots_;
+    LoudnessLevels levels_;
     AudioPlayer player_;
     OutputKeeper keeper_;
     SlotGrid grid_;
@@ -110,6 +113,7 @@ class Application : public QObject {
     SpectrumPanel& spectrum_;
     TrayIcon tray_;
     WindowOnTop onTop_;
+    LoudnessLevelling levelling_;
     HotkeyRegistry registry_;
     HotkeySwitch hotkeySwitch_;
     ControlStripView stripView_;

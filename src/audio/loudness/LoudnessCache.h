@@ -10,6 +10,9 @@
 
 namespace vorlune {
 
+// The cache file, below the data folder.
+inline constexpr std::string_view kLoudnessCacheFile = R"(\loudness.cache)";
+
 // What tells one version of a file from another without reading it.
 struct FileStamp {
     std::int64_t size = 0;
