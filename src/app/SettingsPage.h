@@ -12,8 +12,8 @@ namespace vorlune {
 class DeviceComboBox;
 class SwitchButton;
 
-// The sixth page: the always-on-top switch, the loudness levelling switch, the monitor output (its device, its switch and its
-// volume) and the button that restores the default sounds.
+// The sixth page: the always-on-top switch, the loudness levelling switch, the monitor output (its
+// device, its switch and its volume) and the button that restores the default sounds.
 class SettingsPage : public QWidget {
     Q_OBJECT
   public:
