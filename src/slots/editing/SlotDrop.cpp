@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <utility>
 
 #include "slots/SlotLayout.h"
 #include "slots/SlotStore.h"
@@ -57,14 +59,14 @@ DroppedFileFault CheckDroppedFile(const std::string& path) {
 
 std::string_view FaultText(DroppedFileFault fault) {
     switch (fault) {
-    case DroppedFileFault::BarInPath:
-        return "文件名或文件夹名中含有“｜”";
-    case DroppedFileFault::Unreadable:
-        return "无法读取";
-    case DroppedFileFault::NotAudio:
-        return "不是音频文件";
-    case DroppedFileFault::None:
-        break;
+        case DroppedFileFault::BarInPath:
+            return "文件名或文件夹名中含有“｜”";
+        case DroppedFileFault::Unreadable:
+            return "无法读取";
+        case DroppedFileFault::NotAudio:
+            return "不是音频文件";
+        case DroppedFileFault::None:
+            break;
     }
     return {};
 }
@@ -75,17 +77,29 @@ std::vector<DropPlacement> PlaceDroppedFiles(int target, const std::vector<std::
     if (target < 1 || target > kSlotCount || files.empty()) {
         return placed;
     }
+    // "After" as the page shows them: row by row, left to right.
     const int page = CellOfSlot(target).page;
+    std::vector<int> after;
+    for (int n = 1; n <= kSlotCount; ++n) {
+        const SlotCell cell = CellOfSlot(n);
+        const SlotCell at = CellOfSlot(target);
+        if (cell.page == page && std::pair(cell.row, cell.column) > std::pair(at.row, at.column)) {
+            after.push_back(n);
+        }
+    }
+    std::sort(after.begin(), after.end(), [](int a, int b) {
+        const SlotCell ca = CellOfSlot(a);
+        const SlotCell cb = CellOfSlot(b);
+        return std::pair(ca.row, ca.column) < std::pair(cb.row, cb.column);
+    });
     placed.push_back({target, files.front()});
-    int slot = target;
+    auto next = after.begin();
     for (std::size_t i = 1; i < files.size(); ++i) {
-        do {
-            ++slot;
-        } while (slot <= kSlotCount && CellOfSlot(slot).page == page && !isEmpty(slot));
-        if (slot > kSlotCount || CellOfSlot(slot).page != page) {
+        next = std::find_if(next, after.end(), isEmpty);
+        if (next == after.end()) {
             break;
         }
-        placed.push_back({slot, files[i]});
+        placed.push_back({*next++, files[i]});
     }
     return placed;
 }

@@ -27,7 +27,8 @@ struct DropPlacement {
     std::string path;
 };
 // Where dropped files go: the first onto the slot dropped on, each next one onto the next empty
-// slot after it on the same page; files beyond the page's empty slots get none.
+// slot after it on the same page, in the page's reading order; files beyond the page's empty
+// slots get none.
 std::vector<DropPlacement> PlaceDroppedFiles(int target, const std::vector<std::string>& files,
                                              const std::function<bool(int)>& isEmpty);
 
