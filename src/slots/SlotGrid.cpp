@@ -126,28 +126,28 @@ int SlotGrid::SlotOf(const QObject* button) const {
 
 bool SlotGrid::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
-    case QEvent::MouseButtonRelease: {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        auto* button = qobject_cast<QPushButton*>(watched);
-        if (button != nullptr && mouse->button() == Qt::RightButton &&
-            button->rect().contains(mouse->position().toPoint())) {
-            if (const int n = SlotOf(button); n != 0) {
-                emit slotRightReleased(n);
-                return true;
+        case QEvent::MouseButtonRelease: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            auto* button = qobject_cast<QPushButton*>(watched);
+            if (button != nullptr && mouse->button() == Qt::RightButton &&
+                button->rect().contains(mouse->position().toPoint())) {
+                if (const int n = SlotOf(button); n != 0) {
+                    emit slotRightReleased(n);
+                    return true;
+                }
             }
+            break;
         }
-        break;
-    }
-    case QEvent::DragEnter:
-    case QEvent::DragMove:
-    case QEvent::DragLeave:
-    case QEvent::Drop:
-        if (const int n = SlotOf(watched); n != 0) {
-            return DragEvent(n, event);
-        }
-        break;
-    default:
-        break;
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::DragLeave:
+        case QEvent::Drop:
+            if (const int n = SlotOf(watched); n != 0) {
+                return DragEvent(n, event);
+            }
+            break;
+        default:
+            break;
     }
     return QObject::eventFilter(watched, event);
 }

@@ -251,14 +251,14 @@ void SlotDialog::ApplySound() {
         return;
     }
     switch (ApplySlotSound(services_.slotStore, services_.grid, *editedSlot_, name, path)) {
-    case SlotSoundApplied::BarInPath:
-        services_.prompts.Show({.text = std::string(kBarInPathMessage)});
-        return;
-    case SlotSoundApplied::WriteFailed:
-        soundStatus_->setText(QString::fromUtf8(kWriteFailed));
-        return;
-    case SlotSoundApplied::Applied:
-        break;
+        case SlotSoundApplied::BarInPath:
+            services_.prompts.Show({.text = std::string(kBarInPathMessage)});
+            return;
+        case SlotSoundApplied::WriteFailed:
+            soundStatus_->setText(QString::fromUtf8(kWriteFailed));
+            return;
+        case SlotSoundApplied::Applied:
+            break;
     }
     applySound_->setEnabled(false);
     soundStatus_->setText(QStringLiteral("设置成功!"));

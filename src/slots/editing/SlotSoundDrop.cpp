@@ -51,13 +51,13 @@ void SlotSoundDrop::DropFiles(std::int32_t n, const std::vector<std::string>& pa
     for (const DropPlacement& place : placed) {
         switch (ApplySlotSound(services_.slotStore, services_.grid, place.slot,
                                FileNameOfPath(place.path, false), place.path)) {
-        case SlotSoundApplied::Applied:
-            ++wentIn;
-            break;
-        case SlotSoundApplied::BarInPath:  // checked above already
-        case SlotSoundApplied::WriteFailed:
-            notIn.push_back(Quoted(place.path) + "：写入失败，请检查程序目录是否可写");
-            break;
+            case SlotSoundApplied::Applied:
+                ++wentIn;
+                break;
+            case SlotSoundApplied::BarInPath:  // checked above already
+            case SlotSoundApplied::WriteFailed:
+                notIn.push_back(Quoted(place.path) + "：写入失败，请检查程序目录是否可写");
+                break;
         }
     }
 
