@@ -12,8 +12,10 @@ namespace {
 constexpr int kSaveEvery = 32;
 
 // The measuring yields to everything else: SCHED_IDLE where the system allows it, otherwise the
-// highest nice value (for this thread alone, as Linux keeps nice values per thread).
-void LowerOwnPriority() {
+// highest nice value (for this thread alone, as Linux keeps nice values per thread). Named, so
+// that top and the benchmarks tell it from the interface thread.
+void SetUpMeasuringThread() {
+    pthread_setname_np(pthread_self(), "loudness");
     sched_param param{};
     if (pthread_setschedparam(pthread_self(), SCHED_IDLE, &param) != 0) {
         setpriority(PRIO_PROCESS, 0, 19);
@@ -73,7 +75,7 @@ bool LoudnessLevels::WaitUntilIdle(std::chrono::milliseconds timeout) {
 }
 
 void LoudnessLevels::Run(const std::stop_token& stop) {
-    LowerOwnPriority();
+    SetUpMeasuringThread();
     LoudnessTable read = ReadLoudnessCache(cacheFile_);
     {
         const std::scoped_lock lock(mutex_);
