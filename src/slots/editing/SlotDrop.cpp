@@ -29,8 +29,11 @@ bool LooksLikeAudio(std::string_view head) {
         return false;
     }
     return (head.starts_with("RIFF") && head.substr(8, 4) == "WAVE") ||
-           (head.starts_with("RF64") && head.substr(8, 4) == "WAVE") || head.starts_with("ID3") ||
-           IsMpegFrame(head) || head.starts_with("OggS") || head.starts_with("fLaC");
+           (head.starts_with("RF64") && head.substr(8, 4) == "WAVE") ||
+           (head.starts_with("FORM") &&
+            (head.substr(8, 4) == "AIFF" || head.substr(8, 4) == "AIFC")) ||
+           head.starts_with("ID3") || IsMpegFrame(head) || head.starts_with("OggS") ||
+           head.starts_with("fLaC");
 }
 
 DroppedFileFault CheckDroppedFile(const std::string& path) {

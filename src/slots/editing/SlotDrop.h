@@ -12,7 +12,7 @@ enum class DroppedFileFault {
     None,
     BarInPath,   // the slot list cannot hold its path
     Unreadable,  // missing, not a regular file, or not readable
-    NotAudio,    // its first bytes are no WAV, MP3, Ogg or FLAC
+    NotAudio,    // its first bytes are no WAV, AIFF, MP3, Ogg or FLAC
 };
 
 // Looks at the file (its path, then its first bytes) as a slot would take it.
