@@ -359,5 +359,17 @@ int main(int argc, char** argv) {
             program.Click(test::kStopSound);
         }
     }
+
+    // Loudness levelling turned on while the long sound plays: every slot's file (the one-hour
+    // MP3 among them, when given) is measured in the background, while the interface thread
+    // keeps drawing the spectrum.
+    std::this_thread::sleep_for(1s);
+    program.Click(test::SlotButtonCentre(0, 0, 2));
+    std::this_thread::sleep_for(1s);
+    program.Click(test::PageButtonCentre(5));
+    program.Click(test::kLevellingSwitch);
+    program.Click(test::PageButtonCentre(0));
+    ReportCpu("CPU playing, levels measured", program, 10s);
+    program.Click(test::kStopSound);
     return 0;
 }

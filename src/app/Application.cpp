@@ -13,6 +13,7 @@
 #include "app/RegionWiring.h"
 #include "app/SettingsPage.h"
 #include "app/SwitchButton.h"
+#include "audio/loudness/EbuR128Meter.h"
 #include "spectrum/SpectrumPanel.h"
 
 namespace vorlune {
@@ -57,6 +58,7 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
                          Platform platform)
     : settings_(files_, data),
       slots_(files_, data, folder),
+      levels_(data.Join(kLoudnessCacheFile), MeasureLoudness),
       player_(platform.audio),
       keeper_(player_, settings_),
       grid_(slots_),
@@ -64,6 +66,7 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
       spectrum_(AddSpectrumPanel(window_, player_)),
       tray_(platform.tray),
       onTop_(settings_, platform.keepAbove, window_, *window_.Settings()->OnTopSwitch()),
+      levelling_(settings_, levels_, grid_, folder, *window_.Settings()->LevellingSwitch()),
       registry_(
           platform.hotkeys, settings_,
           [&store = slots_](std::int32_t n) { return store.ReadSlotHotkey(n); },
@@ -109,6 +112,11 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
     connect(window_.Settings(), &SettingsPage::onTopClicked, this, [this] { onTop_.Toggle(); });
     connect(&grid_, &SlotGrid::slotClicked, this, [this](int n) { commands_.PlaySlot(n); });
     connect(&grid_, &SlotGrid::filled, this, [this] { registry_.RegisterAllHotkeys(); });
+    // Loudness levelling: the gain of each new stream, and the slots' files measured.
+    player_.SetLevelling([this](const std::string& path) { return levelling_.LevelOf(path); });
+    connect(window_.Settings(), &SettingsPage::levellingClicked, this,
+            [this] { levelling_.Toggle(); });
+    connect(&grid_, &SlotGrid::filled, this, [this] { levelling_.SlotsChanged(); });
     connect(strip, &ControlStrip::hotkeySwitchClicked, this, [this] { hotkeySwitch_.Toggle(); });
     connect(strip, &ControlStrip::pauseClicked, &playback_, &PlaybackControls::PauseOrResume);
     connect(strip, &ControlStrip::stopClicked, &playback_, &PlaybackControls::StopSound);
@@ -194,6 +202,7 @@ void Application::OnMainWindowCreated() {
     RestoreSwitchStates();
     RestoreVolume();
     onTop_.Restore();
+    levelling_.Restore();
     if (!registry_.HotkeysAvailable()) {
         window_.AddStatusNotice(
             QStringLiteral("全局快捷键不可用：当前桌面不支持，只能用鼠标点击播放"));

@@ -23,6 +23,7 @@
 #include "app/HotkeyCommands.h"
 #include "app/HotkeySwitch.h"
 #include "app/LinkActions.h"
+#include "app/LoudnessLevelling.h"
 #include "app/MainWindow.h"
 #include "app/MonitorSettingsView.h"
 #include "app/RemoteControl.h"
@@ -36,6 +37,7 @@
 #include "audio/controls/OutputDevices.h"
 #include "audio/controls/OutputWatch.h"
 #include "audio/controls/PlaybackControls.h"
+#include "audio/loudness/LoudnessLevels.h"
 #include "base/AppState.h"
 #include "base/DataFolder.h"
 #include "base/ProfileFile.h"
@@ -108,6 +110,7 @@ class Application : public QObject {
     ProfileFiles files_;
     SettingsStore settings_;
     SlotStore slots_;
+    LoudnessLevels levels_;
     AudioPlayer player_;
     OutputKeeper keeper_;
     SlotGrid grid_;
@@ -115,6 +118,7 @@ class Application : public QObject {
     SpectrumPanel& spectrum_;
     TrayIcon tray_;
     WindowOnTop onTop_;
+    LoudnessLevelling levelling_;
     HotkeyRegistry registry_;
     HotkeySwitch hotkeySwitch_;
     ControlStripView stripView_;

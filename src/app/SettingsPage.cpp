@@ -36,6 +36,13 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     onTop_->setGeometry(107, 19, 80, 24);
     onTop_->setToolTip(QStringLiteral("主音效界面是否置顶（开启后，该窗口始终保持最前）"));
     connect(onTop_, &SwitchButton::clicked, this, &SettingsPage::onTopClicked);
+    MakeLabel(other, "透明标签_音量均衡", QStringLiteral("音量均衡:"), {212, 19, 83, 24});
+    levelling_ = new SwitchButton(other);
+    levelling_->setObjectName(QStringLiteral("超级按钮_音量均衡"));
+    levelling_->setGeometry(307, 19, 80, 24);
+    levelling_->setToolTip(
+        QStringLiteral("是否开启音量均衡（开启后，每个音效以相同的响度播放，不再忽大忽小）"));
+    connect(levelling_, &SwitchButton::clicked, this, &SettingsPage::levellingClicked);
 
     // The monitor output, laid out like the rows above and the control strip's volume.
     MakeLabel(other, "透明标签_监听设备", QStringLiteral("监听设备:"), {12, 55, 83, 24});

@@ -12,14 +12,15 @@ namespace vorlune {
 class DeviceComboBox;
 class SwitchButton;
 
-// The sixth page: the always-on-top switch, the monitor output (its device, its switch and its
-// volume) and the button that restores the default sounds.
+// The sixth page: the always-on-top switch, the loudness levelling switch, the monitor output (its
+// device, its switch and its volume) and the button that restores the default sounds.
 class SettingsPage : public QWidget {
     Q_OBJECT
   public:
     explicit SettingsPage(QWidget* parent = nullptr);
 
     [[nodiscard]] SwitchButton* OnTopSwitch() const { return onTop_; }
+    [[nodiscard]] SwitchButton* LevellingSwitch() const { return levelling_; }
     [[nodiscard]] QToolButton* RestoreButton() const { return restore_; }
     [[nodiscard]] QMenu* RestoreMenu() const { return restoreMenu_; }
     [[nodiscard]] DeviceComboBox* MonitorDevices() const { return monitorDevices_; }
@@ -29,6 +30,7 @@ class SettingsPage : public QWidget {
 
   signals:
     void onTopClicked();
+    void levellingClicked();
     void restoreDefaultsChosen();
     void monitorSwitchClicked();
     // The monitor volume slider moved, by mouse or keyboard.
@@ -36,6 +38,7 @@ class SettingsPage : public QWidget {
 
   private:
     SwitchButton* onTop_;
+    SwitchButton* levelling_;
     DeviceComboBox* monitorDevices_;
     SwitchButton* monitorSwitch_;
     QSlider* monitorVolume_;

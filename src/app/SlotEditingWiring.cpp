@@ -20,6 +20,7 @@ void ConnectSlotEditing(SlotEditing& editing, SlotGrid& grid, ControlStrip& stri
     QObject::connect(
         &strip, &ControlStrip::specialRightReleased, &editing,
         [&editing](SpecialHotkey which) { editing.OnSpecialRightReleased(which, QCursor::pos()); });
+    QObject::connect(&grid, &SlotGrid::filesDropped, &editing, &SlotEditing::DropFiles);
     QObject::connect(&settings, &SettingsPage::restoreDefaultsChosen, &editing,
                      &SlotEditing::RestoreDefaultSounds);
     QObject::connect(&trigger, &SlotTrigger::slotDialogWanted, &editing,

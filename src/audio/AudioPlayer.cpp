@@ -9,6 +9,7 @@ bool AudioPlayer::Free() {
         engine_.StreamFree(twin.stream);
     }
     twins_.clear();
+    levels_.clear();
     return engine_.Free();
 }
 
@@ -17,9 +18,17 @@ StreamHandle AudioPlayer::CreateStream(const std::string& path) {
         return 0;
     }
     const StreamHandle stream = engine_.CreateStreamFile(path);
-    if (stream != 0 && monitor_) {
+    if (stream == 0) {
+        return 0;
+    }
+    const float level = levelOf_ ? levelOf_(path) : 1.0F;
+    if (level != 1.0F) {
+        levels_[stream] = level;
+        engine_.ChannelSetVolume(stream, level);
+    }
+    if (monitor_) {
         if (const StreamHandle twin = CreateTwin(path); twin != 0) {
-            engine_.ChannelSetVolume(twin, monitorLevel_);
+            engine_.ChannelSetVolume(twin, level * monitorLevel_);
             twins_[stream] = Twin{twin};
         }
     }
@@ -64,14 +73,16 @@ bool AudioPlayer::FreeStream(StreamHandle stream) {
         engine_.StreamFree(it->second.stream);
         twins_.erase(it);
     }
+    levels_.erase(stream);
     return engine_.StreamFree(stream);
 }
 
 bool AudioPlayer::SetChannelVolume(StreamHandle stream, float level) {
-    const bool set = engine_.ChannelSetVolume(stream, level);
+    const float own = LevelOf(stream);
+    const bool set = engine_.ChannelSetVolume(stream, level * own);
     if (auto it = twins_.find(stream); set && it != twins_.end()) {
         it->second.level = level;
-        engine_.ChannelSetVolume(it->second.stream, level * monitorLevel_);
+        engine_.ChannelSetVolume(it->second.stream, level * own * monitorLevel_);
     }
     return set;
 }
@@ -79,8 +90,13 @@ bool AudioPlayer::SetChannelVolume(StreamHandle stream, float level) {
 void AudioPlayer::SetMonitorLevel(float level) {
     monitorLevel_ = level;
     for (const auto& [stream, twin] : twins_) {
-        engine_.ChannelSetVolume(twin.stream, twin.level * monitorLevel_);
+        engine_.ChannelSetVolume(twin.stream, twin.level * LevelOf(stream) * monitorLevel_);
     }
+}
+
+float AudioPlayer::LevelOf(StreamHandle stream) const {
+    auto it = levels_.find(stream);
+    return it == levels_.end() ? 1.0F : it->second;
 }
 
 StreamHandle AudioPlayer::MonitorStreamOf(StreamHandle stream) const {

@@ -24,6 +24,10 @@
 // A monitor device, when set, plays every stream created from then on a second time, so the host
 // hears what goes into the stream: play, pause, stop, free and volume act on both, the volume of
 // the second scaled by the monitor level; the state and the spectrum are those of the first.
+//
+// A levelling, when set, gives each stream a factor of its own when it is created (its file's
+// levelling gain, 1.0 for none); every volume set on the stream, and on its twin, is scaled by
+// it, so the gain comes before the master volume and the fades.
 
 #include <cstdint>
 #include <functional>
@@ -79,6 +83,14 @@ class AudioPlayer {
     // The stream's twin on the monitor device, 0 when it has none.
     [[nodiscard]] StreamHandle MonitorStreamOf(StreamHandle stream) const;
 
+    // The factor of a new stream from its path; it must answer at once (nothing may delay a
+    // trigger). Streams already created keep theirs.
+    void SetLevelling(std::function<float(const std::string& path)> levelOf) {
+        levelOf_ = std::move(levelOf);
+    }
+    // The factor the stream was created with; 1.0 for none.
+    [[nodiscard]] float LevelOf(StreamHandle stream) const;
+
     // The stream created last; kept after it is freed, so it may be stale (which is harmless).
     [[nodiscard]] StreamHandle CurrentStream() const { return currentStream_; }
     void SetCurrentStream(StreamHandle stream) { currentStream_ = stream; }
@@ -100,6 +112,8 @@ class AudioPlayer {
     std::optional<int> monitor_;
     float monitorLevel_ = 1.0F;
     std::map<StreamHandle, Twin> twins_;
+    std::function<float(const std::string&)> levelOf_;
+    std::map<StreamHandle, float> levels_;  // streams whose factor is not 1.0
 };
 
 // The engine's devices 1..N as it lists them now (a fresh reading): device n is element n - 1.

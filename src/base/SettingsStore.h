@@ -35,6 +35,8 @@ inline constexpr SettingKey kMonitorOn{"是否开启监听", "值"};
 inline constexpr SettingKey kMonitorVolume{"监听音量", "值", "100"};
 inline constexpr SettingKey kMonitorDevice{"监听设备", "通道"};
 inline constexpr SettingKey kMonitorDeviceName{"监听设备", "通道名称"};
+// Loudness levelling: every sound at the same loudness, 1 on, anything else off.
+inline constexpr SettingKey kLevelling{"音量均衡", "值"};
 inline constexpr SettingKey kMasterHotkey{"音效快键控制", "值"};
 inline constexpr SettingKey kPauseHotkey{"音效声场控制", "值"};
 inline constexpr SettingKey kStopHotkey{"音效声场停止", "值"};

@@ -1,7 +1,9 @@
 #include "slots/SlotGrid.h"
 
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QWidget>
@@ -15,6 +17,20 @@ constexpr std::array<const char*, kCategoryPages> kGroupNames{"分组框_我的�
                                                               "分组框4", "分组框5", "分组框6"};
 constexpr std::array<const char*, kCategoryPages> kPageCaptions{"我的音效", "喊麦音效", "搞笑音效",
                                                                 "游戏音效", "DIY音效"};
+
+// The local files among dropped data: file URLs only, never links to elsewhere or text.
+QStringList LocalFiles(const QMimeData* data) {
+    QStringList files;
+    if (data == nullptr || !data->hasUrls()) {
+        return files;
+    }
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty()) {
+            files.push_back(url.toLocalFile());
+        }
+    }
+    return files;
+}
 
 QString Numbered(const char* prefix, int n) {
     return QString::fromUtf8(prefix) + QString::number(n).rightJustified(2, QLatin1Char('0'));
@@ -52,6 +68,7 @@ void SlotGrid::BuildPage(int page) {
         button->setGeometry(b.x, b.y, b.width, b.height);
         button->setFocusPolicy(Qt::NoFocus);
         button->installEventFilter(this);
+        button->setAcceptDrops(true);
         connect(button, &QPushButton::clicked, this, [this, n] { emit slotClicked(n); });
         auto* label = new QLabel(group);
         label->setObjectName(LabelName(n));
@@ -98,21 +115,65 @@ void SlotGrid::RefreshSlot(int n) {
     emit filled();
 }
 
+int SlotGrid::SlotOf(const QObject* button) const {
+    for (int n = 1; n <= kSlotCount; ++n) {
+        if (buttons_[static_cast<std::size_t>(n)] == button) {
+            return n;
+        }
+    }
+    return 0;
+}
+
 bool SlotGrid::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonRelease) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        auto* button = qobject_cast<QPushButton*>(watched);
-        if (button != nullptr && mouse->button() == Qt::RightButton &&
-            button->rect().contains(mouse->position().toPoint())) {
-            for (int n = 1; n <= kSlotCount; ++n) {
-                if (buttons_[static_cast<std::size_t>(n)] == button) {
+    switch (event->type()) {
+        case QEvent::MouseButtonRelease: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            auto* button = qobject_cast<QPushButton*>(watched);
+            if (button != nullptr && mouse->button() == Qt::RightButton &&
+                button->rect().contains(mouse->position().toPoint())) {
+                if (const int n = SlotOf(button); n != 0) {
                     emit slotRightReleased(n);
                     return true;
                 }
             }
+            break;
         }
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::DragLeave:
+        case QEvent::Drop:
+            if (const int n = SlotOf(watched); n != 0) {
+                return DragEvent(n, event);
+            }
+            break;
+        default:
+            break;
     }
     return QObject::eventFilter(watched, event);
+}
+
+bool SlotGrid::DragEvent(int n, QEvent* event) {
+    QPushButton* button = Button(n);
+    if (event->type() == QEvent::DragLeave) {
+        button->setDown(false);
+        return true;
+    }
+    auto* drop = static_cast<QDropEvent*>(event);
+    const QStringList files = LocalFiles(drop->mimeData());
+    if (files.isEmpty()) {
+        drop->ignore();
+        return true;
+    }
+    drop->setDropAction(Qt::CopyAction);
+    drop->accept();
+    if (event->type() != QEvent::Drop) {
+        button->setDown(true);
+        return true;
+    }
+    button->setDown(false);
+    QMetaObject::invokeMethod(
+        this, [this, n, files] { emit filesDropped(n, files); }, Qt::QueuedConnection);
+    return true;
 }
 
 }  // namespace vorlune

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <array>
 
 #include "slots/SlotLayout.h"
@@ -44,12 +45,20 @@ class SlotGrid : public QObject {
     void slotRightReleased(int n);
     // A load or a refresh is done.
     void filled();
+    // Local files were dropped onto slot button n (the paths in the dropped order). Sent
+    // after the drop has ended, so what it opens does not hold up the file manager.
+    void filesDropped(int n, const QStringList& paths);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void Fill(int n);
+    // The slot of a button of the grid; 0 for anything else.
+    [[nodiscard]] int SlotOf(const QObject* button) const;
+    // A drag or drop over slot button n: local files are taken and the button shows itself as
+    // the target; anything else (links, text) is ignored.
+    bool DragEvent(int n, QEvent* event);
     void BuildPage(int page);
 
     SlotStore& store_;

@@ -98,6 +98,10 @@ std::int32_t SlotNumberOf(std::string_view ref) {
     return digits.empty() ? 0 : LeadingInt(digits);
 }
 
+bool SlotListCanHoldPath(std::string_view path) {
+    return path.find(kStoredSeparator) == std::string_view::npos;
+}
+
 std::string ResolveSlotPath(std::string_view path, const ProgramFolder& folder) {
     std::string out;
     std::size_t pos = 0;

@@ -68,6 +68,12 @@ std::string SlotPathOf(std::string_view ref);
 // The slot number of a reference: the ASCII digits of the text before its first bar; 0 when
 // there is no bar or no digit.
 std::int32_t SlotNumberOf(std::string_view ref);
+// Whether a slot can take the file at path. The reference keeps only the text after its last
+// bar, so a path holding a bar of its own would lose its folders and leave the slot unplayable.
+bool SlotListCanHoldPath(std::string_view path);
+// Said when a file is refused for that reason.
+inline constexpr std::string_view kBarInPathMessage =
+    "文件名或文件夹名中含有“｜”，音效列表无法保存它，请改名后再试！";
 // Every "[取运行目录]" replaced by the program folder.
 std::string ResolveSlotPath(std::string_view path, const ProgramFolder& folder);
 

@@ -17,6 +17,7 @@
 #include "hotkeys/capture/HotkeyCheck.h"
 #include "slots/editing/SelectSlot.h"
 #include "slots/editing/SlotFiles.h"
+#include "slots/editing/SlotSoundApply.h"
 
 namespace vorlune {
 namespace {
@@ -231,6 +232,10 @@ void SlotDialog::Browse() {
     if (!file) {
         return;
     }
+    if (!SlotListCanHoldPath(*file)) {
+        services_.prompts.Show({.text = std::string(kBarInPathMessage)});
+        return;
+    }
     SetPath(Q(*file));
     SetName(Q(FileNameOfPath(*file, false)));
 }
@@ -245,13 +250,15 @@ void SlotDialog::ApplySound() {
         services_.prompts.Show({.text = "请填写完整后再试！"});
         return;
     }
-    const std::int32_t n = *editedSlot_;
-    const bool written = services_.slotStore.WriteSlotName(n, name);
-    const bool refWritten = services_.slotStore.WriteSlotRef(n, path);
-    services_.grid.RefreshSlot(n);
-    if (!written || !refWritten) {
-        soundStatus_->setText(QString::fromUtf8(kWriteFailed));
-        return;
+    switch (ApplySlotSound(services_.slotStore, services_.grid, *editedSlot_, name, path)) {
+        case SlotSoundApplied::BarInPath:
+            services_.prompts.Show({.text = std::string(kBarInPathMessage)});
+            return;
+        case SlotSoundApplied::WriteFailed:
+            soundStatus_->setText(QString::fromUtf8(kWriteFailed));
+            return;
+        case SlotSoundApplied::Applied:
+            break;
     }
     applySound_->setEnabled(false);
     soundStatus_->setText(QStringLiteral("设置成功!"));

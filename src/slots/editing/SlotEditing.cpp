@@ -17,6 +17,7 @@ bool IsSlot(std::int32_t n) {
 SlotEditing::SlotEditing(SlotEditingServices services, KeyWatcher& keyWatcher, QObject* parent)
     : QObject(parent),
       services_(services),
+      drop_(services_),
       capture_(keyWatcher),
       menu_(std::make_unique<SlotContextMenu>()),
       specialMenu_(std::make_unique<SpecialHotkeyMenu>()) {
@@ -95,6 +96,15 @@ void SlotEditing::EmptySlot() {
         services_.slotStore.ClearSlot(n);
     }
     services_.grid.RefreshSlot(n);
+}
+
+void SlotEditing::DropFiles(std::int32_t n, const QStringList& paths) {
+    std::vector<std::string> files;
+    files.reserve(static_cast<std::size_t>(paths.size()));
+    for (const QString& path : paths) {
+        files.push_back(path.toStdString());
+    }
+    drop_.DropFiles(n, files);
 }
 
 void SlotEditing::RestoreDefaultSounds() {

@@ -10,6 +10,7 @@
 #include "slots/editing/SlotContextMenu.h"
 #include "slots/editing/SlotDialogMode.h"
 #include "slots/editing/SlotEditingServices.h"
+#include "slots/editing/SlotSoundDrop.h"
 
 namespace vorlune {
 
@@ -17,7 +18,7 @@ class SlotDialog;
 
 // Everything the user does to change the slots and the special hotkeys: the slot context menu
 // with its items, the menu of the control strip's hotkey buttons, the slot dialog and the
-// restore of the default sound set.
+// restore of the default sound set, and files dropped onto the slots.
 class SlotEditing : public QObject {
     Q_OBJECT
   public:
@@ -40,12 +41,15 @@ class SlotEditing : public QObject {
     void EmptySlot();
 
     void RestoreDefaultSounds();
+    // Local files dropped onto slot button n.
+    void DropFiles(std::int32_t n, const QStringList& paths);
 
     // The desktop answered a bind of the hotkeys: the open dialog finishes its report.
     void HotkeysAnswered();
 
   private:
     SlotEditingServices services_;
+    SlotSoundDrop drop_;
     HotkeyCapture capture_;
     std::unique_ptr<SlotContextMenu> menu_;
     std::unique_ptr<SpecialHotkeyMenu> specialMenu_;

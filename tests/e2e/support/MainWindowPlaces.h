@@ -33,9 +33,10 @@ inline constexpr Point kPauseResume{10 + 233 + 20, 433 + 12 + 18};
 inline constexpr Point kStopSound{10 + 352 + 20, 433 + 12 + 18};
 inline constexpr Point kRepeatSwitch{10 + 460 + 40, 433 + 19 + 12};
 
-// The settings page (toolbar button 6): its always-on-top switch, in a group box at (6, 8) of
-// the page area.
+// The settings page (toolbar button 6): its always-on-top and loudness levelling switches, in a
+// group box at (6, 8) of the page area.
 inline constexpr Point kOnTopSwitch{9 + 6 + 107 + 40, 80 + 8 + 19 + 12};
+inline constexpr Point kLevellingSwitch{9 + 6 + 307 + 40, 80 + 8 + 19 + 12};
 
 // The slot dialog, in its own coordinates: the close button of its title strip and "应用" of
 // its hotkey page.

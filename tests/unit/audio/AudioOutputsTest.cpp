@@ -270,6 +270,27 @@ TEST_F(SteppedOutputs, TheMonitorPlaysEveryStreamASecondTimeAtItsOwnLevel) {
     EXPECT_EQ(player.MonitorStreamOf(player.CreateStream(Tone("a.wav", 1.0))), 0U);
 }
 
+TEST_F(SteppedOutputs, ALevelledStreamKeepsItsFactorUnderEveryVolumeOnBothDevices) {
+    MixingAudioEngine engine(outputs);
+    AudioPlayer player(engine);
+    ASSERT_TRUE(player.Init(2));
+    ASSERT_TRUE(player.Init(1));
+    player.SetMonitor(2);
+    player.SetMonitorLevel(0.5F);
+    player.SetLevelling(
+        [](const std::string& path) { return path.ends_with("quiet.wav") ? 2.0F : 1.0F; });
+
+    EXPECT_EQ(player.LevelOf(player.CreateStream(Tone("loud.wav", 0.45))), 1.0F);
+    const StreamHandle s = player.CreateStream(Tone("quiet.wav", 0.45, 0.2));
+    EXPECT_EQ(player.LevelOf(s), 2.0F);
+    EXPECT_TRUE(player.SetChannelVolume(s, 0.8F));
+    PlayDecoded(player, engine, s, 12);
+    EXPECT_NEAR(LevelOn("fake"), 0.32, 0.02);
+    EXPECT_NEAR(LevelOn("b"), 0.16, 0.02);
+    EXPECT_TRUE(player.FreeStream(s));
+    EXPECT_EQ(player.LevelOf(s), 1.0F);
+}
+
 TEST(SavedDevice, IsFoundByItsNameAndByItsNumberOnlyWithoutAName) {
     const std::vector<std::string> names{"Speakers", "Headset", "Virtual"};
     EXPECT_EQ(FindSavedDevice({"Headset", "3"}, names), 2);

@@ -47,6 +47,16 @@ bool WriteToneWav(const std::string& path, const Tone& tone) {
     return WriteWav(path, tone.rate, tone.channels, samples);
 }
 
+bool WritePulseWav(const std::string& path, double frequency, double seconds, double amplitude,
+                   double duty, int rate) {
+    std::vector<float> samples(static_cast<std::size_t>(seconds * rate));
+    for (std::size_t f = 0; f < samples.size(); ++f) {
+        const double phase = std::fmod(static_cast<double>(f) * frequency / rate, 1.0);
+        samples[f] = phase < duty ? static_cast<float>(amplitude) : 0.0F;
+    }
+    return WriteWav(path, rate, 1, samples);
+}
+
 bool WriteNoiseWav(const std::string& path, double seconds, double amplitude, int rate) {
     std::vector<float> samples(static_cast<std::size_t>(seconds * rate));
     std::uint32_t state = 2463534242U;  // xorshift32: the same noise on every run

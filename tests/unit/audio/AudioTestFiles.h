@@ -18,6 +18,10 @@ bool WriteToneWav(const std::string& path, const Tone& tone);
 // White noise (the same every time) as a 16-bit mono WAV file: a sound whose spectrum changes
 // from one moment to the next.
 bool WriteNoiseWav(const std::string& path, double seconds, double amplitude, int rate = 44100);
+// A pulse wave as a 16-bit mono WAV file: amplitude for duty (0..1) of each period, then
+// silence; a duty of 0.5 is a square wave.
+bool WritePulseWav(const std::string& path, double frequency, double seconds, double amplitude,
+                   double duty, int rate = 44100);
 // Encodes a WAV file to MP3 with the lame command-line encoder.
 bool EncodeMp3(const std::string& wavPath, const std::string& mp3Path);
 

@@ -181,6 +181,20 @@ TEST_F(DialogTest, TheSoundPage) {
         QTest::mouseClick(ButtonOf(d, "按钮_应用设置"), Qt::LeftButton);
         EXPECT_EQ(Button(8)->text(), QStringLiteral("大爆炸"));
         EXPECT_EQ(Tag(8), QString::fromStdString("音效8｜" + chosen));
+
+        // A bar in the file's name is refused, browsed or typed: the boxes and the slot stay.
+        const std::string before = ListText();
+        desktop.nextChosenFile = dir.File("Desktop/music/a｜b.wav");
+        QTest::mouseClick(ButtonOf(d, "按钮_浏览"), Qt::LeftButton);
+        EXPECT_EQ(prompts.fake.shown.back(), (Prompt{.text = std::string(kBarInPathMessage)}));
+        EXPECT_EQ(Text(d, "编辑框_地址"), QString::fromStdString(chosen));
+        EXPECT_EQ(Text(d, "编辑框_名称"), QStringLiteral("大爆炸"));
+        Type(Box(d, "编辑框_地址"), QString::fromStdString(dir.File("Desktop/x｜y.wav")));
+        const std::size_t refused = prompts.fake.shown.size();
+        QTest::mouseClick(ButtonOf(d, "按钮_应用设置"), Qt::LeftButton);
+        EXPECT_EQ(prompts.fake.shown.size(), refused + 1);
+        EXPECT_EQ(ListText(), before);
+        EXPECT_EQ(Tag(8), QString::fromStdString("音效8｜" + chosen));
     }));
 
     // A file name GBK cannot hold is stored whole: the list becomes UTF-8, every slot kept.
