@@ -160,8 +160,10 @@ std::optional<double> MeasureOnce(const test::SinkRecorder& sink, InputEventCloc
 std::optional<double> MeasureCommandOnce(const test::SinkRecorder& sink,
                                          const std::vector<std::string>& command) {
     const std::size_t mark = sink.FramesSoFar();
-    const test::ChildProcess client(command);
-    if (!client.Started()) {
+    test::ChildProcess client(command);
+    // The command ends once the program has started the sound; the onset is looked for only
+    // then, so that reading the recording does not take the processor from the command.
+    if (!client.Started() || client.WaitForExit(3s) != 0) {
         return std::nullopt;
     }
     std::optional<std::size_t> onset;
