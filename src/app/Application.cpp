@@ -69,6 +69,7 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
           [&store = slots_](std::int32_t n) { return store.ReadSlotHotkey(n); },
           LabelsOn(*window_.Controls()), [] { QCoreApplication::processEvents(); },
           [&store = slots_](std::int32_t n) { return store.ReadSlotName(n); }),
+      hotkeyStatus_(registry_, window_),
       hotkeySwitch_(settings_, registry_, *window_.Controls()->HotkeySwitch(), tray_, window_),
       stripView_(*window_.Controls(), spectrum_),
       // The monitor timer is one of the window's objects, as the spectrum's timer is.
@@ -133,16 +134,14 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
     connect(&watch_, &OutputWatch::outputsChanged, &monitor_, &MonitorControls::LoadMonitorDevices);
 
     // A desktop portal answers a bind later, maybe after asking the user: the open slot dialog
-    // finishes its report, and the status bar tells of hotkeys the desktop gave other keys.
+    // finishes its report, and the status bar tells of hotkeys the desktop gave other keys or
+    // refused. A shortcut it fires reaches the slot dialog's capture too, since it reaches no
+    // window.
     registry_.SetAnsweredHandler([this] {
         editing_.HotkeysAnswered();
-        const std::string notice = OtherTriggerNotice(registry_.OtherTriggers());
-        if (notice.empty()) {
-            window_.ResetStatusText();
-        } else {
-            window_.SetStatusText(QString::fromStdString(notice));
-        }
+        hotkeyStatus_.Update();
     });
+    dispatch_.SetActedHandler([this](std::int32_t id) { editing_.DesktopShortcutFired(id); });
 
     ConnectSlotEditing(editing_, grid_, *strip, *window_.Settings(), trigger_);
     ConnectLeaving(window_, trayController_, exit_, links_);
@@ -162,10 +161,7 @@ void Application::OnMainWindowCreated() {
     RestoreSwitchStates();
     RestoreVolume();
     onTop_.Restore();
-    if (!registry_.HotkeysAvailable()) {
-        window_.AddStatusNotice(
-            QStringLiteral("全局快捷键不可用：当前桌面不支持，只能用鼠标点击播放"));
-    }
+    hotkeyStatus_.SayStanding();
 }
 
 void Application::SayOtherCopiesUnchecked() {

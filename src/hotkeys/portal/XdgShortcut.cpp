@@ -7,7 +7,7 @@
 
 #include "hotkeys/AsciiCase.h"
 #include "hotkeys/SpecialHotkeys.h"
-#include "slots/SlotStore.h"
+#include "base/SlotCount.h"
 
 namespace vorlune {
 namespace {

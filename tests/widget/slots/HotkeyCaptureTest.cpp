@@ -319,10 +319,11 @@ TEST_F(CaptureFixture, WithADesktopPortalApplyReportsWhenTheDesktopAnswers) {
                   QStringLiteral("桌面把【七号】的热键定为 Alt+F9，而不是 Ctrl+C键"));
     }));
     EXPECT_EQ(hotkeys.Sets().size(), 3U);
-    // The master switch turns the slot's hotkey off without a new bind.
+    // The master switch off gives the desktop a set without the slot's hotkey.
     QTest::mouseClick(Window().Controls()->HotkeySwitch(), Qt::LeftButton);
     EXPECT_NE(ConfigText().find("值=0"), std::string::npos);
-    EXPECT_EQ(hotkeys.Sets().size(), 3U);
+    ASSERT_EQ(hotkeys.Sets().size(), 4U);
+    EXPECT_TRUE(hotkeys.Sets()[3].empty());
 }
 
 // On a Wayland desktop with a global-shortcuts portal, the whole path of the slot dialog: the
@@ -390,11 +391,33 @@ TEST_F(TypedCaptureFixture, OnAPortalDesktopTheDialogWaitsForTheDesktopAndLateAn
     EXPECT_EQ(Window().StatusText(), QStringLiteral("准备就绪"));
     ASSERT_TRUE(hotkeys.Fire(7));
     EXPECT_EQ(audio.LastStreamPath(), dir.File("Sounds/seven.wav"));
-    // The whole set refused (the user cancelled the desktop's dialog, or the session ended).
+    // The whole set refused (the user cancelled the desktop's dialog, or the session ended): the
+    // status bar says so, and its action asks the desktop again for the same set.
     hotkeys.AnswerNothing();
     EXPECT_EQ(Window().StatusText(),
-              QStringLiteral("桌面没有按保存的组合接受 2 个热键，例如【五号】：未指定"));
+              QStringLiteral("桌面没有接受热键（对话框被取消或会话已结束）"));
+    auto* again = Window().findChild<QPushButton*>(QStringLiteral("按钮_重新申请快捷键"));
+    ASSERT_NE(again, nullptr);
+    ASSERT_FALSE(again->isHidden());
     EXPECT_EQ(hotkeys.Sets().size(), 3U);
+    QTest::mouseClick(again, Qt::LeftButton);
+    ASSERT_EQ(hotkeys.Sets().size(), 4U);
+    EXPECT_EQ(hotkeys.Sets()[3], hotkeys.Sets()[2]);
+    EXPECT_TRUE(again->isHidden());
+    hotkeys.Answer();
+    EXPECT_EQ(Window().StatusText(), QStringLiteral("准备就绪"));
+
+    // A desktop that passes the keys it holds to no window: slot 5's press in slot 7's hotkey
+    // page is taken as typed, and the check names slot 5.
+    EXPECT_TRUE(OpenHotkeyPage(7, [&](SlotDialog& d) {
+        QPushButton* apply = ButtonOf(d, "按钮_热键设置");
+        typeCtrl(d.windowHandle(), Qt::Key_D, 0x64);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return apply->isEnabled(); }, 2000));
+        ASSERT_TRUE(hotkeys.Fire(5));
+        EXPECT_EQ(Box(d, "编辑框_热键")->text(), QStringLiteral("F1键"));
+        EXPECT_TRUE(WaitForHint(d, QStringLiteral("[F1键]被【五号】音效已经占用，请选择其他键。")));
+        EXPECT_FALSE(apply->isEnabled());
+    }));
 }
 
 TEST_F(CaptureFixture, ApplyStoresRegistersAndSaysWhetherItWorked) {
