@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QSlider>
 #include <QStackedWidget>
@@ -96,7 +97,11 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
               .onTop = onTop_,
           },
           platform.keyWatcher),
-      trayController_(window_, platform.tray),
+      // A Wayland desktop never tells the program of a minimise: its tray menu hides the window.
+      trayController_(window_, platform.tray,
+                      QGuiApplication::platformName().startsWith(QStringLiteral("wayland"))
+                          ? TrayHiding::AlsoFromMenu
+                          : TrayHiding::OnMinimise),
       exit_(platform.prompts, onTop_, ExitParts{playback_.MonitorTimer(), player_, slots_, tray_},
             platform.exit),
       links_(settings_, platform.desktop, platform.prompts, folder) {
