@@ -31,7 +31,8 @@ void HotkeyStatus::SayStanding() {
         window_.AddStatusNotice(
             QStringLiteral("全局快捷键不可用：当前桌面不支持，只能用鼠标点击播放"));
     } else if (registry_.OnlyWithX11Focus()) {
-        window_.AddStatusNotice(QStringLiteral("桌面没有提供全局快捷键：热键只在 X11 窗口获得焦点时有效"));
+        window_.AddStatusNotice(
+            QStringLiteral("桌面没有提供全局快捷键：热键只在 X11 窗口获得焦点时有效"));
     }
 }
 

@@ -174,9 +174,9 @@ void PortalHotkeyBackend::CreateSession(std::uint64_t bind, const std::vector<Ho
     const QString token = QStringLiteral("vorlune%1").arg(++requests_);
     // A session token of its own for every session (the unique bus name keeps it apart from
     // other runs).
-    const QVariantMap options{{QStringLiteral("handle_token"), token},
-                              {QStringLiteral("session_handle_token"),
-                               QStringLiteral("vorlune_session%1").arg(bind)}};
+    const QVariantMap options{
+        {QStringLiteral("handle_token"), token},
+        {QStringLiteral("session_handle_token"), QStringLiteral("vorlune_session%1").arg(bind)}};
     CallWithRequest(
         QStringLiteral("CreateSession"), {options}, token,
         [this, bind, set](unsigned response, const QVariantMap& results) {

@@ -51,8 +51,7 @@ bool IsKeyOf(std::int32_t hotkeyKey, std::int32_t watchedKey) {
 
 }  // namespace
 
-X11HotkeyBackend::X11HotkeyBackend(std::unique_ptr<XcbConnection> connection,
-                                   bool throughXWayland)
+X11HotkeyBackend::X11HotkeyBackend(std::unique_ptr<XcbConnection> connection, bool throughXWayland)
     : connection_(std::move(connection)), throughXWayland_(throughXWayland) {
     keymap_.Load(connection_->Get());
     connection_->SetEventHandler([this](const xcb_generic_event_t& event) { OnEvent(event); });

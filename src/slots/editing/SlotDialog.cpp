@@ -349,8 +349,8 @@ void SlotDialog::ReportRegistration(const std::string& name, const std::string& 
         hotkeyStatus_->setText(
             Q("【" + name + "】—【" + display + "】热键已保存，但无法注册（已被占用或不支持）!"));
     } else if (services_.hotkeys.OnlyWithX11Focus()) {
-        hotkeyStatus_->setText(Q("【" + name + "】—【" + display +
-                                 "】热键注册成功，但只在 X11 窗口获得焦点时有效!"));
+        hotkeyStatus_->setText(
+            Q("【" + name + "】—【" + display + "】热键注册成功，但只在 X11 窗口获得焦点时有效!"));
     } else {
         hotkeyStatus_->setText(Q("【" + name + "】—【" + display + "】热键注册成功!"));
     }

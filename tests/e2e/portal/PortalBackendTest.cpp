@@ -184,11 +184,8 @@ TEST(PortalBackendE2e, NeverWaitsForThePortalAndLosesNoSet) {
     Spin([] { return false; }, 500ms);
     ASSERT_TRUE(portal.Delay(0ms));
     ASSERT_TRUE(portal.RestartFrontend()) << portal.Log();
-    ASSERT_TRUE(Spin(
-        [&] {
-            return answers.back().has_value() && answers.back()->size() == 2;
-        },
-        10s))
+    ASSERT_TRUE(
+        Spin([&] { return answers.back().has_value() && answers.back()->size() == 2; }, 10s))
         << portal.Log();
     EXPECT_EQ(portal.Binds().back().shortcuts.size(), 2U);
 }

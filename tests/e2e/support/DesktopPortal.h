@@ -2,8 +2,8 @@
 
 #include <chrono>
 #include <memory>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ChildProcess.h"

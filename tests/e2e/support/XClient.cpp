@@ -98,8 +98,8 @@ void XClient::MapKeycode(xcb_keycode_t keycode, std::uint32_t keysym) {
 }
 
 bool XClient::AddToModifier(int index, std::uint32_t keysym) {
-    XcbPtr<xcb_get_modifier_mapping_reply_t> old(
-        xcb_get_modifier_mapping_reply(connection_, xcb_get_modifier_mapping(connection_), nullptr));
+    XcbPtr<xcb_get_modifier_mapping_reply_t> old(xcb_get_modifier_mapping_reply(
+        connection_, xcb_get_modifier_mapping(connection_), nullptr));
     if (!old || index < 0 || index > 7) {
         return false;
     }

@@ -371,9 +371,7 @@ TEST_F(WaylandE2e, PortalRefusalsDelaysAndRestartsLoseNoHotkey) {
     ASSERT_TRUE(portal.Delay(0ms));
     ASSERT_TRUE(portal.RestartFrontend()) << portal.Log();
     ASSERT_TRUE(test::WaitFor(
-        [&] {
-            return Asked(portal.Binds().back()) == std::vector<std::string>{"master=CTRL+F1"};
-        },
+        [&] { return Asked(portal.Binds().back()) == std::vector<std::string>{"master=CTRL+F1"}; },
         15s))
         << portal.Log();
     std::this_thread::sleep_for(500ms);

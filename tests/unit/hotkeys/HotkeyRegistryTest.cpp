@@ -396,8 +396,9 @@ TEST_F(SetRegistryTest, TheSwitchOffLeavesTheDesktopTheMasterSwitchHotkeyAlone) 
     settings_.Write(setting::kHotkeysOn, "0");
     registry_->RegisterAllHotkeys();
     ASSERT_EQ(backend_.Sets().size(), 2U);
-    EXPECT_EQ(Ids(backend_.Sets()[1]),
-              (std::vector<std::pair<std::int32_t, std::string>>{{kMasterSwitch, "*音效快捷开关"}}));
+    EXPECT_EQ(
+        Ids(backend_.Sets()[1]),
+        (std::vector<std::pair<std::int32_t, std::string>>{{kMasterSwitch, "*音效快捷开关"}}));
     backend_.Answer();
     EXPECT_FALSE(registry_->IsRegistered(1));
     EXPECT_TRUE(registry_->IsRegistered(kMasterSwitch));
