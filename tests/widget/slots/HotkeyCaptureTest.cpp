@@ -420,6 +420,26 @@ TEST_F(TypedCaptureFixture, OnAPortalDesktopTheDialogWaitsForTheDesktopAndLateAn
     }));
 }
 
+// Key grabs through XWayland fire only while an X11 window has the focus: the status bar and the
+// dialog's result say so.
+TEST_F(CaptureFixture, GrabsThroughXWaylandSayTheyWorkOnlyWithAnX11WindowFocused) {
+    hotkeys.SetOnlyWithX11Focus(true);
+    Config("[是否设置快捷按钮]\n值=1\n");
+    List("[音效7]\n名称=七号\ndz=音效7｜b.wav\n");
+    Start();
+    EXPECT_EQ(Window().StatusText(),
+              QStringLiteral("桌面没有提供全局快捷键：热键只在 X11 窗口获得焦点时有效"));
+    EXPECT_TRUE(OpenHotkeyPage(7, [&](SlotDialog& d) {
+        keys.Press(kLeftCtrl);
+        keys.Press(66);
+        keys.Release(kLeftCtrl);
+        QTest::mouseClick(ButtonOf(d, "按钮_热键设置"), Qt::LeftButton);
+        EXPECT_EQ(
+            HotkeyStatus(d),
+            QStringLiteral("【七号】—【Ctrl+B键】热键注册成功，但只在 X11 窗口获得焦点时有效!"));
+    }));
+}
+
 TEST_F(CaptureFixture, ApplyStoresRegistersAndSaysWhetherItWorked) {
     Config("[是否设置快捷按钮]\n值=1\n");
     List(
