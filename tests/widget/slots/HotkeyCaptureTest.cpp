@@ -406,18 +406,6 @@ TEST_F(TypedCaptureFixture, OnAPortalDesktopTheDialogWaitsForTheDesktopAndLateAn
     EXPECT_TRUE(again->isHidden());
     hotkeys.Answer();
     EXPECT_EQ(Window().StatusText(), QStringLiteral("准备就绪"));
-
-    // A desktop that passes the keys it holds to no window: slot 5's press in slot 7's hotkey
-    // page is taken as typed, and the check names slot 5.
-    EXPECT_TRUE(OpenHotkeyPage(7, [&](SlotDialog& d) {
-        QPushButton* apply = ButtonOf(d, "按钮_热键设置");
-        typeCtrl(d.windowHandle(), Qt::Key_D, 0x64);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return apply->isEnabled(); }, 2000));
-        ASSERT_TRUE(hotkeys.Fire(5));
-        EXPECT_EQ(Box(d, "编辑框_热键")->text(), QStringLiteral("F1键"));
-        EXPECT_TRUE(WaitForHint(d, QStringLiteral("[F1键]被【五号】音效已经占用，请选择其他键。")));
-        EXPECT_FALSE(apply->isEnabled());
-    }));
 }
 
 // Key grabs through XWayland fire only while an X11 window has the focus: the status bar and the
