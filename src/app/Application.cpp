@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QSlider>
 #include <QStackedWidget>
@@ -72,6 +73,7 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
           [&store = slots_](std::int32_t n) { return store.ReadSlotHotkey(n); },
           LabelsOn(*window_.Controls()), [] { QCoreApplication::processEvents(); },
           [&store = slots_](std::int32_t n) { return store.ReadSlotName(n); }),
+      hotkeyStatus_(registry_, window_),
       hotkeySwitch_(settings_, registry_, *window_.Controls()->HotkeySwitch(), tray_, window_),
       stripView_(*window_.Controls(), spectrum_),
       // The monitor timer is one of the window's objects, as the spectrum's timer is.
@@ -99,7 +101,11 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
               .onTop = onTop_,
           },
           platform.keyWatcher),
-      trayController_(window_, platform.tray),
+      // A Wayland desktop never tells the program of a minimise: its tray menu hides the window.
+      trayController_(window_, platform.tray,
+                      QGuiApplication::platformName().startsWith(QStringLiteral("wayland"))
+                          ? TrayHiding::AlsoFromMenu
+                          : TrayHiding::OnMinimise),
       exit_(platform.prompts, onTop_, ExitParts{playback_.MonitorTimer(), player_, slots_, tray_},
             platform.exit),
       links_(settings_, platform.desktop, platform.prompts, folder),
@@ -144,16 +150,14 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
     connect(&watch_, &OutputWatch::outputsChanged, &monitor_, &MonitorControls::LoadMonitorDevices);
 
     // A desktop portal answers a bind later, maybe after asking the user: the open slot dialog
-    // finishes its report, and the status bar tells of hotkeys the desktop gave other keys.
+    // finishes its report, and the status bar tells of hotkeys the desktop gave other keys or
+    // refused. A shortcut it fires reaches the slot dialog's capture too, since it reaches no
+    // window.
     registry_.SetAnsweredHandler([this] {
         editing_.HotkeysAnswered();
-        const std::string notice = OtherTriggerNotice(registry_.OtherTriggers());
-        if (notice.empty()) {
-            window_.ResetStatusText();
-        } else {
-            window_.SetStatusText(QString::fromStdString(notice));
-        }
+        hotkeyStatus_.Update();
     });
+    dispatch_.SetActedHandler([this](std::int32_t id) { editing_.DesktopShortcutFired(id); });
 
     // Remote callers hear of every change, whichever way it came (click, hotkey, remote call,
     // the end of a sound).
@@ -203,10 +207,7 @@ void Application::OnMainWindowCreated() {
     RestoreVolume();
     onTop_.Restore();
     levelling_.Restore();
-    if (!registry_.HotkeysAvailable()) {
-        window_.AddStatusNotice(
-            QStringLiteral("全局快捷键不可用：当前桌面不支持，只能用鼠标点击播放"));
-    }
+    hotkeyStatus_.SayStanding();
     // Remote calls are answered once the slots are loaded; the same commands as a click.
     if (remote_ != nullptr) {
         remote_->Serve(commands_, remoteStatus_, [this] { trayController_.ShowMainWindow(); });

@@ -21,6 +21,7 @@
 #include "app/ControlStripView.h"
 #include "app/ExitFlow.h"
 #include "app/HotkeyCommands.h"
+#include "app/HotkeyStatus.h"
 #include "app/HotkeySwitch.h"
 #include "app/LinkActions.h"
 #include "app/LoudnessLevelling.h"
@@ -120,6 +121,7 @@ class Application : public QObject {
     WindowOnTop onTop_;
     LoudnessLevelling levelling_;
     HotkeyRegistry registry_;
+    HotkeyStatus hotkeyStatus_;
     HotkeySwitch hotkeySwitch_;
     ControlStripView stripView_;
     PlaybackControls playback_;

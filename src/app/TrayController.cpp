@@ -30,11 +30,16 @@ QPoint CentredOn(const QRect& screen, const QSize& frame) {
             screen.y() + (screen.height() - frame.height()) / 2};
 }
 
-TrayController::TrayController(QWidget& window, SystemTray& tray, QObject* parent)
+TrayController::TrayController(QWidget& window, SystemTray& tray, TrayHiding hiding,
+                               QObject* parent)
     : QObject(parent), window_(window), tray_(tray), menu_(std::make_unique<QMenu>()) {
     menu_->setObjectName(QStringLiteral("托盘操作"));
     menu_->setTitle(QStringLiteral("托盘操作"));
     const QAction* show = menu_->addAction(QStringLiteral("打开主界面"));
+    if (hiding == TrayHiding::AlsoFromMenu) {
+        const QAction* hide = menu_->addAction(QStringLiteral("隐藏到托盘"));
+        connect(hide, &QAction::triggered, this, &TrayController::HideToTray);
+    }
     const QAction* quit = menu_->addAction(QStringLiteral("退出助手"));
     connect(show, &QAction::triggered, this, &TrayController::ShowMainWindow);
     connect(quit, &QAction::triggered, this, &TrayController::quitChosen);
@@ -75,6 +80,12 @@ void TrayController::ShowMainWindow() {
     const QPoint centred = CentredOn(screen->geometry(), frame.size());
     if (frame.topLeft() != centred) {
         window_.move(centred);
+    }
+}
+
+void TrayController::HideToTray() {
+    if (tray_.Available()) {
+        window_.hide();
     }
 }
 

@@ -30,12 +30,18 @@ std::optional<TrayEvent> TrayEventOf(QSystemTrayIcon::ActivationReason reason, T
 // Top-left corner that centres a window frame of `frame` on `screen` (integer halves).
 QPoint CentredOn(const QRect& screen, const QSize& frame);
 
+// Whether the tray menu offers "隐藏到托盘". A Wayland desktop never tells a program that its
+// window was minimised (xdg-shell has no such state), so there the menu is the way into the tray;
+// on X11 minimising does it, and the menu stays as it has always been.
+enum class TrayHiding { OnMinimise, AlsoFromMenu };
+
 // The program in the background: minimising hides the main window to the tray, the icon's
 // events and its menu "托盘操作" bring it back or ask to leave.
 class TrayController : public QObject {
     Q_OBJECT
   public:
-    TrayController(QWidget& window, SystemTray& tray, QObject* parent = nullptr);
+    TrayController(QWidget& window, SystemTray& tray, TrayHiding hiding = TrayHiding::OnMinimise,
+                   QObject* parent = nullptr);
     ~TrayController() override;
 
     void OnTrayEvent(TrayEvent event);
@@ -46,6 +52,8 @@ class TrayController : public QObject {
     // event loop runs), unless there is no tray to bring it back from, in which case it stays an
     // ordinary minimised window.
     void OnMinimised();
+    // "隐藏到托盘": off the screen and the taskbar when there is a tray to come back from.
+    void HideToTray();
 
   signals:
     // "退出助手" was chosen.

@@ -37,11 +37,16 @@ bool BoundHotkeys::Bind(std::vector<HotkeyBinding> set) {
         return false;
     }
     set_ = std::move(set);
+    BindAgain();
+    return true;
+}
+
+void BoundHotkeys::BindAgain() {
     hasAnswer_ = false;
+    lost_ = false;
     triggers_.clear();
     ++binds_;
     backend_.BindSet(set_);
-    return true;
 }
 
 bool BoundHotkeys::Contains(std::int32_t id) const {
@@ -73,6 +78,7 @@ std::optional<std::string> BoundHotkeys::OtherTrigger(std::int32_t id) const {
 
 void BoundHotkeys::OnAnswer(const std::optional<std::vector<BoundTrigger>>& triggers) {
     hasAnswer_ = true;
+    lost_ = !triggers && !set_.empty();
     triggers_.clear();
     if (triggers) {
         for (const BoundTrigger& bound : *triggers) {

@@ -32,6 +32,12 @@ class BoundHotkeys {
     // Hands the set over unless it has the same ids with the same combinations as the last
     // one; true when it did.
     bool Bind(std::vector<HotkeyBinding> set);
+    // Hands the last set over again, the same as it is: the way back after a refusal.
+    void BindAgain();
+    // Whether the desktop's last word was that it holds nothing of the set: the user cancelled
+    // its dialog, the portal closed the session or went away. A set with nothing in it is no
+    // refusal.
+    [[nodiscard]] bool Lost() const { return lost_; }
 
     // Whether the id is in the set handed over last.
     [[nodiscard]] bool Contains(std::int32_t id) const;
@@ -52,6 +58,7 @@ class BoundHotkeys {
     HotkeyBackend& backend_;
     std::vector<HotkeyBinding> set_;
     bool hasAnswer_ = false;
+    bool lost_ = false;
     std::map<std::int32_t, std::string> triggers_;  // by id, as the desktop last gave them
     std::size_t binds_ = 0;
     std::function<void()> answered_;

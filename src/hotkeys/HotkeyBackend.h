@@ -41,17 +41,26 @@ class HotkeyBackend {
     virtual bool Grab(std::int32_t id, HotkeyCombination combination) = 0;
     // Releasing an id that holds nothing is harmless.
     virtual void Release(std::int32_t id) = 0;
-    // A full registration is about to grab these combinations one by one: a backend may ask
-    // the system for all of them at once and answer the Grab calls that follow from that.
-    // Whatever no Grab took by EndBatch is let go again.
-    virtual void BeginBatch(std::span<const HotkeyCombination> combinations) {
-        static_cast<void>(combinations);
+    // Whether an id that Grab gave its combination still holds it: a change of the keyboard
+    // mapping moves keys, and the system may refuse them where they went.
+    [[nodiscard]] virtual bool StillHolds(std::int32_t id) const {
+        static_cast<void>(id);
+        return true;
     }
+    // A full registration is about to grab these combinations one by one, each for its id (the
+    // first id of a combination is the one that gets it): a backend may ask the system for all
+    // of them at once and answer the Grab calls that follow from that. A combination pressed
+    // before its Grab call fires its id all the same. Whatever no Grab took by EndBatch is let
+    // go again.
+    virtual void BeginBatch(std::span<const HotkeyBinding> wanted) { static_cast<void>(wanted); }
     virtual void EndBatch() {}
     // Where fired ids go; runs on the user-interface thread from its event loop.
     virtual void SetFiredHandler(FiredHandler handler) = 0;
     // false when this session offers no global hotkeys at all (no X server); every Grab fails.
     [[nodiscard]] virtual bool Available() const = 0;
+    // Whether what is grabbed fires only while a window of an X11 program has the focus: key
+    // grabs through XWayland, in a Wayland session that offers no global-shortcuts portal.
+    [[nodiscard]] virtual bool OnlyWithX11Focus() const { return false; }
 
     // A desktop's global-shortcuts portal takes the program's hotkeys as one set per session and
     // answers later, maybe after asking the user; it cannot give a single hotkey back. Such a

@@ -3,8 +3,9 @@
 namespace vorlune {
 
 bool HotkeyClaims::Claim(std::int32_t id, HotkeyCombination combination) {
-    // Held already: releasing and grabbing it again would end the same way, slower.
-    if (Held(id) == combination && combination.key != 0) {
+    // Held already: releasing and grabbing it again would end the same way, slower. One whose
+    // keys the system took back after a mapping change is tried afresh.
+    if (Held(id) == combination && combination.key != 0 && backend_.StillHolds(id)) {
         return true;
     }
     Release(id);

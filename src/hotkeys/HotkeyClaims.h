@@ -28,7 +28,9 @@ class HotkeyClaims {
     void ReleaseAll();
 
     [[nodiscard]] std::optional<HotkeyCombination> Held(std::int32_t id) const;
-    [[nodiscard]] bool Holds(std::int32_t id) const { return held_.contains(id); }
+    [[nodiscard]] bool Holds(std::int32_t id) const {
+        return held_.contains(id) && backend_.StillHolds(id);
+    }
     [[nodiscard]] std::size_t Count() const { return held_.size(); }
 
   private:

@@ -1,6 +1,6 @@
 #include "hotkeys/HotkeyDispatch.h"
 
-#include "slots/SlotStore.h"
+#include "base/SlotCount.h"
 
 namespace vorlune {
 
@@ -27,6 +27,13 @@ void HotkeyDispatch::Dispatch(std::int32_t id) {
         actions_.OnSlotHotkey(id);
     } else if (const SpecialHotkeyInfo* special = SpecialHotkeyWithId(id)) {
         actions_.OnSpecialHotkey(special->which);
+    } else {
+        return;
+    }
+    if (acted_) {
+        // A copy: the handler may replace itself.
+        const std::function<void(std::int32_t)> acted = acted_;
+        acted(id);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "hotkeys/HotkeyBackend.h"
 #include "hotkeys/HotkeyRegistry.h"
@@ -30,11 +31,15 @@ class HotkeyDispatch {
     HotkeyDispatch& operator=(const HotkeyDispatch&) = delete;
 
     void Dispatch(std::int32_t id);
+    // Told of every id that acted, after its action: a desktop that binds whole sets passes its
+    // shortcuts to no window, so the hotkey capture learns of them only here.
+    void SetActedHandler(std::function<void(std::int32_t id)> acted) { acted_ = std::move(acted); }
 
   private:
     HotkeyBackend& backend_;
     HotkeyActions& actions_;
     const HotkeyRegistry* registry_ = nullptr;
+    std::function<void(std::int32_t)> acted_;
 };
 
 }  // namespace vorlune

@@ -22,23 +22,24 @@ std::string_view Environment(const char* name) {
 HotkeyPlatform CreateHotkeyPlatform(std::string_view qtPlatformName) {
     std::optional<bool> portal;
     std::unique_ptr<HotkeyBackend> x11;
+    const bool waylandSession =
+        !Environment("WAYLAND_DISPLAY").empty() || Environment("XDG_SESSION_TYPE") == "wayland";
     const auto portalOffers = [&portal] {
         if (!portal) {
             portal = PortalOffersShortcuts();
         }
         return *portal;
     };
-    const auto x11Reachable = [&x11] {
+    const auto x11Reachable = [&x11, waylandSession] {
         if (!x11) {
-            x11 = OpenX11HotkeyBackend();
+            x11 = OpenX11HotkeyBackend(waylandSession);
         }
         return x11 != nullptr;
     };
     const HotkeyBackendKind kind = ChooseHotkeyBackend({
         .forced = Environment("VORLUNE_HOTKEYS"),
         .qtPlatform = qtPlatformName,
-        .waylandSession =
-            !Environment("WAYLAND_DISPLAY").empty() || Environment("XDG_SESSION_TYPE") == "wayland",
+        .waylandSession = waylandSession,
         .portalOffersShortcuts = portalOffers,
         .x11Reachable = x11Reachable,
     });

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/SettingsStore.h"
-#include "slots/SlotStore.h"
+#include "base/SlotCount.h"
 
 namespace vorlune {
 
@@ -68,13 +68,13 @@ void HotkeyRegistry::RegisterAllHotkeys() {
     std::vector<std::string> slotTexts;
     if (enabled) {
         // All texts first, so the backend can ask the system for every combination in one go.
-        std::vector<HotkeyCombination> wanted;
+        std::vector<HotkeyBinding> wanted;
         for (std::int32_t slot = 1; slot <= kSlotCount; ++slot) {
             slotTexts.push_back(readSlotHotkey_ ? readSlotHotkey_(slot) : std::string());
-            wanted.push_back(ParseStoredHotkey(slotTexts.back()));
+            wanted.push_back({slot, ParseStoredHotkey(slotTexts.back()), {}});
         }
-        for (const std::string& special : specialTexts) {
-            wanted.push_back(ParseStoredHotkey(special));
+        for (std::size_t i = 0; i < kSpecialHotkeys.size(); ++i) {
+            wanted.push_back({kSpecialHotkeys[i].id, ParseStoredHotkey(specialTexts[i]), {}});
         }
         backend_.BeginBatch(wanted);
         batchOpen_ = true;
@@ -125,14 +125,12 @@ void HotkeyRegistry::RegisterAllAsSet() {
     const auto add = [&](std::int32_t id, std::string_view storedText, std::string description,
                          bool acts) {
         const HotkeyCombination combination = ParseStoredHotkey(storedText);
-        if (combination.key == 0 ||
+        if (!acts || combination.key == 0 ||
             !holders.try_emplace({combination.modifiers, combination.key}, id).second) {
             return;
         }
         set.push_back({id, combination, std::move(description)});
-        if (acts) {
-            active_.insert(id);
-        }
+        active_.insert(id);
     };
     for (std::int32_t slot = 1; slot <= kSlotCount; ++slot) {
         add(slot, readSlotHotkey_ ? readSlotHotkey_(slot) : std::string(),
@@ -195,6 +193,28 @@ void HotkeyRegistry::SetAnsweredHandler(std::function<void()> answered) {
     if (bound_) {
         bound_->SetAnsweredHandler(std::move(answered));
     }
+}
+
+bool HotkeyRegistry::DesktopRefused() const {
+    return bound_ && bound_->Lost();
+}
+
+bool HotkeyRegistry::AskDesktopAgain() {
+    if (!DesktopRefused()) {
+        return false;
+    }
+    bound_->BindAgain();
+    return true;
+}
+
+std::optional<std::string> HotkeyRegistry::StoredTextOf(std::int32_t id) const {
+    std::string text;
+    if (const SpecialHotkeyInfo* special = SpecialHotkeyWithId(id)) {
+        text = settings_.Read(special->setting);
+    } else if (id >= 1 && id <= kSlotCount && readSlotHotkey_) {
+        text = readSlotHotkey_(id);
+    }
+    return text.empty() ? std::nullopt : std::optional<std::string>(std::move(text));
 }
 
 void HotkeyRegistry::UnregisterAllHotkeys() {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -36,10 +37,11 @@ std::string OtherTriggerNotice(const std::vector<OtherTrigger>& others);
 // change. What a fired hotkey does is HotkeyDispatch's.
 //
 // On a desktop that binds whole sets (the global-shortcuts portal) registering means handing
-// over the set of every combination that is stored (the first holder keeping a combination),
-// whatever the master switch says, and again only when a combination changed: a bind may ask
-// the user, and the portal cannot give a hotkey back. The master switch and the pause and stop
-// hotkeys' dependence on it are then a filter on the fired ids (Acts).
+// over the set of the combinations that are to act (the first holder keeping a combination), and
+// again only when that set changed: a bind may ask the user, and the portal cannot give a single
+// hotkey back. While the master switch is off the set holds only the master switch hotkey, as
+// the grabs do: the keys go back to the program that has the focus (the game a host plays),
+// and a master switch hotkey that a slot holds while the switch is on works to turn it on again.
 class HotkeyRegistry {
   public:
     // Stored text of slot n's hotkey (empty when it has none).
@@ -80,11 +82,25 @@ class HotkeyRegistry {
     // held); on a set-binding desktop only an id the last run registers.
     [[nodiscard]] bool Acts(std::int32_t id) const;
     [[nodiscard]] bool HotkeysAvailable() const { return backend_.Available(); }
+    // Whether the desktop binds whole sets (the global-shortcuts portal).
+    [[nodiscard]] bool BindsSets() const { return bound_ != nullptr; }
     // The hotkeys registered now whose combination the desktop did not take as asked.
     [[nodiscard]] std::vector<OtherTrigger> OtherTriggers() const;
     // Runs after every answer of a set-binding desktop, also when the user changed a trigger in
     // the desktop's settings.
     void SetAnsweredHandler(std::function<void()> answered);
+    // Whether a set-binding desktop holds none of the hotkeys it was given: the user cancelled
+    // its dialog, or it closed the session. Nothing binds again by itself then.
+    [[nodiscard]] bool DesktopRefused() const;
+    // Asks the desktop again for the same set, when it refused; false when there was nothing
+    // to ask again.
+    bool AskDesktopAgain();
+    // Whether a fired id's combination, as stored now; nothing for an id the registry does not
+    // know or that holds none.
+    [[nodiscard]] std::optional<std::string> StoredTextOf(std::int32_t id) const;
+    // Whether hotkeys fire only while a window of an X11 program has the focus (key grabs
+    // through XWayland in a Wayland session).
+    [[nodiscard]] bool OnlyWithX11Focus() const { return backend_.OnlyWithX11Focus(); }
 
   private:
     void RegisterAllAsSet();

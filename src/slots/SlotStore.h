@@ -8,12 +8,11 @@
 #include "base/DataFolder.h"
 #include "base/ProfileFile.h"
 #include "base/ProgramFolder.h"
+#include "base/SlotCount.h"
 #include "base/StoredSeparator.h"
 
 namespace vorlune {
 
-// The program's slots are numbered 1 to 209; slot n's hotkey has id n.
-inline constexpr int kSlotCount = 209;
 // Stands for the program folder in stored paths.
 inline constexpr std::string_view kProgramFolderMark = "[取运行目录]";
 // The factory slot list, below the program folder.

@@ -20,12 +20,15 @@ class FakeHotkeyBackend final : public HotkeyBackend {
     void Release(std::int32_t id) override;
     void SetFiredHandler(FiredHandler handler) override { handler_ = std::move(handler); }
     [[nodiscard]] bool Available() const override { return available_; }
+    [[nodiscard]] bool OnlyWithX11Focus() const override { return onlyWithX11Focus_; }
     [[nodiscard]] bool BindsSets() const override { return bindsSets_; }
     void BindSet(const std::vector<HotkeyBinding>& set) override { sets_.push_back(set); }
     void SetBoundHandler(const BoundHandler& handler) override { bound_ = handler; }
 
     // Test controls.
     void SetAvailable(bool available) { available_ = available; }
+    // As key grabs through XWayland in a Wayland session.
+    void SetOnlyWithX11Focus(bool only) { onlyWithX11Focus_ = only; }
     void HoldElsewhere(HotkeyCombination combination) { heldElsewhere_.insert(Key(combination)); }
     // Fires the id if it holds a combination; false otherwise.
     bool Fire(std::int32_t id);
@@ -56,6 +59,7 @@ class FakeHotkeyBackend final : public HotkeyBackend {
     FiredHandler handler_;
     BoundHandler bound_;
     bool available_ = true;
+    bool onlyWithX11Focus_ = false;
     bool bindsSets_ = false;
     std::vector<std::vector<HotkeyBinding>> sets_;
     std::map<std::int32_t, HotkeyCombination> held_;

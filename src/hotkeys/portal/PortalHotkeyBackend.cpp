@@ -1,6 +1,8 @@
 #include "hotkeys/portal/PortalHotkeyBackend.h"
 
 #include <QDBusArgument>
+#include <QDBusConnectionInterface>
+#include <QDBusError>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
@@ -21,14 +23,13 @@ const QString kObject = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString kShortcuts = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
 const QString kRequest = QStringLiteral("org.freedesktop.portal.Request");
 const QString kSession = QStringLiteral("org.freedesktop.portal.Session");
-// The same token in every session: desktops that remember shortcuts per session token find
-// the ones of the last run.
-const QString kSessionToken = QStringLiteral("vorlune");
 
 constexpr unsigned kResponseSuccess = 0;
-// A portal answers its calls at once (a dialog it shows answers through the Request later); a
-// portal that does not is taken as none rather than a frozen window.
-constexpr int kCallTimeoutMs = 5000;
+// A portal replies to its calls at once (a dialog it shows answers through the Request later).
+// The start waits this long for the one question that chooses the backend; a call the program
+// does not wait for gives up after the longer limit, and its bind counts as refused.
+constexpr int kProbeTimeoutMs = 1000;
+constexpr int kCallTimeoutMs = 10000;
 
 void RegisterTypes() {
     static const bool registered = [] {
@@ -85,7 +86,8 @@ void RegisterAppId(const QDBusConnection& bus) {
         kService, kObject, QStringLiteral("org.freedesktop.host.portal.Registry"),
         QStringLiteral("Register"));
     registration << QString::fromUtf8(PortalHotkeyBackend::kAppId) << QVariantMap();
-    bus.call(registration, QDBus::Block, kCallTimeoutMs);
+    // Not waited for: the portal takes the calls of one connection in the order they were sent.
+    bus.asyncCall(registration, kCallTimeoutMs);
 }
 
 }  // namespace
@@ -99,8 +101,12 @@ bool PortalHotkeyBackend::Offered(const QDBusConnection& bus) {
         kService, kObject, QStringLiteral("org.freedesktop.DBus.Properties"),
         QStringLiteral("Get"));
     get << kShortcuts << QStringLiteral("version");
-    const QDBusMessage reply = bus.call(get, QDBus::Block, kCallTimeoutMs);
-    return reply.type() == QDBusMessage::ReplyMessage;
+    const QDBusMessage reply = bus.call(get, QDBus::Block, kProbeTimeoutMs);
+    // A portal that is there but busy (starting at login) is taken as it is: its answers come
+    // later, as every answer of it does. One without global shortcuts says so at once.
+    return reply.type() == QDBusMessage::ReplyMessage ||
+           (bus.interface()->isServiceRegistered(kService) &&
+            QDBusError(reply).type() == QDBusError::NoReply);
 }
 
 PortalHotkeyBackend::PortalHotkeyBackend(QDBusConnection bus) : bus_(std::move(bus)) {
@@ -120,7 +126,8 @@ PortalHotkeyBackend::PortalHotkeyBackend(QDBusConnection bus) : bus_(std::move(b
 PortalHotkeyBackend::~PortalHotkeyBackend() {
     fired_ = nullptr;
     bound_ = nullptr;
-    CloseSession();
+    ForgetRequests();
+    CloseSession(session_);
 }
 
 bool PortalHotkeyBackend::Grab(std::int32_t id, HotkeyCombination combination) {
@@ -140,51 +147,60 @@ void PortalHotkeyBackend::BindNext() {
     }
     std::vector<HotkeyBinding> set = std::move(*waiting_);
     waiting_.reset();
-    CloseSession();
+    CloseSession(session_);
+    session_.clear();
     sessionSet_ = set;
     if (set.empty()) {
         Report(std::vector<BoundTrigger>{});
         return;
     }
     busy_ = true;
-    CreateSession(set);
+    CreateSession(++bind_, set);
 }
 
-void PortalHotkeyBackend::CloseSession() {
-    if (session_.isEmpty()) {
+void PortalHotkeyBackend::CloseSession(const QString& session) {
+    if (session.isEmpty()) {
         return;
     }
-    bus_.disconnect(kService, session_, kSession, QStringLiteral("Closed"), this,
+    bus_.disconnect(kService, session, kSession, QStringLiteral("Closed"), this,
                     SLOT(OnSessionClosed(QDBusMessage)));
-    // Waited for: the next session takes the same path.
-    bus_.call(QDBusMessage::createMethodCall(kService, session_, kSession, QStringLiteral("Close")),
-              QDBus::Block, kCallTimeoutMs);
-    session_.clear();
+    // Not waited for: the next session has a path of its own.
+    bus_.asyncCall(
+        QDBusMessage::createMethodCall(kService, session, kSession, QStringLiteral("Close")),
+        kCallTimeoutMs);
 }
 
-void PortalHotkeyBackend::CreateSession(const std::vector<HotkeyBinding>& set) {
+void PortalHotkeyBackend::CreateSession(std::uint64_t bind, const std::vector<HotkeyBinding>& set) {
     const QString token = QStringLiteral("vorlune%1").arg(++requests_);
-    const QVariantMap options{{QStringLiteral("handle_token"), token},
-                              {QStringLiteral("session_handle_token"), kSessionToken}};
-    const bool called = CallWithRequest(
+    // A session token of its own for every session (the unique bus name keeps it apart from
+    // other runs).
+    const QVariantMap options{
+        {QStringLiteral("handle_token"), token},
+        {QStringLiteral("session_handle_token"), QStringLiteral("vorlune_session%1").arg(bind)}};
+    CallWithRequest(
         QStringLiteral("CreateSession"), {options}, token,
-        [this, set](unsigned response, const QVariantMap& results) {
+        [this, bind, set](unsigned response, const QVariantMap& results) {
             const QString session = PathOf(results.value(QStringLiteral("session_handle")));
+            if (!Current(bind)) {
+                // Given up on, or replaced: a session opened this late holds nothing of ours.
+                if (response == kResponseSuccess) {
+                    CloseSession(session);
+                }
+                return;
+            }
             if (response != kResponseSuccess || session.isEmpty()) {
-                Finish(std::nullopt);
+                Finish(bind, std::nullopt);
                 return;
             }
             session_ = session;
             bus_.connect(kService, session_, kSession, QStringLiteral("Closed"), this,
                          SLOT(OnSessionClosed(QDBusMessage)));
-            BindShortcuts(set);
-        });
-    if (!called) {
-        Finish(std::nullopt);
-    }
+            BindShortcuts(bind, set);
+        },
+        [this, bind] { Finish(bind, std::nullopt); });
 }
 
-void PortalHotkeyBackend::BindShortcuts(const std::vector<HotkeyBinding>& set) {
+void PortalHotkeyBackend::BindShortcuts(std::uint64_t bind, const std::vector<HotkeyBinding>& set) {
     PortalShortcuts shortcuts;
     for (const HotkeyBinding& binding : set) {
         QVariantMap properties{
@@ -196,23 +212,26 @@ void PortalHotkeyBackend::BindShortcuts(const std::vector<HotkeyBinding>& set) {
         shortcuts.append({QString::fromStdString(PortalShortcutId(binding.id)), properties});
     }
     const QString token = QStringLiteral("vorlune%1").arg(++requests_);
-    const bool called = CallWithRequest(
+    CallWithRequest(
         QStringLiteral("BindShortcuts"),
         {QVariant::fromValue(QDBusObjectPath(session_)), QVariant::fromValue(shortcuts), QString(),
          QVariantMap{{QStringLiteral("handle_token"), token}}},
-        token, [this](unsigned response, const QVariantMap& results) {
+        token,
+        [this, bind](unsigned response, const QVariantMap& results) {
             if (response != kResponseSuccess) {
-                Finish(std::nullopt);
+                Finish(bind, std::nullopt);
                 return;
             }
-            Finish(TriggersOf(ShortcutsOf(results.value(QStringLiteral("shortcuts")))));
-        });
-    if (!called) {
-        Finish(std::nullopt);
-    }
+            Finish(bind, TriggersOf(ShortcutsOf(results.value(QStringLiteral("shortcuts")))));
+        },
+        [this, bind] { Finish(bind, std::nullopt); });
 }
 
-void PortalHotkeyBackend::Finish(const std::optional<std::vector<BoundTrigger>>& triggers) {
+void PortalHotkeyBackend::Finish(std::uint64_t bind,
+                                 const std::optional<std::vector<BoundTrigger>>& triggers) {
+    if (!Current(bind)) {
+        return;
+    }
     busy_ = false;
     // The answer to a set that a newer one replaces already says nothing about what is held.
     if (!waiting_) {
@@ -221,23 +240,33 @@ void PortalHotkeyBackend::Finish(const std::optional<std::vector<BoundTrigger>>&
     BindNext();
 }
 
-bool PortalHotkeyBackend::CallWithRequest(const QString& method, const QVariantList& arguments,
-                                          const QString& handleToken, ResponseHandler handler) {
-    // Listening before the call: the answer may come before the call's own reply.
+void PortalHotkeyBackend::CallWithRequest(const QString& method, const QVariantList& arguments,
+                                          const QString& handleToken, ResponseHandler handler,
+                                          std::function<void()> failed) {
+    // Listening before the call: the answer may come before the call's own reply. It stays
+    // heard when the call fails, so that a session opened after all is closed.
     const QString path = RequestPath(bus_, handleToken);
     bus_.connect(kService, path, kRequest, QStringLiteral("Response"), this,
                  SLOT(OnResponse(QDBusMessage)));
     pending_[path] = std::move(handler);
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kObject, kShortcuts, method);
     call.setArguments(arguments);
-    const QDBusMessage reply = bus_.call(call, QDBus::Block, kCallTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage) {
-        pending_.erase(path);
+    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call, kCallTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [failed = std::move(failed)](QDBusPendingCallWatcher* finished) {
+                finished->deleteLater();
+                if (finished->isError()) {
+                    failed();
+                }
+            });
+}
+
+void PortalHotkeyBackend::ForgetRequests() {
+    for (const auto& [path, handler] : pending_) {
         bus_.disconnect(kService, path, kRequest, QStringLiteral("Response"), this,
                         SLOT(OnResponse(QDBusMessage)));
-        return false;
     }
-    return true;
+    pending_.clear();
 }
 
 void PortalHotkeyBackend::OnResponse(const QDBusMessage& message) {
@@ -287,7 +316,8 @@ void PortalHotkeyBackend::OnSessionClosed(const QDBusMessage& message) {
 }
 
 void PortalHotkeyBackend::OnPortalGone() {
-    pending_.clear();
+    // Its requests and its session went with it; what it answers now comes from a new one.
+    ForgetRequests();
     const bool hadSession = !session_.isEmpty() || busy_;
     session_.clear();
     busy_ = false;
@@ -299,9 +329,11 @@ void PortalHotkeyBackend::OnPortalGone() {
 void PortalHotkeyBackend::OnPortalBack() {
     // A portal started anew knows the program's app id no more.
     RegisterAppId(bus_);
-    if (session_.isEmpty() && !busy_ && !waiting_ && !sessionSet_.empty()) {
-        BindSet(sessionSet_);
+    // The set that waited while a bind was under way goes first; else the last one again.
+    if (!waiting_ && !busy_ && session_.isEmpty() && !sessionSet_.empty()) {
+        waiting_ = sessionSet_;
     }
+    BindNext();
 }
 
 void PortalHotkeyBackend::Report(const std::optional<std::vector<BoundTrigger>>& triggers) {

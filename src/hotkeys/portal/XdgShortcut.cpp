@@ -5,9 +5,9 @@
 #include <charconv>
 #include <vector>
 
+#include "base/SlotCount.h"
 #include "hotkeys/AsciiCase.h"
 #include "hotkeys/SpecialHotkeys.h"
-#include "slots/SlotStore.h"
 
 namespace vorlune {
 namespace {

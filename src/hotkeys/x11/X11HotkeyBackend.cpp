@@ -7,7 +7,6 @@ namespace {
 
 constexpr std::uint16_t kShift = XCB_MOD_MASK_SHIFT;
 constexpr std::uint16_t kControl = XCB_MOD_MASK_CONTROL;
-constexpr std::uint16_t kCapsLock = XCB_MOD_MASK_LOCK;
 
 // The flag a key sets while held down, generic or left/right-specific; 0 for other keys.
 std::uint32_t ModifierFlagOf(std::int32_t virtualKey) {
@@ -52,8 +51,8 @@ bool IsKeyOf(std::int32_t hotkeyKey, std::int32_t watchedKey) {
 
 }  // namespace
 
-X11HotkeyBackend::X11HotkeyBackend(std::unique_ptr<XcbConnection> connection)
-    : connection_(std::move(connection)) {
+X11HotkeyBackend::X11HotkeyBackend(std::unique_ptr<XcbConnection> connection, bool throughXWayland)
+    : connection_(std::move(connection)), throughXWayland_(throughXWayland) {
     keymap_.Load(connection_->Get());
     connection_->SetEventHandler([this](const xcb_generic_event_t& event) { OnEvent(event); });
 }
@@ -85,10 +84,16 @@ std::uint16_t X11HotkeyBackend::XModifiers(std::uint32_t flags) const {
 }
 
 std::vector<std::uint16_t> X11HotkeyBackend::LockVariants() const {
-    const std::uint16_t numLock = keymap_.NumLockMask();
-    std::set<std::uint16_t> variants{0, kCapsLock, numLock,
-                                     static_cast<std::uint16_t>(numLock | kCapsLock)};
-    return {variants.begin(), variants.end()};
+    // Every combination of the locks the keymap has: a grab matches its modifiers exactly.
+    const std::uint16_t locks = keymap_.LockMask();
+    std::vector<std::uint16_t> variants;
+    for (std::uint16_t subset = locks;; subset = static_cast<std::uint16_t>((subset - 1) & locks)) {
+        variants.push_back(subset);
+        if (subset == 0) {
+            break;
+        }
+    }
+    return variants;
 }
 
 X11HotkeyBackend::Held X11HotkeyBackend::Resolve(HotkeyCombination combination) const {
@@ -177,13 +182,18 @@ bool X11HotkeyBackend::GrabKeys(const std::vector<xcb_keycode_t>& keycodes,
     return true;
 }
 
-void X11HotkeyBackend::BeginBatch(std::span<const HotkeyCombination> combinations) {
+bool X11HotkeyBackend::StillHolds(std::int32_t id) const {
+    const auto it = held_.find(id);
+    return it != held_.end() && (it->second.watched || !it->second.keycodes.empty());
+}
+
+void X11HotkeyBackend::BeginBatch(std::span<const HotkeyBinding> wanted) {
     EndBatch();
     if (connection_->Broken()) {
         return;
     }
     std::vector<std::pair<Prefetched*, std::vector<xcb_void_cookie_t>>> sent;
-    for (const HotkeyCombination& combination : combinations) {
+    for (const auto& [id, combination, description] : wanted) {
         const std::pair<std::uint32_t, std::int32_t> key{combination.modifiers, combination.key};
         if (combination.key == 0 || batch_.contains(key)) {
             continue;
@@ -195,6 +205,7 @@ void X11HotkeyBackend::BeginBatch(std::span<const HotkeyCombination> combination
             continue;
         }
         Prefetched& entry = batch_[key];
+        entry.id = id;
         entry.keys = std::move(keys);
         entry.granted = true;  // until the server says otherwise; keeps later overlaps out
         sent.emplace_back(&entry, std::vector<xcb_void_cookie_t>{});
@@ -297,15 +308,32 @@ void X11HotkeyBackend::OnKeyPress(xcb_keycode_t keycode, std::uint16_t state) {
     // Only the four modifiers of a hotkey count; the lock keys and others do not.
     const std::uint16_t relevant = kShift | kControl | keymap_.AltMask() | keymap_.SuperMask();
     const std::uint16_t modifiers = state & relevant;
+    const auto matches = [&](const Held& held) {
+        return !held.watched && held.modifiers == modifiers &&
+               std::find(held.keycodes.begin(), held.keycodes.end(), keycode) !=
+                   held.keycodes.end();
+    };
     for (const auto& [id, held] : held_) {
-        if (!held.watched && held.modifiers == modifiers &&
-            std::find(held.keycodes.begin(), held.keycodes.end(), keycode) != held.keycodes.end()) {
-            const std::int32_t firedId = id;
-            if (fired_) {
-                fired_(firedId);  // may change held_; the loop ends here
-            }
+        if (matches(held)) {
+            Fire(id);  // may change held_; the loop ends here
             return;
         }
+    }
+    // Grabbed ahead by a registration that has not come to its id yet: the server gave the press
+    // to this program, and no other will see it.
+    for (const auto& [key, entry] : batch_) {
+        if (entry.granted && !entry.taken && matches(entry.keys)) {
+            Fire(entry.id);
+            return;
+        }
+    }
+}
+
+void X11HotkeyBackend::Fire(std::int32_t id) {
+    if (fired_) {
+        // A copy: the handler may replace itself.
+        const FiredHandler fired = fired_;
+        fired(id);
     }
 }
 
@@ -340,8 +368,9 @@ void X11HotkeyBackend::RegrabAfterMappingChange() {
         LetGo(held);
     }
     keymap_.Load(connection_->Get());
-    // Keys that no longer exist stay held by their id without keys, so they fire nothing
-    // until the next registration.
+    // Keys that no longer exist, or that another client holds where they went, stay with their
+    // id without keys: they fire nothing, count as refused (StillHolds) and are tried again at
+    // the next registration.
     for (auto& [id, held] : held_) {
         Held fresh = Resolve(held.combination);
         if (fresh.keycodes.empty() ||

@@ -24,15 +24,18 @@ namespace vorlune {
 // fires when its key goes down while exactly its modifiers are held by other keys.
 class X11HotkeyBackend final : public HotkeyBackend {
   public:
-    explicit X11HotkeyBackend(std::unique_ptr<XcbConnection> connection);
+    explicit X11HotkeyBackend(std::unique_ptr<XcbConnection> connection,
+                              bool throughXWayland = false);
     ~X11HotkeyBackend() override;
 
     bool Grab(std::int32_t id, HotkeyCombination combination) override;
     void Release(std::int32_t id) override;
-    void BeginBatch(std::span<const HotkeyCombination> combinations) override;
+    [[nodiscard]] bool StillHolds(std::int32_t id) const override;
+    void BeginBatch(std::span<const HotkeyBinding> wanted) override;
     void EndBatch() override;
     void SetFiredHandler(FiredHandler handler) override { fired_ = std::move(handler); }
     [[nodiscard]] bool Available() const override { return !connection_->Broken(); }
+    [[nodiscard]] bool OnlyWithX11Focus() const override { return throughXWayland_; }
 
   private:
     struct Held {
@@ -44,6 +47,7 @@ class X11HotkeyBackend final : public HotkeyBackend {
 
     // A combination grabbed ahead by BeginBatch, waiting for its Grab call.
     struct Prefetched {
+        std::int32_t id = 0;  // the id it is grabbed for
         Held keys;
         bool granted = false;
         bool taken = false;
@@ -67,9 +71,11 @@ class X11HotkeyBackend final : public HotkeyBackend {
     [[nodiscard]] Held Resolve(HotkeyCombination combination) const;
     void OnEvent(const xcb_generic_event_t& event);
     void OnKeyPress(xcb_keycode_t keycode, std::uint16_t state);
+    void Fire(std::int32_t id);
     void RegrabAfterMappingChange();
 
     std::unique_ptr<XcbConnection> connection_;
+    bool throughXWayland_ = false;
     X11Keymap keymap_;
     std::map<std::int32_t, Held> held_;
     std::map<std::pair<std::uint32_t, std::int32_t>, Prefetched> batch_;

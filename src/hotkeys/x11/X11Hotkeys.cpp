@@ -5,9 +5,9 @@
 
 namespace vorlune {
 
-std::unique_ptr<HotkeyBackend> OpenX11HotkeyBackend() {
+std::unique_ptr<HotkeyBackend> OpenX11HotkeyBackend(bool throughXWayland) {
     if (std::unique_ptr<XcbConnection> connection = XcbConnection::Open()) {
-        return std::make_unique<X11HotkeyBackend>(std::move(connection));
+        return std::make_unique<X11HotkeyBackend>(std::move(connection), throughXWayland);
     }
     return nullptr;
 }

@@ -47,7 +47,32 @@ bool X11Keymap::Load(xcb_connection_t* connection) {
     numLockMask_ = ModifierMaskOf(XK_Num_Lock, 0);
     altMask_ = ModifierMaskOf(XK_Alt_L, XCB_MOD_MASK_1);
     superMask_ = ModifierMaskOf(XK_Super_L, XCB_MOD_MASK_4);
+    lockMask_ = XCB_MOD_MASK_LOCK;
+    for (std::size_t i = 0; i < modifierKeycodes_.size(); ++i) {
+        if (IsLockKey(modifierKeycodes_[i])) {
+            lockMask_ |= static_cast<std::uint16_t>(
+                1U << (i / static_cast<std::size_t>(keycodesPerModifier_)));
+        }
+    }
+    lockMask_ &= static_cast<std::uint16_t>(
+        ~(XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | altMask_ | superMask_));
     return true;
+}
+
+bool X11Keymap::IsLockKey(xcb_keycode_t keycode) const {
+    for (int column = 0; keycode != 0 && column < keysymsPerKeycode_; ++column) {
+        switch (KeysymAt(keycode, column)) {
+            case XK_Caps_Lock:
+            case XK_Shift_Lock:
+            case XK_Num_Lock:
+            case XK_Scroll_Lock:
+            case XK_Kana_Lock:
+                return true;
+            default:
+                break;
+        }
+    }
+    return false;
 }
 
 std::uint32_t X11Keymap::KeysymAt(xcb_keycode_t keycode, int column) const {

@@ -28,11 +28,16 @@ class X11Keymap {
     [[nodiscard]] std::vector<xcb_keycode_t> KeycodesForVirtualKey(std::int32_t virtualKey) const;
 
     [[nodiscard]] std::uint16_t NumLockMask() const { return numLockMask_; }
+    // Every modifier bit that a locking key sets (CapsLock, NumLock, ScrollLock, or any lock
+    // key an xmodmap put on a modifier), without the bits of Shift, Ctrl, Alt and Super; Lock
+    // is always among them.
+    [[nodiscard]] std::uint16_t LockMask() const { return lockMask_; }
     [[nodiscard]] std::uint16_t AltMask() const { return altMask_; }
     [[nodiscard]] std::uint16_t SuperMask() const { return superMask_; }
 
   private:
     [[nodiscard]] bool HasKeycode(xcb_keycode_t keycode) const;
+    [[nodiscard]] bool IsLockKey(xcb_keycode_t keycode) const;
     [[nodiscard]] std::uint16_t ModifierMaskOf(std::uint32_t keysym, std::uint16_t fallback) const;
 
     xcb_keycode_t minKeycode_ = 0;
@@ -42,6 +47,7 @@ class X11Keymap {
     int keycodesPerModifier_ = 0;
     std::vector<xcb_keycode_t> modifierKeycodes_;
     std::uint16_t numLockMask_ = XCB_MOD_MASK_2;
+    std::uint16_t lockMask_ = XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2;
     std::uint16_t altMask_ = XCB_MOD_MASK_1;
     std::uint16_t superMask_ = XCB_MOD_MASK_4;
 };

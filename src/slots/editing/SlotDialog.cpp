@@ -208,6 +208,9 @@ void SlotDialog::SetUp() {
 
     captureToken_ = capture_.Install(
         [this](std::int32_t held, std::int32_t key, bool pressed) { OnKey(held, key, pressed); });
+    // A desktop that refused the hotkeys is asked again when the user comes to set one.
+    connect(pages_, &QTabWidget::currentChanged, this, &SlotDialog::AskDesktopAgain);
+    AskDesktopAgain();
 }
 
 void SlotDialog::SetName(const QString& text) {
@@ -268,7 +271,23 @@ void SlotDialog::OnKey(std::int32_t heldModifier, std::int32_t keyCode, bool pre
     if (!pressed) {
         return;
     }
-    hotkey_->setText(Q(ComposeHotkeyText(heldModifier, keyCode)));
+    Capture(Q(ComposeHotkeyText(heldModifier, keyCode)));
+}
+
+void SlotDialog::CaptureShortcut(const std::string& display) {
+    if (pages_->currentIndex() == 1) {
+        Capture(Q(display));
+    }
+}
+
+void SlotDialog::AskDesktopAgain() {
+    if (pages_->currentIndex() == 1 && services_.hotkeys.AskDesktopAgain()) {
+        hotkeyStatus_->setText(QStringLiteral("已重新向桌面申请快捷键，等待桌面确认…"));
+    }
+}
+
+void SlotDialog::Capture(const QString& display) {
+    hotkey_->setText(display);
     captured_ = hotkey_->text().toStdString();
     ownText_ = currentSlot_ != 0 ? OwnHotkeyText(services_.slotStore.ReadSlotHotkey(currentSlot_))
                                  : std::string();
@@ -336,6 +355,9 @@ void SlotDialog::ReportRegistration(const std::string& name, const std::string& 
     if (HotkeyShouldBeRegistered() && !services_.hotkeys.IsRegistered(HotkeyId())) {
         hotkeyStatus_->setText(
             Q("【" + name + "】—【" + display + "】热键已保存，但无法注册（已被占用或不支持）!"));
+    } else if (services_.hotkeys.OnlyWithX11Focus()) {
+        hotkeyStatus_->setText(
+            Q("【" + name + "】—【" + display + "】热键注册成功，但只在 X11 窗口获得焦点时有效!"));
     } else {
         hotkeyStatus_->setText(Q("【" + name + "】—【" + display + "】热键注册成功!"));
     }

@@ -33,6 +33,9 @@ class SlotDialog : public QDialog {
 
     // The desktop answered a bind: a report of "应用" that waited for it is finished.
     void HotkeysAnswered();
+    // A shortcut the desktop kept from every window fired: on the hotkey page its combination
+    // (display form) is taken as typed, and the check finds the slot it played.
+    void CaptureShortcut(const std::string& display);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -53,6 +56,9 @@ class SlotDialog : public QDialog {
 
     // Hotkey page.
     void OnKey(std::int32_t heldModifier, std::int32_t keyCode, bool pressed);
+    void Capture(const QString& display);
+    // On the hotkey page of a desktop that refused the hotkeys: the way back, asked once.
+    void AskDesktopAgain();
     void HotkeyCheck();
     void ApplyHotkey();
     [[nodiscard]] bool HotkeyShouldBeRegistered() const;

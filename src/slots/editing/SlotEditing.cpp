@@ -1,5 +1,6 @@
 #include "slots/editing/SlotEditing.h"
 
+#include "hotkeys/HotkeyText.h"
 #include "slots/editing/ExportSlotFile.h"
 #include "slots/editing/RestoreDefaults.h"
 #include "slots/editing/SelectSlot.h"
@@ -63,6 +64,15 @@ void SlotEditing::OpenSlotDialog(SlotDialogMode mode) {
 void SlotEditing::HotkeysAnswered() {
     if (dialog_ != nullptr) {
         dialog_->HotkeysAnswered();
+    }
+}
+
+void SlotEditing::DesktopShortcutFired(std::int32_t id) {
+    if (dialog_ == nullptr || !services_.hotkeys.BindsSets()) {
+        return;
+    }
+    if (const std::optional<std::string> stored = services_.hotkeys.StoredTextOf(id)) {
+        dialog_->CaptureShortcut(StoredToDisplay(*stored));
     }
 }
 

@@ -46,6 +46,9 @@ class SlotEditing : public QObject {
 
     // The desktop answered a bind of the hotkeys: the open dialog finishes its report.
     void HotkeysAnswered();
+    // A hotkey of a desktop that binds whole sets fired: on the open dialog's hotkey page its
+    // combination counts as the one typed, since that desktop passes it to no window.
+    void DesktopShortcutFired(std::int32_t id);
 
   private:
     SlotEditingServices services_;

@@ -23,8 +23,8 @@ struct SlotEditingServices {
     // Reloads a slot's button and label, or all of them, after a change to the store; every
     // hotkey is registered again after it.
     SlotGrid& grid;
-    // Whether a hotkey id holds its combination now.
-    const HotkeyRegistry& hotkeys;
+    // Whether a hotkey id holds its combination now; asks a desktop that refused them again.
+    HotkeyRegistry& hotkeys;
     OnTopRelease& onTop;
 };
 

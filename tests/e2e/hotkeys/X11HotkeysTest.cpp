@@ -116,7 +116,7 @@ TEST_F(X11Hotkeys, FiresWithExactlyItsModifiersWhileAnotherWindowHasTheFocus) {
     EXPECT_TRUE(WaitFor([&] { return other_.PressesOf(XK_F1) == 4; }));
 }
 
-TEST_F(X11Hotkeys, StillFiresWithNumLockAndCapsLockOn) {
+TEST_F(X11Hotkeys, StillFiresWithTheLocksOfTheKeymapOn) {
     other_.FocusOwnWindow();
     ASSERT_TRUE(Backend().Grab(5, kCtrlF1));
     ASSERT_TRUE(Backend().Grab(7, {0, 97}));  // keypad 1
@@ -125,7 +125,8 @@ TEST_F(X11Hotkeys, StillFiresWithNumLockAndCapsLockOn) {
         const std::size_t before = other_.PressesReceived().size();
         EXPECT_TRUE(test::Run("xdotool key F5"));
         EXPECT_TRUE(WaitFor([&] { return other_.PressesReceived().size() > before; }));
-        return other_.PressesReceived().back().state & (XCB_MOD_MASK_2 | XCB_MOD_MASK_LOCK);
+        return other_.PressesReceived().back().state &
+               (XCB_MOD_MASK_2 | XCB_MOD_MASK_3 | XCB_MOD_MASK_LOCK);
     };
     ASSERT_EQ(locks(), 0);
     ASSERT_TRUE(test::Run("xdotool key Num_Lock"));
@@ -141,6 +142,21 @@ TEST_F(X11Hotkeys, StillFiresWithNumLockAndCapsLockOn) {
     ASSERT_TRUE(test::Run("xdotool key Caps_Lock"));
     ASSERT_EQ(locks(), 0);
     EXPECT_EQ(fired_, (std::vector<std::int32_t>{5, 7, 5, 5}));
+
+    // ScrollLock put on Mod3, as an xmodmap does: the grabs follow the new modifier mapping and
+    // still fire with it locked, alone or with the others.
+    ASSERT_TRUE(other_.AddToModifier(5, XK_Scroll_Lock));
+    WaitFor([] { return false; }, 300);  // the mapping change reaches the program
+    // Checked without stopping: the locks are let go again whatever happens, for the tests after.
+    ASSERT_TRUE(test::Run("xdotool key Scroll_Lock"));
+    EXPECT_EQ(locks(), XCB_MOD_MASK_3);
+    EXPECT_TRUE(KeysFire("ctrl+F1", 5));
+    EXPECT_TRUE(test::Run("xdotool key Num_Lock"));
+    EXPECT_EQ(locks(), XCB_MOD_MASK_2 | XCB_MOD_MASK_3);
+    EXPECT_TRUE(KeysFire("ctrl+F1", 6));
+    ASSERT_TRUE(test::Run("xdotool key Num_Lock Scroll_Lock"));
+    ASSERT_EQ(locks(), 0);
+    EXPECT_EQ(fired_, (std::vector<std::int32_t>{5, 7, 5, 5, 5, 5}));
 }
 
 TEST_F(X11Hotkeys, ACombinationAnotherClientHoldsIsRefusedWithNothingLeftHeld) {
@@ -246,6 +262,35 @@ TEST_F(X11Hotkeys, FollowsAChangeOfTheKeyboardMapping) {
     EXPECT_EQ(fired_, (std::vector<std::int32_t>{6, 9, 6}));
 }
 
+TEST_F(X11Hotkeys, ARegrabRefusedAfterAMappingChangeIsRefusedAndTriedAgain) {
+    test::TempDir dir;
+    ProfileFiles files;
+    DataFolder data(dir.Path());
+    SettingsStore settings(files, data);
+    settings.Write(setting::kHotkeysOn, "1");
+    HotkeyRegistry registry(
+        Backend(), settings,
+        [](std::int32_t n) { return n == 9 ? std::string("F16键") : std::string(); }, nullptr,
+        [] { QCoreApplication::processEvents(); });
+    registry.RegisterAllHotkeys();
+    ASSERT_TRUE(registry.IsRegistered(9));
+    {
+        // F16 also on the key of B, which another client holds: the regrab is refused, shows as
+        // refused, and stays so while that client holds the key.
+        test::XClient holder;
+        ASSERT_TRUE(holder.GrabKey(XK_b, 0));
+        other_.MapKeycode(other_.Keycode(XK_b), XK_F16);
+        EXPECT_TRUE(WaitFor([&] { return !registry.IsRegistered(9); }));
+        registry.RegisterAllHotkeys();
+        EXPECT_FALSE(registry.IsRegistered(9));
+    }
+    // The other client has gone: the next registration grabs the keys again, and F16 fires.
+    registry.RegisterAllHotkeys();
+    EXPECT_TRUE(registry.IsRegistered(9));
+    ASSERT_TRUE(KeysFire("194", 1));
+    EXPECT_EQ(fired_, (std::vector<std::int32_t>{9}));
+}
+
 TEST_F(X11Hotkeys, AHotkeyOnAModifierKeyFiresWithoutTakingTheKeyboard) {
     other_.FocusOwnWindow();
     test::XClient windowManager;  // holds Win+E, as desktops do
@@ -299,6 +344,9 @@ TEST_F(X11Hotkeys, RegistryRegistersFromTheStoresAndDispatches) {
     } actions;
     std::vector<int>& triggered = actions.ids;
     int pumps = 0;
+    // A press of slot 8's combination while the registration is still at slot 2: the server
+    // has given it to the program already, which must not swallow it.
+    bool pressedEarly = false;
     HotkeyRegistry registry(
         Backend(), settings,
         [](std::int32_t n) {
@@ -310,13 +358,20 @@ TEST_F(X11Hotkeys, RegistryRegistersFromTheStoresAndDispatches) {
                                     : std::string();
         },
         nullptr,
-        [&pumps] {
+        [&] {
             ++pumps;
             QCoreApplication::processEvents();
+            if (pumps == 2) {
+                pressedEarly = test::Run("xdotool key ctrl+F1") &&
+                               WaitFor([&] { return !triggered.empty(); }, 1500);
+            }
         });
     HotkeyDispatch dispatch(Backend(), actions);
     registry.RegisterAllHotkeys();
     EXPECT_EQ(pumps, 209);
+    EXPECT_TRUE(pressedEarly);
+    EXPECT_EQ(triggered, (std::vector<int>{8}));
+    triggered.clear();
     EXPECT_TRUE(registry.IsRegistered(3));
     EXPECT_FALSE(registry.IsRegistered(7));
     EXPECT_TRUE(registry.IsRegistered(8));

@@ -5,6 +5,9 @@
 //   Activate(s id)              a press of the shortcut id in the latest session
 //   Answer(s id, s trigger)     the trigger to give that id at the next binds ("-": leave it out)
 //   Change(s id, s trigger)     the user set another trigger in the desktop's settings
+//   Delay(u ms)                 answer later sessions and binds only after ms milliseconds
+//   Refuse(b refuse)            the user cancels the dialog of every later bind
+//   CloseSession()              the desktop closes the latest session
 // Usage: vorlune_test_portal BUS-NAME RECORD-FILE (on the bus of DBUS_SESSION_BUS_ADDRESS).
 #include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
@@ -18,6 +21,7 @@
 #include <QMap>
 #include <QPair>
 #include <QTextStream>
+#include <QTimer>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -156,6 +160,26 @@ class Portal : public QObject {
     }
 
     void Answer(const QString& id, const QString& trigger) { answers_[id] = trigger; }
+    void Delay(uint ms) { delayMs_ = ms; }
+    void Refuse(bool refuse) { refuse_ = refuse; }
+    [[nodiscard]] bool Refusing() const { return refuse_; }
+    void CloseLatest() {
+        if (const auto it = sessions_.find(latest_); it != sessions_.end()) {
+            it->second->Close();
+        }
+    }
+
+    // Sends the answer to a call now, or after the delay that was ordered.
+    void Reply(const QDBusMessage& call, uint response, const QVariantMap& results) {
+        if (delayMs_ == 0) {
+            return;
+        }
+        call.setDelayedReply(true);
+        const QDBusMessage reply =
+            call.createReply(QVariantList{response, QVariant::fromValue(results)});
+        record_.Line(QStringLiteral("delayed ") + call.member());
+        QTimer::singleShot(delayMs_, this, [this, reply] { bus_.send(reply); });
+    }
 
     void Change(const QString& id, const QString& trigger) {
         const auto it = sessions_.find(latest_);
@@ -186,6 +210,8 @@ class Portal : public QObject {
     std::map<QString, std::unique_ptr<Session>> sessions_;
     QString latest_;
     QMap<QString, QString> answers_;
+    uint delayMs_ = 0;
+    bool refuse_ = false;
 };
 
 class ShortcutsAdaptor : public QDBusAbstractAdaptor {
@@ -199,13 +225,23 @@ class ShortcutsAdaptor : public QDBusAbstractAdaptor {
   public slots:
     uint CreateSession(const QDBusObjectPath& /*handle*/, const QDBusObjectPath& sessionHandle,
                        const QString& appId, const QVariantMap& /*options*/,
-                       QVariantMap& /*results*/) {
-        return portal_->CreateSession(sessionHandle, appId);
+                       const QDBusMessage& message, QVariantMap& results) {
+        const uint response = portal_->CreateSession(sessionHandle, appId);
+        portal_->Reply(message, response, results);
+        return response;
     }
     uint BindShortcuts(const QDBusObjectPath& /*handle*/, const QDBusObjectPath& sessionHandle,
                        const Shortcuts& shortcuts, const QString& /*parentWindow*/,
-                       const QVariantMap& /*options*/, QVariantMap& results) {
-        return portal_->Bind(sessionHandle, shortcuts, results);
+                       const QVariantMap& /*options*/, const QDBusMessage& message,
+                       QVariantMap& results) {
+        uint response = portal_->Bind(sessionHandle, shortcuts, results);
+        if (response == 0 && portal_->Refusing()) {
+            // The user cancelled the desktop's dialog.
+            response = 1;
+            results.clear();
+        }
+        portal_->Reply(message, response, results);
+        return response;
     }
     uint ListShortcuts(const QDBusObjectPath& /*handle*/, const QDBusObjectPath& sessionHandle,
                        QVariantMap& results) {
@@ -231,6 +267,9 @@ class ControlAdaptor : public QDBusAbstractAdaptor {
     void Activate(const QString& id) { portal_->Activate(id); }
     void Answer(const QString& id, const QString& trigger) { portal_->Answer(id, trigger); }
     void Change(const QString& id, const QString& trigger) { portal_->Change(id, trigger); }
+    void Delay(uint ms) { portal_->Delay(ms); }
+    void Refuse(bool refuse) { portal_->Refuse(refuse); }
+    void CloseSession() { portal_->CloseLatest(); }
 
   private:
     Portal* portal_;

@@ -1,5 +1,7 @@
 #include "DesktopPortal.h"
 
+#include <csignal>
+
 #include "Commands.h"
 #include "TempDir.h"
 
@@ -45,6 +47,7 @@ DesktopPortal::DesktopPortal(const std::string& folder, const SessionBus& bus)
 }
 
 bool DesktopPortal::RestartFrontend() {
+    thaw_ = {};
     frontend_.reset();
     ready_ = StartFrontend();
     return ready_;
@@ -94,6 +97,30 @@ bool DesktopPortal::Answer(const std::string& id, const std::string& trigger) co
 
 bool DesktopPortal::Change(const std::string& id, const std::string& trigger) const {
     return Control("Change", {"string:" + id, "string:" + trigger});
+}
+
+bool DesktopPortal::Delay(std::chrono::milliseconds delay) const {
+    return Control("Delay", {"uint32:" + std::to_string(delay.count())});
+}
+
+bool DesktopPortal::Refuse(bool refuse) const {
+    return Control("Refuse", {std::string("boolean:") + (refuse ? "true" : "false")});
+}
+
+bool DesktopPortal::CloseSession() const {
+    return Control("CloseSession", {});
+}
+
+void DesktopPortal::Freeze(std::chrono::milliseconds duration) {
+    const pid_t pid = frontend_->Pid();
+    ::kill(pid, SIGSTOP);
+    thaw_ = std::jthread([pid, duration](const std::stop_token& stop) {
+        const auto end = std::chrono::steady_clock::now() + duration;
+        while (!stop.stop_requested() && std::chrono::steady_clock::now() < end) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        ::kill(pid, SIGCONT);
+    });
 }
 
 std::vector<PortalBind> DesktopPortal::Binds() const {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ChildProcess.h"
@@ -45,6 +47,15 @@ class DesktopPortal {
     bool Answer(const std::string& id, const std::string& trigger) const;
     // The user gives the id another trigger in the desktop's settings.
     bool Change(const std::string& id, const std::string& trigger) const;
+    // The desktop's side answers later sessions and binds only after this long.
+    bool Delay(std::chrono::milliseconds delay) const;
+    // The user cancels the dialog of every later bind (or no longer does).
+    bool Refuse(bool refuse) const;
+    // The desktop closes the latest session.
+    bool CloseSession() const;
+    // The frontend stops answering anything for this long (a portal busy at login), from now
+    // on; the test goes on meanwhile.
+    void Freeze(std::chrono::milliseconds duration);
 
     // Every bind so far, and the record's lines of one kind ("session", "close", ...).
     std::vector<PortalBind> Binds() const;
@@ -58,6 +69,7 @@ class DesktopPortal {
     std::string folder_;
     std::unique_ptr<ChildProcess> backend_;
     std::unique_ptr<ChildProcess> frontend_;
+    std::jthread thaw_;
     bool ready_ = false;
 };
 

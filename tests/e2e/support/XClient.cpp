@@ -14,6 +14,12 @@ XClient::XClient() : connection_(xcb_connect(nullptr, nullptr)) {
 }
 
 XClient::~XClient() {
+    if (savedPerModifier_ != 0) {
+        free(xcb_set_modifier_mapping_reply(
+            connection_,
+            xcb_set_modifier_mapping(connection_, savedPerModifier_, savedModifiers_.data()),
+            nullptr));
+    }
     // Last change first, so that a keycode changed twice gets its first keysyms back.
     for (auto it = savedMappings_.rbegin(); it != savedMappings_.rend(); ++it) {
         const Saved& saved = *it;
@@ -89,6 +95,33 @@ void XClient::MapKeycode(xcb_keycode_t keycode, std::uint32_t keysym) {
     xcb_change_keyboard_mapping(connection_, 1, keycode, static_cast<std::uint8_t>(fresh.size()),
                                 fresh.data());
     free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+}
+
+bool XClient::AddToModifier(int index, std::uint32_t keysym) {
+    XcbPtr<xcb_get_modifier_mapping_reply_t> old(xcb_get_modifier_mapping_reply(
+        connection_, xcb_get_modifier_mapping(connection_), nullptr));
+    if (!old || index < 0 || index > 7) {
+        return false;
+    }
+    const xcb_keycode_t* codes = xcb_get_modifier_mapping_keycodes(old.get());
+    const int per = old->keycodes_per_modifier;
+    if (savedPerModifier_ == 0) {
+        savedPerModifier_ = old->keycodes_per_modifier;
+        savedModifiers_.assign(codes, codes + xcb_get_modifier_mapping_keycodes_length(old.get()));
+    }
+    // One more column, so that the key fits into any row.
+    std::vector<xcb_keycode_t> rows(static_cast<std::size_t>(8 * (per + 1)), 0);
+    for (int row = 0; row < 8; ++row) {
+        for (int column = 0; column < per; ++column) {
+            rows[static_cast<std::size_t>(row * (per + 1) + column)] = codes[row * per + column];
+        }
+    }
+    rows[static_cast<std::size_t>(index * (per + 1) + per)] = Keycode(keysym);
+    XcbPtr<xcb_set_modifier_mapping_reply_t> reply(xcb_set_modifier_mapping_reply(
+        connection_,
+        xcb_set_modifier_mapping(connection_, static_cast<std::uint8_t>(per + 1), rows.data()),
+        nullptr));
+    return reply && reply->status == XCB_MAPPING_STATUS_SUCCESS;
 }
 
 }  // namespace vorlune::test

@@ -36,6 +36,10 @@ class XClient {
 
     // Puts `keysym` alone on `keycode`; the previous keysyms are put back on destruction.
     void MapKeycode(xcb_keycode_t keycode, std::uint32_t keysym);
+    // Adds the key of `keysym` to modifier `index` (0 Shift ... 7 Mod5), as `xmodmap -e "add
+    // mod3 = Scroll_Lock"` does; the modifier mapping is put back on destruction. false when the
+    // server refused.
+    bool AddToModifier(int index, std::uint32_t keysym);
 
   private:
     void Collect();
@@ -50,6 +54,9 @@ class XClient {
         std::vector<xcb_keysym_t> keysyms;
     };
     std::vector<Saved> savedMappings_;
+    // The modifier mapping before the first AddToModifier: keycodes per modifier, then the rows.
+    std::vector<xcb_keycode_t> savedModifiers_;
+    std::uint8_t savedPerModifier_ = 0;
 };
 
 }  // namespace vorlune::test

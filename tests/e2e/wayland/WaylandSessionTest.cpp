@@ -246,10 +246,13 @@ TEST_F(WaylandE2e, HotkeysThroughTheRealDesktopPortal) {
     ASSERT_TRUE(portal.Activate("stop"));
     EXPECT_TRUE(FallsQuiet(*sink)) << "stopped";
 
-    // 3. The master switch turns the slot's shortcut off and on again, without a new bind.
+    // 3. The master switch turns the slot's shortcut off and on again: while it is off the
+    // desktop holds the master switch hotkey alone, and the slot's keys go back to the game.
     ASSERT_TRUE(portal.Activate("master"));
     ASSERT_TRUE(
         test::WaitFor([&] { return program.ReadConfig("是否设置快捷按钮", "值") == "0"; }, 3s));
+    ASSERT_TRUE(test::WaitFor([&] { return portal.Binds().size() == 2; }, 5s)) << portal.Log();
+    EXPECT_EQ(Asked(portal.Binds()[1]), (std::vector<std::string>{"master=CTRL+F10"}));
     mark = sink->FramesSoFar();
     ASSERT_TRUE(portal.Activate("slot-1"));
     std::this_thread::sleep_for(1500ms);
@@ -257,12 +260,13 @@ TEST_F(WaylandE2e, HotkeysThroughTheRealDesktopPortal) {
     ASSERT_TRUE(portal.Activate("master"));
     ASSERT_TRUE(
         test::WaitFor([&] { return program.ReadConfig("是否设置快捷按钮", "值") == "1"; }, 3s));
+    ASSERT_TRUE(test::WaitFor([&] { return portal.Binds().size() == 3; }, 5s)) << portal.Log();
     mark = sink->FramesSoFar();
     ASSERT_TRUE(portal.Activate("slot-1"));
     EXPECT_TRUE(test::WaitFor([&] { return test::HeardTone(*sink, mark); }, 6s));
     ASSERT_TRUE(portal.Activate("stop"));
     EXPECT_TRUE(FallsQuiet(*sink)) << "stopped again";
-    EXPECT_EQ(portal.Binds().size(), 1U);
+    EXPECT_EQ(portal.Binds().size(), 3U);
 
     // 4. Slot 2 gets a hotkey in its dialog: exactly one new bind, and its shortcut plays the
     // slot's own sound.
@@ -272,8 +276,8 @@ TEST_F(WaylandE2e, HotkeysThroughTheRealDesktopPortal) {
     ASSERT_TRUE(weston.Chord({KEY_LEFTCTRL, KEY_F2}));
     std::this_thread::sleep_for(400ms);
     ASSERT_TRUE(ClickIn(*dialog, test::kDialogApplyHotkey));
-    ASSERT_TRUE(test::WaitFor([&] { return portal.Binds().size() == 2; }, 5s)) << portal.Log();
-    EXPECT_EQ(Asked(portal.Binds()[1]),
+    ASSERT_TRUE(test::WaitFor([&] { return portal.Binds().size() == 4; }, 5s)) << portal.Log();
+    EXPECT_EQ(Asked(portal.Binds()[3]),
               (std::vector<std::string>{"slot-1=CTRL+F1", "slot-2=CTRL+F2", "pause=CTRL+F11",
                                         "stop=CTRL+F12", "master=CTRL+F10"}));
     EXPECT_EQ(program.ReadSlotList("音效2", "kjj"), "Ctrl｜F2键");
@@ -284,8 +288,107 @@ TEST_F(WaylandE2e, HotkeysThroughTheRealDesktopPortal) {
     EXPECT_TRUE(test::WaitFor([&] { return test::HeardTone(*sink, mark, 880.0); }, 6s))
         << program.Log();
     std::this_thread::sleep_for(1000ms);
-    EXPECT_EQ(portal.Binds().size(), 2U) << "one new bind for one edit";
-    EXPECT_EQ(portal.Records("session").size(), 2U);
+    EXPECT_EQ(portal.Binds().size(), 4U) << "one new bind for one edit";
+    EXPECT_EQ(portal.Records("session").size(), 4U);
+    EXPECT_TRUE(program.Running());
+}
+
+// The master switch hotkey is slot 1's combination; the desktop refuses, answers late, consumes
+// the keys it binds and restarts, and no hotkey is lost or frozen for it.
+TEST_F(WaylandE2e, PortalRefusalsDelaysAndRestartsLoseNoHotkey) {
+    test::SessionBus bus(dir.Path());
+    ASSERT_TRUE(bus.Start());
+    test::DesktopPortal portal(dir.Path(), bus);
+    ASSERT_TRUE(portal.Ready()) << portal.Log();
+    const std::string config = std::string(test::kPlainConfig) + "[音效快键控制]\n值=Ctrl｜F1键\n";
+    const std::optional<test::WaylandWindow> main =
+        Launch(config, kPortalSlotList, {{"tone.wav", 440, 1.0}, {"high.wav", 880, 1.0}});
+    ASSERT_TRUE(main.has_value());
+    const auto hotkeysOn = [&] { return program.ReadConfig("是否设置快捷按钮", "值"); };
+    ASSERT_TRUE(test::WaitFor([&] { return portal.Binds().size() == 1; }, 10s)) << portal.Log();
+    EXPECT_EQ(Asked(portal.Binds()[0]), (std::vector<std::string>{"slot-1=CTRL+F1"}));
+    std::this_thread::sleep_for(2500ms);
+
+    // 1. Switched off by its button, the desktop holds the master switch hotkey on the slot's
+    // combination, and it switches the hotkeys on again.
+    ASSERT_TRUE(ClickIn(*main, test::kHotkeySwitch));
+    ASSERT_TRUE(test::WaitFor([&] { return hotkeysOn() == "0"; }, 3s));
+    ASSERT_TRUE(test::WaitFor([&] { return portal.Binds().size() == 2; }, 5s)) << portal.Log();
+    EXPECT_EQ(Asked(portal.Binds()[1]), (std::vector<std::string>{"master=CTRL+F1"}));
+    ASSERT_TRUE(portal.Activate("master"));
+    EXPECT_TRUE(test::WaitFor([&] { return hotkeysOn() == "1"; }, 3s)) << portal.Log();
+    ASSERT_TRUE(test::WaitFor([&] { return portal.Binds().size() == 3; }, 5s)) << portal.Log();
+
+    // 2. The user cancels the desktop's dialog: nothing is held. Opening a slot's hotkey page
+    // asks again, with no edit, and the hotkeys work.
+    ASSERT_TRUE(portal.Refuse(true));
+    ASSERT_TRUE(ClickIn(*main, test::kHotkeySwitch));
+    ASSERT_TRUE(test::WaitFor([&] { return portal.Binds().size() == 4; }, 5s)) << portal.Log();
+    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(portal.Refuse(false));
+    std::optional<test::WaylandWindow> dialog =
+        OpenHotkeyDialog(*main, test::SlotButtonCentre(0, 0, 2));
+    ASSERT_TRUE(dialog.has_value()) << program.Log() << Describe(weston.Windows());
+    ASSERT_TRUE(test::WaitFor([&] { return portal.Binds().size() == 5; }, 5s)) << portal.Log();
+    EXPECT_EQ(Asked(portal.Binds()[4]), (std::vector<std::string>{"master=CTRL+F1"}));
+    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(portal.Activate("master"));
+    EXPECT_TRUE(test::WaitFor([&] { return hotkeysOn() == "1"; }, 3s)) << portal.Log();
+    ASSERT_TRUE(test::WaitFor([&] { return portal.Binds().size() == 6; }, 5s)) << portal.Log();
+    std::this_thread::sleep_for(500ms);
+
+    // 3. In slot 2's hotkey page the desktop consumes slot 1's combination: the slot plays, the
+    // page takes its combination as typed and finds it in use, so "应用" stores nothing.
+    ASSERT_TRUE(weston.Chord({KEY_LEFTCTRL, KEY_F3}));
+    std::this_thread::sleep_for(400ms);
+    std::size_t mark = sink->FramesSoFar();
+    ASSERT_TRUE(portal.Activate("slot-1"));
+    EXPECT_TRUE(test::WaitFor([&] { return test::HeardTone(*sink, mark); }, 6s)) << program.Log();
+    std::this_thread::sleep_for(600ms);
+    ASSERT_TRUE(ClickIn(*dialog, test::kDialogApplyHotkey));
+    std::this_thread::sleep_for(800ms);
+    EXPECT_EQ(program.ReadSlotList("音效2", "kjj"), "") << "a combination in use was applied";
+
+    // 4. The portal stops answering for 8 s (frozen at first, then its desktop side slow): "应用"
+    // hands the new set over and returns at once, and a click meanwhile plays as ever.
+    portal.Freeze(8s);
+    ASSERT_TRUE(portal.Delay(8s));
+    ASSERT_TRUE(weston.Chord({KEY_LEFTCTRL, KEY_F3}));
+    std::this_thread::sleep_for(400ms);
+    ASSERT_TRUE(ClickIn(*dialog, test::kDialogApplyHotkey));
+    ASSERT_TRUE(ClickIn(*dialog, test::kDialogClose));
+    EXPECT_TRUE(test::WaitFor([&] { return !Shown(weston, "其他设置"); }, 3s));
+    mark = sink->FramesSoFar();
+    ASSERT_TRUE(ClickIn(*main, test::SlotButtonCentre(0, 0, 1)));
+    EXPECT_TRUE(test::WaitFor([&] { return test::HeardTone(*sink, mark); }, 3500ms))
+        << "a click while the portal does not answer";
+    EXPECT_EQ(program.ReadSlotList("音效2", "kjj"), "Ctrl｜F3键");
+
+    // 5. While that bind waits, the switch goes off (a second set waits behind it) and the
+    // portal restarts: the set that waited is bound, and its hotkey works.
+    ASSERT_TRUE(ClickIn(*main, test::kHotkeySwitch));
+    ASSERT_TRUE(test::WaitFor([&] { return hotkeysOn() == "0"; }, 3s));
+    ASSERT_TRUE(portal.Delay(0ms));
+    ASSERT_TRUE(portal.RestartFrontend()) << portal.Log();
+    ASSERT_TRUE(test::WaitFor(
+        [&] { return Asked(portal.Binds().back()) == std::vector<std::string>{"master=CTRL+F1"}; },
+        15s))
+        << portal.Log();
+    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(portal.Activate("master"));
+    EXPECT_TRUE(test::WaitFor([&] { return hotkeysOn() == "1"; }, 3s)) << portal.Log();
+    ASSERT_TRUE(test::WaitFor(
+        [&] {
+            return Asked(portal.Binds().back()) ==
+                   std::vector<std::string>{"slot-1=CTRL+F1", "slot-2=CTRL+F3"};
+        },
+        5s))
+        << portal.Log();
+    std::this_thread::sleep_for(500ms);
+    mark = sink->FramesSoFar();
+    ASSERT_TRUE(portal.Activate("slot-2"));
+    EXPECT_TRUE(test::WaitFor([&] { return test::HeardTone(*sink, mark, 880.0); }, 6s))
+        << program.Log();
     EXPECT_TRUE(program.Running());
 }
 

@@ -368,7 +368,7 @@ class SetRegistryTest : public ::testing::Test {
     int answers_ = 0;
 };
 
-TEST_F(SetRegistryTest, EveryStoredCombinationIsBoundOnceAndTheMasterSwitchFiltersThePresses) {
+TEST_F(SetRegistryTest, TheSwitchOffLeavesTheDesktopTheMasterSwitchHotkeyAlone) {
     Start();
     ASSERT_EQ(backend_.Sets().size(), 1U);
     EXPECT_EQ(Ids(backend_.Sets()[0]), (std::vector<std::pair<std::int32_t, std::string>>{
@@ -391,25 +391,40 @@ TEST_F(SetRegistryTest, EveryStoredCombinationIsBoundOnceAndTheMasterSwitchFilte
     ASSERT_TRUE(backend_.Fire(kPause));
     EXPECT_EQ(actions_.fired, (std::vector<int>{12, kPause}));
 
-    // The switch off: nothing is bound again, and only the master switch's presses act.
+    // The switch off: the desktop is given the master switch hotkey alone, so the other keys go
+    // back to the focused program.
     settings_.Write(setting::kHotkeysOn, "0");
     registry_->RegisterAllHotkeys();
-    EXPECT_EQ(backend_.Sets().size(), 1U);
+    ASSERT_EQ(backend_.Sets().size(), 2U);
+    EXPECT_EQ(
+        Ids(backend_.Sets()[1]),
+        (std::vector<std::pair<std::int32_t, std::string>>{{kMasterSwitch, "*音效快捷开关"}}));
+    backend_.Answer();
     EXPECT_FALSE(registry_->IsRegistered(1));
     EXPECT_TRUE(registry_->IsRegistered(kMasterSwitch));
-    backend_.Fire(1);
-    backend_.Fire(kPause);
-    backend_.Fire(kMasterSwitch);
+    EXPECT_FALSE(backend_.Fire(1));
+    ASSERT_TRUE(backend_.Fire(kMasterSwitch));
     EXPECT_EQ(actions_.fired, (std::vector<int>{12, kPause, kMasterSwitch}));
-    EXPECT_EQ(labels_[SpecialHotkey::Pause], "Ctrl+F11键");
 
-    // And on again.
+    // A master switch hotkey on slot 1's combination: slot 1 keeps it while the switch is on,
+    // and the master switch has it while the switch is off.
+    settings_.Write(setting::kMasterHotkey, "Ctrl｜F1键");
+    registry_->RegisterAllHotkeys();
+    ASSERT_EQ(backend_.Sets().size(), 3U);
+    EXPECT_EQ(backend_.Sets()[2][0].combination, kCtrlF1);
+    backend_.Answer();
+    ASSERT_TRUE(backend_.Fire(kMasterSwitch));
+    EXPECT_EQ(actions_.fired.back(), kMasterSwitch);
     settings_.Write(setting::kHotkeysOn, "1");
     registry_->RegisterAllHotkeys();
-    EXPECT_EQ(backend_.Sets().size(), 1U);
-    backend_.Fire(1);
+    ASSERT_EQ(backend_.Sets().size(), 4U);
+    EXPECT_EQ(Ids(backend_.Sets()[3]).back(),
+              (std::pair<std::int32_t, std::string>{kPause, "*音效声场控制"}));
+    backend_.Answer();
+    ASSERT_TRUE(backend_.Fire(1));
     EXPECT_EQ(actions_.fired.back(), 1);
     EXPECT_TRUE(registry_->IsRegistered(1));
+    EXPECT_FALSE(registry_->IsRegistered(kMasterSwitch));
 }
 
 TEST_F(SetRegistryTest, OnlyANewChangedOrClearedCombinationBindsAgain) {
@@ -470,17 +485,23 @@ TEST_F(SetRegistryTest, ADesktopThatGaveAnotherTriggerOrNoneLeavesTheHotkeyRefus
     backend_.Fire(1);
     EXPECT_EQ(actions_.fired, (std::vector<int>{1}));
 
-    // Hotkeys that do not act (the switch off) are not reported.
-    settings_.Write(setting::kHotkeysOn, "0");
-    registry_->RegisterAllHotkeys();
-    EXPECT_EQ(registry_->OtherTriggers().size(), 1U);
-    // A refused set leaves every hotkey refused.
-    settings_.Write(setting::kHotkeysOn, "1");
-    registry_->RegisterAllHotkeys();
+    // A refused set (a cancelled dialog, a closed session) leaves every hotkey refused, and
+    // nothing binds again by itself: the same set is asked for again only on request.
+    EXPECT_FALSE(registry_->DesktopRefused());
+    EXPECT_FALSE(registry_->AskDesktopAgain());
     backend_.AnswerNothing();
     EXPECT_FALSE(registry_->IsRegistered(12));
     EXPECT_EQ(registry_->OtherTriggers().size(), 4U);
     EXPECT_EQ(answers_, 2);
+    EXPECT_TRUE(registry_->DesktopRefused());
+    registry_->RegisterAllHotkeys();
+    EXPECT_EQ(backend_.Sets().size(), 1U);
+    EXPECT_TRUE(registry_->AskDesktopAgain());
+    ASSERT_EQ(backend_.Sets().size(), 2U);
+    EXPECT_EQ(backend_.Sets()[1], backend_.Sets()[0]);
+    EXPECT_FALSE(registry_->DesktopRefused());
+    backend_.Answer();
+    EXPECT_TRUE(registry_->IsRegistered(12));
 }
 
 }  // namespace

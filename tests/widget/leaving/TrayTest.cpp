@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
@@ -111,6 +112,29 @@ TEST_F(LeavingFixture, MinimisingHidesToTheTrayOnlyWhenThereIsOne) {
     Minimise();
     EXPECT_TRUE(window.isVisible());
     EXPECT_TRUE(window.isMinimized());
+}
+
+// Where no minimise is ever reported (Wayland), the tray menu hides the window, as long as there
+// is a tray to bring it back from.
+TEST(TrayController, TheMenuOfAWaylandSessionHidesTheWindowToTheTray) {
+    test::EnsureQApplication();
+    QWidget window;
+    test::FakeSystemTray tray;
+    TrayController controller(window, tray, TrayHiding::AlsoFromMenu);
+    window.show();
+    emit tray.activated(QSystemTrayIcon::Context);
+    auto* menu = QApplication::activePopupWidget();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 3);
+    EXPECT_EQ(menu->actions()[1]->text(), QStringLiteral("隐藏到托盘"));
+    menu->hide();
+    menu->actions()[1]->trigger();
+    EXPECT_FALSE(window.isVisible());
+    emit tray.activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_TRUE(window.isVisible());
+    tray.available = false;
+    menu->actions()[1]->trigger();
+    EXPECT_TRUE(window.isVisible());
 }
 
 TEST_F(LeavingFixture, TipOfALongTitleShowsOnlyItsFirst62Bytes) {

@@ -319,10 +319,11 @@ TEST_F(CaptureFixture, WithADesktopPortalApplyReportsWhenTheDesktopAnswers) {
                   QStringLiteral("桌面把【七号】的热键定为 Alt+F9，而不是 Ctrl+C键"));
     }));
     EXPECT_EQ(hotkeys.Sets().size(), 3U);
-    // The master switch turns the slot's hotkey off without a new bind.
+    // The master switch off gives the desktop a set without the slot's hotkey.
     QTest::mouseClick(Window().Controls()->HotkeySwitch(), Qt::LeftButton);
     EXPECT_NE(ConfigText().find("值=0"), std::string::npos);
-    EXPECT_EQ(hotkeys.Sets().size(), 3U);
+    ASSERT_EQ(hotkeys.Sets().size(), 4U);
+    EXPECT_TRUE(hotkeys.Sets()[3].empty());
 }
 
 // On a Wayland desktop with a global-shortcuts portal, the whole path of the slot dialog: the
@@ -390,11 +391,41 @@ TEST_F(TypedCaptureFixture, OnAPortalDesktopTheDialogWaitsForTheDesktopAndLateAn
     EXPECT_EQ(Window().StatusText(), QStringLiteral("准备就绪"));
     ASSERT_TRUE(hotkeys.Fire(7));
     EXPECT_EQ(audio.LastStreamPath(), dir.File("Sounds/seven.wav"));
-    // The whole set refused (the user cancelled the desktop's dialog, or the session ended).
+    // The whole set refused (the user cancelled the desktop's dialog, or the session ended): the
+    // status bar says so, and its action asks the desktop again for the same set.
     hotkeys.AnswerNothing();
     EXPECT_EQ(Window().StatusText(),
-              QStringLiteral("桌面没有按保存的组合接受 2 个热键，例如【五号】：未指定"));
+              QStringLiteral("桌面没有接受热键（对话框被取消或会话已结束）"));
+    auto* again = Window().findChild<QPushButton*>(QStringLiteral("按钮_重新申请快捷键"));
+    ASSERT_NE(again, nullptr);
+    ASSERT_FALSE(again->isHidden());
     EXPECT_EQ(hotkeys.Sets().size(), 3U);
+    QTest::mouseClick(again, Qt::LeftButton);
+    ASSERT_EQ(hotkeys.Sets().size(), 4U);
+    EXPECT_EQ(hotkeys.Sets()[3], hotkeys.Sets()[2]);
+    EXPECT_TRUE(again->isHidden());
+    hotkeys.Answer();
+    EXPECT_EQ(Window().StatusText(), QStringLiteral("准备就绪"));
+}
+
+// Key grabs through XWayland fire only while an X11 window has the focus: the status bar and the
+// dialog's result say so.
+TEST_F(CaptureFixture, GrabsThroughXWaylandSayTheyWorkOnlyWithAnX11WindowFocused) {
+    hotkeys.SetOnlyWithX11Focus(true);
+    Config("[是否设置快捷按钮]\n值=1\n");
+    List("[音效7]\n名称=七号\ndz=音效7｜b.wav\n");
+    Start();
+    EXPECT_EQ(Window().StatusText(),
+              QStringLiteral("桌面没有提供全局快捷键：热键只在 X11 窗口获得焦点时有效"));
+    EXPECT_TRUE(OpenHotkeyPage(7, [&](SlotDialog& d) {
+        keys.Press(kLeftCtrl);
+        keys.Press(66);
+        keys.Release(kLeftCtrl);
+        QTest::mouseClick(ButtonOf(d, "按钮_热键设置"), Qt::LeftButton);
+        EXPECT_EQ(
+            HotkeyStatus(d),
+            QStringLiteral("【七号】—【Ctrl+B键】热键注册成功，但只在 X11 窗口获得焦点时有效!"));
+    }));
 }
 
 TEST_F(CaptureFixture, ApplyStoresRegistersAndSaysWhetherItWorked) {
