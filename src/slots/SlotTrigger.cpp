@@ -32,6 +32,9 @@ void SlotTrigger::TriggerSlot(const std::string& tag) {
     player_.FreeStream(player_.CurrentStream());
     // The chosen device, or the system default while it is missing.
     const bool haveOutput = outputs_.PrepareOutputs();
+    if (haveOutput) {
+        noOutput_.OutputsBack();
+    }
     player_.SetCurrentStream(player_.CreateStream(player_.LastSoundPath()));
     if (player_.CurrentStream() == 0) {
         ReportFailure(n, tag, haveOutput);
@@ -51,7 +54,8 @@ void SlotTrigger::ReportFailure(int n, const std::string& tag, bool haveOutput) 
     }
     // The file may well be fine: there is nothing to play it on.
     if (!haveOutput) {
-        prompts_.Show({.text = "没有可用的音频输出设备", .icon = PromptIcon::Information});
+        emit statusText(QString::fromUtf8(NoOutputNotice::kText));
+        noOutput_.Tell();
         return;
     }
     const PromptAnswer answer = prompts_.Show(
