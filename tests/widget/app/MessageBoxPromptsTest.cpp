@@ -131,8 +131,7 @@ TEST(MessageBoxPrompts, AMessageHasOneOkButtonAndTheDefaultCaption) {
     EXPECT_EQ(shown.buttons, (std::vector<std::string>{"取消", "确定"}));
 
     // Messages name slots and files: shown as typed, never read as markup.
-    const Prompt named{.text =
-                           "未发现有效音效路径源\r\n调用路径源:/s/<b>鼓</b><img src=x.png>.wav"};
+    const Prompt named{.text = "<b>鼓</b><img src=x.png>：导出失败！"};
     ShowAndAnswer(named, shown, [](QMessageBox& box) { Keys(box, Qt::Key_Return); });
     EXPECT_EQ(shown.text, named.text);
     EXPECT_FALSE(shown.markup);
