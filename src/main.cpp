@@ -9,6 +9,7 @@
 #include "app/MessageBoxPrompts.h"
 #include "app/ProgramExit.h"
 #include "app/QtDesktopServices.h"
+#include "app/SessionEndSignals.h"
 #include "app/SingleInstance.h"
 #include "app/SystemTray.h"
 #include "audio/MixingAudioEngine.h"
@@ -49,6 +50,9 @@ int main(int argc, char** argv) {
         return vorlune::RunRemoteCommand(argc, argv);
     }
     QApplication qtApp(argc, argv);
+    // From here a logout, a service stop, a closed terminal or Ctrl+C is kept until the program
+    // can end cleanly.
+    vorlune::SessionEndSignals endSignals;
     QApplication::setStyle(QStringLiteral("Fusion"));
     // The name of the desktop entry (io.github.vorlune.Vorlune.desktop): window systems tie the
     // windows to it, and Wayland desktops file the global shortcuts under the same name.
@@ -104,6 +108,9 @@ int main(int argc, char** argv) {
     if (!instance.IsFirst()) {
         app.SayOtherCopiesUnchecked();
     }
+    QObject::connect(&endSignals, &vorlune::SessionEndSignals::endRequested, &app,
+                     [&app] { app.EndWithoutQuestion(); });
+    endSignals.Listen();
     app.ShowMainWindow();
     const int code = QApplication::exec();
     app.OnMainWindowDestroyed();

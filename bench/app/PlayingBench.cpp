@@ -3,7 +3,8 @@
 //   output sink;
 // - the program's processor use while idle and while a long sound plays with the spectrum
 //   (noise, whose spectrum changes every frame), in all and per thread, also with the monitor
-//   output on (the same sound on a second sink).
+//   output on (the same sound on a second sink);
+// - the resident memory a thousand hotkey triggers leave behind, after the first sounds.
 //
 // How the delay is taken. The moment of the input: a watcher thread on its own X connection
 // gets the X server's raw button-release (a click acts on release) and raw key-press events as
@@ -255,6 +256,24 @@ long ResidentKiB(const test::ProgramUnderTest& program) {
     return -1;
 }
 
+// Resident memory before and after 1,000 more presses of slot 1's hotkey, in batches of 100
+// (each press restarts the short sound).
+void ReportTriggerMemory(const test::ProgramUnderTest& program) {
+    std::this_thread::sleep_for(1s);
+    const long before = ResidentKiB(program);
+    std::string presses;
+    for (int i = 0; i < 100; ++i) {
+        presses += " ctrl+F1";
+    }
+    for (int batch = 0; batch < 10; ++batch) {
+        test::Run("xdotool key --delay 4" + presses);
+    }
+    std::this_thread::sleep_for(2s);
+    const long after = ResidentKiB(program);
+    std::printf("%-28s %ld KiB before, %ld KiB after (%+ld KiB)\n", "memory over 1000 triggers",
+                before, after, after - before);
+}
+
 }  // namespace
 
 // Argument (optional): a one-hour MP3 to measure the memory of a long file playing.
@@ -319,6 +338,7 @@ int main(int argc, char** argv) {
     ReportDelays("vorlune play to sound", [&] {
         return MeasureCommandOnce(sink, {program.File("vorlune-remote"), "play", "1"});
     });
+    ReportTriggerMemory(program);
 
     // The long sound with the spectrum running.
     std::this_thread::sleep_for(700ms);

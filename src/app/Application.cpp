@@ -140,6 +140,7 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
     connect(&watch_, &OutputWatch::outputsChanged, &devices_, &OutputDevices::RelistOutputDevices);
     connect(&watch_, &OutputWatch::currentOutputLost, &playback_, &PlaybackControls::EndSound);
     connect(&watch_, &OutputWatch::statusText, &window_, &MainWindow::SetStatusText);
+    connect(&trigger_, &SlotTrigger::statusText, &window_, &MainWindow::SetStatusText);
     SettingsPage* page = window_.Settings();
     connect(page->MonitorDevices(), &DeviceComboBox::aboutToDropDown, &monitor_,
             &MonitorControls::LoadMonitorDevices);
@@ -216,6 +217,10 @@ void Application::OnMainWindowCreated() {
 
 void Application::SayOtherCopiesUnchecked() {
     window_.AddStatusNotice(QStringLiteral("无法检查是否已有一份软件在运行，本次照常启动"));
+}
+
+void Application::EndWithoutQuestion() {
+    exit_.ExitApplication();
 }
 
 void Application::ShowMainWindow() {

@@ -96,6 +96,9 @@ class Application : public QObject {
     // sockets): nothing shows another copy, so the program runs and says in its status bar that
     // none could be looked for.
     void SayOtherCopiesUnchecked();
+    // The desktop session ends (or a service stop, a closed terminal, Ctrl+C): the program ends
+    // as a confirmed exit does, without the question nobody is there to answer.
+    void EndWithoutQuestion();
     // The main window is about to be destroyed: hotkeys released, sound stopped, output closed.
     void OnMainWindowDestroyed();
 

@@ -19,6 +19,7 @@ QString Utf8(std::string_view text) {
 
 QLabel* MakeLabel(QWidget* parent, std::string_view name, const QString& text, QRect geometry) {
     auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);  // the hotkey labels show stored text
     label->setObjectName(Utf8(name));
     label->setGeometry(geometry);
     label->setFont(YaHeiFont());
@@ -104,17 +105,15 @@ QLabel* ControlStrip::HotkeyLabel(SpecialHotkey which) const {
 
 void ControlStrip::ShowPausePicture(PausePicture picture) {
     pauseShown_ = picture;
-    const char* file = picture == PausePicture::Pause  ? ":/icons/pause_green.svg"
-                       : picture == PausePicture::Play ? ":/icons/play_green.svg"
-                                                       : ":/icons/pause_grey.svg";
-    pause_->setIcon(QIcon(QString::fromUtf8(file)));
+    pause_->setIcon(picture == PausePicture::Pause  ? pauseGreenIcon_
+                    : picture == PausePicture::Play ? playGreenIcon_
+                                                    : pauseGreyIcon_);
     pause_->setProperty("picture", static_cast<int>(picture));
 }
 
 void ControlStrip::ShowStopPicture(bool active) {
     stopActive_ = active;
-    stop_->setIcon(QIcon(active ? QStringLiteral(":/icons/stop_green.svg")
-                                : QStringLiteral(":/icons/stop_grey.svg")));
+    stop_->setIcon(active ? stopGreenIcon_ : stopGreyIcon_);
     stop_->setProperty("active", active);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QGroupBox>
+#include <QIcon>
 
 #include "hotkeys/SpecialHotkeys.h"
 
@@ -56,6 +57,13 @@ class ControlStrip : public QGroupBox {
     QLabel* volumeLabel_;
     PausePicture pauseShown_ = PausePicture::Idle;
     bool stopActive_ = false;
+    // Made once: an icon drawn from its file anew at every sound is rendered and cached anew,
+    // and the cache grows with every trigger.
+    const QIcon pauseGreyIcon_{QStringLiteral(":/icons/pause_grey.svg")};
+    const QIcon pauseGreenIcon_{QStringLiteral(":/icons/pause_green.svg")};
+    const QIcon playGreenIcon_{QStringLiteral(":/icons/play_green.svg")};
+    const QIcon stopGreenIcon_{QStringLiteral(":/icons/stop_green.svg")};
+    const QIcon stopGreyIcon_{QStringLiteral(":/icons/stop_grey.svg")};
 };
 
 }  // namespace vorlune

@@ -53,6 +53,10 @@ bool ExitFlow::Confirmed(const Prompt& question) {
 }
 
 void ExitFlow::ExitApplication() {
+    if (exited_) {
+        return;
+    }
+    exited_ = true;
     parts_.monitor.stop();
     // Read now: a sound may have started while the question was open.
     const StreamHandle stream = parts_.player.CurrentStream();

@@ -44,7 +44,8 @@ class ExitFlow : public QObject {
     void ConfirmQuit();
     // Stops the monitor, stops and frees the sound, records the exit in the slot list, closes
     // the audio output, removes the tray icon and ends the process with exit code 0. No step
-    // is skipped for a failure of an earlier one.
+    // is skipped for a failure of an earlier one. Runs once: the end of the session may come
+    // while the question is open.
     void ExitApplication();
 
   private:
@@ -54,6 +55,7 @@ class ExitFlow : public QObject {
     OnTopRelease& onTop_;
     ExitParts parts_;
     ProgramExit& programExit_;
+    bool exited_ = false;
 };
 
 }  // namespace vorlune

@@ -50,6 +50,8 @@ MainWindow::MainWindow(const std::array<QWidget*, 5>& slotPages, QWidget* parent
     statusBar_->setSizeGripEnabled(false);
     statusBar_->setGeometry(0, kClientSize.height() - 22, kClientSize.width(), 22);
     statusLabel_ = new QLabel(statusBar_);
+    // Status texts name slots: shown as typed, never read as markup.
+    statusLabel_->setTextFormat(Qt::PlainText);
     ResetStatusText();
     statusLabel_->setFont(YaHeiFont());
     statusBar_->addWidget(statusLabel_, 1);

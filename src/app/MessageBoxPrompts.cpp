@@ -90,6 +90,8 @@ PromptAnswer MessageBoxPrompts::Show(const Prompt& prompt) {
         button->setText(CaptionOf(box.standardButton(button)));
         button->setIcon(QIcon());  // captions only, as on Windows
     }
+    // Messages carry slot names and file names: shown as typed, never read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(ButtonOf(prompt.defaultButton));
     box.setWindowModality(Qt::ApplicationModal);
     return AnswerOf(box.exec());

@@ -19,11 +19,11 @@ void SwitchButton::ShowPicture(Picture picture) {
     switch (picture) {
         case Picture::On:
             setText(QString());
-            setIcon(QIcon(QStringLiteral(":/icons/switch_on.svg")));
+            setIcon(onIcon_);
             break;
         case Picture::Off:
             setText(QString());
-            setIcon(QIcon(QStringLiteral(":/icons/switch_off.svg")));
+            setIcon(offIcon_);
             break;
         case Picture::Loaded:
             setIcon(QIcon());

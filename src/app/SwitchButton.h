@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QPushButton>
 
 namespace vorlune {
@@ -19,6 +20,9 @@ class SwitchButton : public QPushButton {
   private:
     Picture picture_ = Picture::Loaded;
     QString loadedText_;
+    // Made once, so that each picture is rendered and cached once, not at every change.
+    const QIcon onIcon_{QStringLiteral(":/icons/switch_on.svg")};
+    const QIcon offIcon_{QStringLiteral(":/icons/switch_off.svg")};
 };
 
 }  // namespace vorlune

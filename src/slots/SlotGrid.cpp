@@ -71,6 +71,7 @@ void SlotGrid::BuildPage(int page) {
         button->setAcceptDrops(true);
         connect(button, &QPushButton::clicked, this, [this, n] { emit slotClicked(n); });
         auto* label = new QLabel(group);
+        label->setTextFormat(Qt::PlainText);  // the stored hotkey text, never markup
         label->setObjectName(LabelName(n));
         const Rect l = SlotLabelRect(n);
         label->setGeometry(l.x, l.y, l.width, l.height);

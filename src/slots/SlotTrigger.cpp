@@ -40,6 +40,9 @@ TriggerOutcome SlotTrigger::PlaySlot(const std::string& tag) {
     player_.FreeStream(player_.CurrentStream());
     // The chosen device, or the system default while it is missing.
     const bool haveOutput = outputs_.PrepareOutputs();
+    if (haveOutput) {
+        noOutput_.OutputsBack();
+    }
     player_.SetCurrentStream(player_.CreateStream(player_.LastSoundPath()));
     if (player_.CurrentStream() == 0) {
         if (player_.LastSoundPath().empty()) {
@@ -61,8 +64,10 @@ void SlotTrigger::ReportFailure(TriggerOutcome outcome, const std::string& tag) 
             {.text = "请选中此音效按钮—鼠标右键—弹出添加菜单", .icon = PromptIcon::Information});
         return;
     }
+    // The file may well be fine: there is nothing to play it on.
     if (outcome == TriggerOutcome::NoOutput) {
-        prompts_.Show({.text = "没有可用的音频输出设备", .icon = PromptIcon::Information});
+        emit statusText(QString::fromUtf8(NoOutputNotice::kText));
+        noOutput_.Tell();
         return;
     }
     const PromptAnswer answer = prompts_.Show(

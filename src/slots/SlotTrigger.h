@@ -11,6 +11,7 @@
 #include "base/ProgramFolder.h"
 #include "base/Prompts.h"
 #include "base/SettingsStore.h"
+#include "slots/NoOutputNotice.h"
 #include "slots/SlotStore.h"
 
 namespace vorlune {
@@ -46,6 +47,8 @@ class SlotTrigger : public QObject {
     // The user wants to set slot n again: it becomes current and its dialog opens on the
     // sound page. `tag` is the button's file reference.
     void slotDialogWanted(int n, const QString& tag);
+    // A text for the status bar: there is no output to play on.
+    void statusText(const QString& text);
 
   private:
     void ReportFailure(TriggerOutcome outcome, const std::string& tag);
@@ -58,6 +61,7 @@ class SlotTrigger : public QObject {
     AppState& state_;
     Prompts& prompts_;
     OnTopRelease& onTop_;
+    NoOutputNotice noOutput_{prompts_};
 };
 
 }  // namespace vorlune

@@ -4,6 +4,9 @@ namespace vorlune::test {
 
 PromptAnswer FakePrompts::Show(const Prompt& prompt) {
     shown.push_back(prompt);
+    if (whileOpen) {
+        whileOpen(prompt);
+    }
     if (script_.empty()) {
         return prompt.defaultButton;
     }

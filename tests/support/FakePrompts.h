@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "base/Prompts.h"
@@ -15,6 +16,8 @@ class FakePrompts final : public Prompts {
     void Answer(PromptAnswer answer) { script_.push_back(answer); }
 
     std::vector<Prompt> shown;
+    // Runs while the box is open, as events run inside a real one.
+    std::function<void(const Prompt&)> whileOpen;
 
   private:
     std::deque<PromptAnswer> script_;

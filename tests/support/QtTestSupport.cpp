@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
+#include <QTextDocument>
 #include <cstdlib>
 
 namespace vorlune::test {
@@ -22,6 +24,18 @@ void EnsureQApplication() {
     static char name[] = "vorlune-widget-test";
     static char* argv[] = {name, nullptr};
     new QApplication(argc, argv);  // lives until the test program ends
+}
+
+std::vector<std::string> LabelsReadAsMarkup(const QWidget& root, const QString& text) {
+    std::vector<std::string> markup;
+    for (const QLabel* label : root.findChildren<QLabel*>()) {
+        const Qt::TextFormat format = label->textFormat();
+        if (label->text().contains(text) && format != Qt::PlainText &&
+            (format != Qt::AutoText || Qt::mightBeRichText(label->text()))) {
+            markup.push_back(label->objectName().toStdString());
+        }
+    }
+    return markup;
 }
 
 void FakeKeepAbove::SetKeepAbove(QWidget* window, bool above) {

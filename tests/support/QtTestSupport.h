@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "app/KeepAbove.h"
@@ -14,6 +15,10 @@ namespace vorlune::test {
 
 // The one QApplication of a widget test program, created on first use.
 void EnsureQApplication();
+
+// The object names of the labels in `root` that show `text` and that Qt reads as markup instead
+// of showing their text as it is.
+std::vector<std::string> LabelsReadAsMarkup(const QWidget& root, const QString& text);
 
 // Records the keep-above state asked for each window instead of asking a window manager.
 class FakeKeepAbove final : public KeepAbove {

@@ -82,6 +82,8 @@ SlotDialog::~SlotDialog() {
 
 void SlotDialog::BuildTitleStrip() {
     title_ = Named(new QLabel(QStringLiteral("载入中"), this), "标签_标题");
+    // The title strip, like both status texts, names the slot: shown as typed, never as markup.
+    title_->setTextFormat(Qt::PlainText);
     title_->setGeometry(0, 0, 384, 24);
     title_->setIndent(8);
     title_->installEventFilter(this);
@@ -120,6 +122,7 @@ void SlotDialog::BuildSoundPage() {
     // Wider than its place in the layout so that a failed write can be told in full.
     soundStatus_ = Named(new QLabel(page), "透明标签_状态显示");
     OnPage(soundStatus_, 16, 144, 264, 16);
+    soundStatus_->setTextFormat(Qt::PlainText);
 
     for (QPushButton* button : {browse_, del_, applySound_}) {
         button->setAutoDefault(false);
@@ -153,6 +156,7 @@ void SlotDialog::BuildHotkeyPage() {
     hotkeyStatus_ = Named(new QLabel(page), "透明标签_快捷状态显示");
     OnPage(hotkeyStatus_, 16, 132, 264, 40);
     hotkeyStatus_->setWordWrap(true);
+    hotkeyStatus_->setTextFormat(Qt::PlainText);
     applyHotkey_ = Named(new QPushButton(QStringLiteral("应用"), page), "按钮_热键设置");
     OnPage(applyHotkey_, 286, 138, 64, 32);
     checkTimer_.setObjectName(QStringLiteral("时钟1"));

@@ -1,13 +1,17 @@
 // The built program with a D-Bus tray (StatusNotifierItem, as on KDE Plasma or GNOME with the
 // AppIndicator extension) on a private session bus, and a real window manager (openbox): the
 // icon shows the hotkey state, hiding to the tray works, and activating the icon (a tray's
-// left click) brings the window back.
+// left click) brings the window back. The hotkeys go through the desktop portal there, and the
+// end of the session (SIGTERM) closes its session and the icon as a confirmed exit does.
 #include <gtest/gtest.h>
+
+#include <signal.h>
 
 #include <chrono>
 #include <thread>
 
 #include "Commands.h"
+#include "DesktopPortal.h"
 #include "Openbox.h"
 #include "ProgramCopy.h"
 #include "SessionBus.h"
@@ -30,12 +34,15 @@ TEST(DBusTrayE2e, ActivatingTheIconBringsTheWindowBack) {
     ASSERT_TRUE(bus.Start()) << ReadFileBytes(dir.File("dbus-daemon.log"));
     StatusNotifierTray tray(bus, dir.File("tray-host.log"));
     ASSERT_TRUE(tray.Start()) << ReadFileBytes(dir.File("tray-host.log"));
+    DesktopPortal portal(dir.Path(), bus);
+    ASSERT_TRUE(portal.Ready()) << portal.Log();
 
     ProgramCopy program(dir.Path());
     ASSERT_TRUE(program.Installed()) << "build the program first: " << VORLUNE_DIST_DIR;
     program.WriteGbk("program/config.ini",
-                     "[软件名称]\r\n文本=Vorlune正式版\r\n[是否设置快捷按钮]\r\n值=1\r\n");
-    program.Start(bus.Address());
+                     "[软件名称]\r\n文本=Vorlune正式版\r\n[是否设置快捷按钮]\r\n值=1\r\n"
+                     "[音效快键控制]\r\n值=Ctrl｜F10键\r\n");
+    program.Start(bus.Address(), "portal");
     const std::optional<std::uint32_t> main = program.WaitForWindow("Vorlune正式版");
     ASSERT_TRUE(main) << program.Log();
 
@@ -88,6 +95,17 @@ TEST(DBusTrayE2e, ActivatingTheIconBringsTheWindowBack) {
     ASSERT_TRUE(ClickAt(place.x + place.width / 2, place.y + place.height / 4));
     EXPECT_TRUE(WaitFor(shown, 5s));
     EXPECT_TRUE(program.Process().Running());
+
+    // The desktop session ends while the close question is open: the program ends at once with
+    // code 0, the exit recorded, its portal session closed and its icon gone.
+    ASSERT_TRUE(WaitFor([&] { return !portal.Binds().empty(); }, 10s)) << portal.Log();
+    ASSERT_TRUE(SendDeleteWindow(*main));
+    ASSERT_TRUE(program.WaitForWindow("询问信息")) << program.Log();
+    ASSERT_EQ(::kill(program.Process().Pid(), SIGTERM), 0);
+    EXPECT_EQ(program.Process().WaitForExit(10s), std::optional<int>(0)) << program.Log();
+    EXPECT_EQ(program.Read("program/Sounds/Common/list.ini", "当前记录", "值"), "0");
+    EXPECT_TRUE(WaitFor([&] { return !portal.Records("close").empty(); }, 5s)) << portal.Log();
+    EXPECT_TRUE(WaitFor([&] { return tray.Items().empty(); }, 5s));
 }
 
 }  // namespace

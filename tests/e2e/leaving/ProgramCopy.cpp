@@ -57,7 +57,8 @@ std::string ProgramCopy::Read(std::string_view file, std::string_view section,
     return files_.Read(Path(file), section, key);
 }
 
-void ProgramCopy::Start(const std::optional<std::string>& sessionBus) {
+void ProgramCopy::Start(const std::optional<std::string>& sessionBus,
+                        const std::optional<std::string>& hotkeys) {
     ChildProcess::Options options;
     options.outputPath = Path("program.log");
     options.stderrToo = true;
@@ -69,6 +70,7 @@ void ProgramCopy::Start(const std::optional<std::string>& sessionBus) {
         {"HOME", folder_},
         {"QT_QPA_PLATFORM", "xcb"},
         {"DBUS_SESSION_BUS_ADDRESS", sessionBus},
+        {"VORLUNE_HOTKEYS", hotkeys},
     };
     process_ =
         std::make_unique<ChildProcess>(std::vector<std::string>{Path("program/vorlune")}, options);

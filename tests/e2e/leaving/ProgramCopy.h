@@ -35,8 +35,9 @@ class ProgramCopy {
     std::string Read(std::string_view file, std::string_view section, std::string_view key);
 
     // Without a session bus the tray is the X11 (XEmbed) one; with one, the program finds the
-    // D-Bus tray served there.
-    void Start(const std::optional<std::string>& sessionBus = std::nullopt);
+    // D-Bus tray served there. `hotkeys` forces a hotkey backend (VORLUNE_HOTKEYS).
+    void Start(const std::optional<std::string>& sessionBus = std::nullopt,
+               const std::optional<std::string>& hotkeys = std::nullopt);
     ChildProcess& Process() { return *process_; }
     std::string Pid() const { return std::to_string(process_->Pid()); }
     std::string Log() const;

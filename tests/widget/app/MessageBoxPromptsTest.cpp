@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 #include <algorithm>
 #include <functional>
@@ -25,6 +26,7 @@ struct Shown {
     std::vector<std::string> buttons;  // in sorted order
     std::string defaultButton;
     Qt::WindowModality modality = Qt::NonModal;
+    bool markup = false;  // the text read as markup rather than shown as it is
 };
 
 // Shows `prompt` with the real message box; once it is open, `whileOpen` reads it and answers
@@ -44,6 +46,8 @@ PromptAnswer ShowAndAnswer(const Prompt& prompt, Shown& shown,
         ASSERT_TRUE(QTest::qWaitForWindowActive(box));
         shown.caption = box->windowTitle().toStdString();
         shown.text = box->text().toStdString();
+        shown.markup = box->textFormat() != Qt::PlainText &&
+                       (box->textFormat() != Qt::AutoText || Qt::mightBeRichText(box->text()));
         shown.icon = box->icon();
         for (const QAbstractButton* button : box->buttons()) {
             shown.buttons.push_back(button->text().toStdString());
@@ -125,6 +129,12 @@ TEST(MessageBoxPrompts, AMessageHasOneOkButtonAndTheDefaultCaption) {
     EXPECT_EQ(ShowAndAnswer(okCancel, shown, [](QMessageBox& box) { Keys(box, Qt::Key_Escape); }),
               PromptAnswer::Cancel);
     EXPECT_EQ(shown.buttons, (std::vector<std::string>{"取消", "确定"}));
+
+    // Messages name slots and files: shown as typed, never read as markup.
+    const Prompt named{.text = "<b>鼓</b><img src=x.png>：导出失败！"};
+    ShowAndAnswer(named, shown, [](QMessageBox& box) { Keys(box, Qt::Key_Return); });
+    EXPECT_EQ(shown.text, named.text);
+    EXPECT_FALSE(shown.markup);
 }
 
 }  // namespace

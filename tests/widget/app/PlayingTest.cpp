@@ -14,6 +14,7 @@
 #include "app/MainWindow.h"
 #include "app/SettingsPage.h"
 #include "app/SwitchButton.h"
+#include "hotkeys/HotkeyText.h"
 #include "slots/editing/SlotDialog.h"
 #include "spectrum/SpectrumPanel.h"
 
@@ -67,6 +68,13 @@ TEST_F(PlayingTest, ASlotEndsTheSoundBeforeItAndAgainRestartsItself) {
     EXPECT_EQ(MonitorTimer().interval(), 1000);
     EXPECT_TRUE(SpectrumRunning());
 
+    // The pictures a trigger shows are the ones drawn before, not new ones to render and cache.
+    const auto pictures = [] {
+        return std::pair{Strip().PauseButton()->icon().cacheKey(),
+                         Strip().StopButton()->icon().cacheKey()};
+    };
+    const auto shownAtFirst = pictures();
+
     Click(2);
     const StreamHandle second = Current();
     EXPECT_NE(second, first);
@@ -76,6 +84,12 @@ TEST_F(PlayingTest, ASlotEndsTheSoundBeforeItAndAgainRestartsItself) {
     EXPECT_NE(Current(), second);
     EXPECT_EQ(StateOf(second), ChannelState::Stopped);
     EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(pictures(), shownAtFirst);
+    Strip().RepeatSwitch()->ShowState(false);
+    const qint64 repeatOff = Strip().RepeatSwitch()->icon().cacheKey();
+    Strip().RepeatSwitch()->ShowState(true);
+    Strip().RepeatSwitch()->ShowState(false);
+    EXPECT_EQ(Strip().RepeatSwitch()->icon().cacheKey(), repeatOff);
 }
 
 TEST_F(PlayingTest, AMissingFileEndsTheSoundAndOffersTheSlotDialog) {
@@ -111,6 +125,41 @@ TEST_F(PlayingTest, AMissingFileEndsTheSoundAndOffersTheSlotDialog) {
         EXPECT_EQ(state.currentSlotRef, "音效3｜/nowhere/gone.wav");
     }));
     EXPECT_EQ(dialogs, 1);
+}
+
+// With the sound server away, hotkeys pressed over a game pile up no boxes: the first failed
+// trigger says so in a box, later ones only in the status bar, until an output is back.
+TEST_F(PlayingTest, WithoutAnyOutputTheBoxShowsOnceAndLaterTriggersOnlySetTheStatus) {
+    GivenSounds("[是否设置快捷按钮]\r\n值=1\r\n");
+    Start();
+    outputs.SetServerRunning(false);
+    const Prompt noOutput{.text = "没有可用的音频输出设备", .icon = PromptIcon::Information};
+    std::size_t shownInside = 0;
+    prompts.whileOpen = [&](const Prompt&) {
+        if (shownInside == 0) {
+            shownInside = prompts.shown.size();
+            EXPECT_TRUE(hotkeys.Press({kModControl, 112}));  // slot 1's Ctrl+F1, twice
+            EXPECT_TRUE(hotkeys.Press({kModControl, 112}));
+            EXPECT_EQ(prompts.shown.size(), shownInside) << "a box over the open one";
+        }
+    };
+    Click(1);
+    ASSERT_EQ(prompts.shown, std::vector<Prompt>{noOutput});
+    EXPECT_EQ(Window().StatusText(), QStringLiteral("没有可用的音频输出设备"));
+    Window().ResetStatusText();
+    Click(2);
+    EXPECT_EQ(prompts.shown.size(), 1U);
+    EXPECT_EQ(Window().StatusText(), QStringLiteral("没有可用的音频输出设备"));
+    EXPECT_EQ(Current(), 0U);
+
+    // Back: it plays; away again: said in a box once more.
+    outputs.SetServerRunning(true);
+    Click(1);
+    EXPECT_NE(Current(), 0U);
+    EXPECT_EQ(prompts.shown.size(), 1U);
+    outputs.SetServerRunning(false);
+    Click(1);
+    EXPECT_EQ(prompts.shown, (std::vector<Prompt>{noOutput, noOutput}));
 }
 
 TEST_F(PlayingTest, EmptySlotsAndTagsWithoutDigitsGiveTheHint) {

@@ -1,9 +1,13 @@
 #include <QAction>
+#include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 
 #include "AudioTestFiles.h"
 #include "LeavingFixture.h"
+#include "app/SessionEndSignals.h"
 
 namespace vorlune {
 namespace {
@@ -167,6 +171,66 @@ TEST_F(ExitFixture, YesToTheTrayQuestionEndsEvenWithNothingEverPlayed) {
     };
     EXPECT_EQ(moments, expected);
     EXPECT_EQ(programExit.codes, std::vector<int>{0});
+}
+
+// The end of the desktop session ends the program as a confirmed exit does, without asking;
+// when it comes while a question is open, the exit still runs once.
+TEST_F(ExitFixture, TheEndOfTheSessionEndsAsAConfirmedExitWithoutTheQuestion) {
+    Start();
+    Window().show();
+    const StreamHandle playing = PlaySlot1();
+    ASSERT_TRUE(Playing(playing));
+    WatchTheExit();
+    app->EndWithoutQuestion();
+    EXPECT_TRUE(prompts.recorded.shown.empty());
+    const std::vector<Moment> expected{
+        {"Stop", playing, false, false, true, true},
+        {"StreamFree", playing, false, false, true, true},
+        {"Free", 0, false, true, true, true},
+        {"end", 0, false, true, false, false},
+    };
+    EXPECT_EQ(moments, expected);
+    EXPECT_EQ(programExit.codes, std::vector<int>{0});
+
+    // Under the close question, answered Yes after the session has ended it.
+    audio.beforeCall = nullptr;
+    app.reset();
+    Start();
+    Window().show();
+    prompts.whileOpen = [&](const Prompt&) { app->EndWithoutQuestion(); };
+    prompts.recorded.Answer(PromptAnswer::Yes);
+    programExit.codes.clear();
+    Window().close();
+    EXPECT_EQ(programExit.codes, std::vector<int>{0});
+}
+
+// SIGTERM, SIGINT and SIGHUP each reach the event loop once, also when they came before it
+// listened; a signal the program was started to ignore stays ignored.
+TEST(SessionEndSignals, EachEndSignalReachesTheEventLoopAndAnIgnoredOneStaysIgnored) {
+    test::EnsureQApplication();
+    for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
+        SessionEndSignals watcher;
+        ASSERT_TRUE(watcher.Installed());
+        EXPECT_FALSE(SessionEndSignals().Installed()) << "one watcher at a time";
+        QSignalSpy ended(&watcher, &SessionEndSignals::endRequested);
+        ASSERT_EQ(::raise(number), 0);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(ended.count(), 0) << "before it listens";
+        watcher.Listen();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return ended.count() == 1; }, 2000)) << number;
+        EXPECT_EQ(ended.takeFirst().at(0).toInt(), number);
+    }
+
+    ASSERT_NE(std::signal(SIGHUP, SIG_IGN), SIG_ERR);
+    {
+        SessionEndSignals watcher;
+        QSignalSpy ended(&watcher, &SessionEndSignals::endRequested);
+        watcher.Listen();
+        ASSERT_EQ(::raise(SIGHUP), 0);
+        QTest::qWait(100);
+        EXPECT_EQ(ended.count(), 0);
+    }
+    std::signal(SIGHUP, SIG_DFL);
 }
 
 }  // namespace

@@ -326,6 +326,31 @@ TEST_F(CaptureFixture, WithADesktopPortalApplyReportsWhenTheDesktopAnswers) {
     EXPECT_TRUE(hotkeys.Sets()[3].empty());
 }
 
+// A name is text, never markup: the title strip, the hotkey status and the status bar show it as
+// typed, and an <img> in it loads nothing.
+TEST_F(CaptureFixture, ANameWithMarkupShowsAsTyped) {
+    hotkeys.SetBindsSets(true);
+    Config("[是否设置快捷按钮]\n值=1\n");
+    List("[音效7]\n名称=<b>鼓</b><img src=\"/etc/x.png\">\ndz=音效7｜b.wav\nkjj=F7键\n");
+    Start();
+    hotkeys.Answer();
+    const QString name = QStringLiteral("<b>鼓</b><img src=\"/etc/x.png\">");
+    EXPECT_TRUE(OpenHotkeyPage(7, [&](SlotDialog& d) {
+        EXPECT_EQ(d.findChild<QLabel*>(QStringLiteral("标签_标题"))->text(),
+                  "关于【" + name + "】的设置");
+        keys.Press(kLeftCtrl);
+        keys.Press(66);
+        keys.Release(kLeftCtrl);
+        QTest::mouseClick(ButtonOf(d, "按钮_热键设置"), Qt::LeftButton);
+        hotkeys.Answer({{7, "Alt+F9"}});
+        EXPECT_TRUE(HotkeyStatus(d).startsWith("【" + name + "】—【Ctrl+B键】"));
+        EXPECT_EQ(Window().StatusText(),
+                  "桌面把【" + name + "】的热键定为 Alt+F9，而不是 Ctrl+B键");
+        EXPECT_EQ(LabelsReadAsMarkup(d, name), std::vector<std::string>{});
+        EXPECT_EQ(LabelsReadAsMarkup(Window(), name), std::vector<std::string>{});
+    }));
+}
+
 // On a Wayland desktop with a global-shortcuts portal, the whole path of the slot dialog: the
 // keys typed into it are captured and checked, "应用" waits for the desktop, an answer that comes
 // late finds the report dropped or the dialog gone, and the desktop's later changes (the user's
