@@ -40,12 +40,16 @@ void RegisterTypes() {
     static_cast<void>(registered);
 }
 
-// The path of the Request object a call with this token will get: the caller's unique name
-// without its colon, dots as underscores.
-QString RequestPath(const QDBusConnection& bus, const QString& token) {
+// The path of the object (a Request or a Session) a call with this token will get: the
+// caller's unique name without its colon, dots as underscores.
+QString HandlePath(const QDBusConnection& bus, const QString& kind, const QString& token) {
     QString sender = bus.baseService().mid(1);
     sender.replace(QLatin1Char('.'), QLatin1Char('_'));
-    return kObject + QStringLiteral("/request/") + sender + QLatin1Char('/') + token;
+    return kObject + QLatin1Char('/') + kind + QLatin1Char('/') + sender + QLatin1Char('/') + token;
+}
+
+QString RequestPath(const QDBusConnection& bus, const QString& token) {
+    return HandlePath(bus, QStringLiteral("request"), token);
 }
 
 // Portals give the session handle as a string or as an object path.
@@ -174,13 +178,22 @@ void PortalHotkeyBackend::CreateSession(std::uint64_t bind, const std::vector<Ho
     const QString token = QStringLiteral("vorlune%1").arg(++requests_);
     // A session token of its own for every session (the unique bus name keeps it apart from
     // other runs).
-    const QVariantMap options{
-        {QStringLiteral("handle_token"), token},
-        {QStringLiteral("session_handle_token"), QStringLiteral("vorlune_session%1").arg(bind)}};
+    const QString sessionToken = QStringLiteral("vorlune_session%1").arg(bind);
+    const QVariantMap options{{QStringLiteral("handle_token"), token},
+                              {QStringLiteral("session_handle_token"), sessionToken}};
+    // Listening before the call, as for a request: the desktop may close the session before a
+    // match rule added after its answer reaches the bus.
+    const QString expected = HandlePath(bus_, QStringLiteral("session"), sessionToken);
+    bus_.connect(kService, expected, kSession, QStringLiteral("Closed"), this,
+                 SLOT(OnSessionClosed(QDBusMessage)));
     CallWithRequest(
         QStringLiteral("CreateSession"), {options}, token,
-        [this, bind, set](unsigned response, const QVariantMap& results) {
+        [this, bind, set, expected](unsigned response, const QVariantMap& results) {
             const QString session = PathOf(results.value(QStringLiteral("session_handle")));
+            if (session != expected) {
+                bus_.disconnect(kService, expected, kSession, QStringLiteral("Closed"), this,
+                                SLOT(OnSessionClosed(QDBusMessage)));
+            }
             if (!Current(bind)) {
                 // Given up on, or replaced: a session opened this late holds nothing of ours.
                 if (response == kResponseSuccess) {
@@ -193,11 +206,17 @@ void PortalHotkeyBackend::CreateSession(std::uint64_t bind, const std::vector<Ho
                 return;
             }
             session_ = session;
-            bus_.connect(kService, session_, kSession, QStringLiteral("Closed"), this,
-                         SLOT(OnSessionClosed(QDBusMessage)));
+            if (session != expected) {
+                bus_.connect(kService, session_, kSession, QStringLiteral("Closed"), this,
+                             SLOT(OnSessionClosed(QDBusMessage)));
+            }
             BindShortcuts(bind, set);
         },
-        [this, bind] { Finish(bind, std::nullopt); });
+        [this, bind, expected] {
+            bus_.disconnect(kService, expected, kSession, QStringLiteral("Closed"), this,
+                            SLOT(OnSessionClosed(QDBusMessage)));
+            Finish(bind, std::nullopt);
+        });
 }
 
 void PortalHotkeyBackend::BindShortcuts(std::uint64_t bind, const std::vector<HotkeyBinding>& set) {
