@@ -153,7 +153,6 @@ Application::~Application() = default;
 void Application::OnMainWindowCreated() {
     window_.setWindowTitle(QString::fromStdString(settings_.Read(setting::kTitle)));
     hotkeySwitch_.ShowInTray();
-    player_.Init(kDefaultDevice);
     RestorePage();
     grid_.LoadSlotGrid();
     devices_.LoadOutputDevices();

@@ -70,7 +70,7 @@ struct MixingAudioEngine::Impl {
         return output != nullptr && !output->stream->Lost();
     }
 
-    // A stream that played was stopped, paused or freed: when nothing else plays on its output,
+    // A stream that played was stopped or freed: when nothing else plays on its output,
     // what the output still has queued of it is dropped, so the sound ends at once. (A sound
     // that reaches its end plays out instead.)
     static void Interrupted(Output& output, bool wasRunning) {
@@ -210,6 +210,8 @@ std::optional<DeviceInfo> MixingAudioEngine::GetDeviceInfo(int device) const {
     const OutputEntry& entry = list.outputs[static_cast<std::size_t>(device - 1)];
     DeviceInfo info;
     info.name = entry.name;
+    info.id = entry.id;
+    info.serial = entry.serial;
     info.driver = impl_->outputs.DriverName();
     info.flags = kDeviceEnabled;
     if (entry.id == list.defaultId) {
@@ -273,11 +275,9 @@ bool MixingAudioEngine::ChannelPlay(StreamHandle handle, bool restart) {
 bool MixingAudioEngine::ChannelPause(StreamHandle handle) {
     impl_->CloseLost();
     const Impl::Stream* stream = impl_->Find(handle);
-    if (stream == nullptr || !impl_->Usable(*stream) || !stream->playback->Pause()) {
-        return false;
-    }
-    Impl::Interrupted(*impl_->OutputOf(*stream), true);
-    return true;
+    // What the output holds of it plays out (the end of the fade before a pause is heard whole),
+    // and resume goes on right after it: nothing is dropped.
+    return stream != nullptr && impl_->Usable(*stream) && stream->playback->Pause();
 }
 
 bool MixingAudioEngine::ChannelStop(StreamHandle handle) {

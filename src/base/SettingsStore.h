@@ -29,11 +29,14 @@ inline constexpr SettingKey kStopFade{"是否直接停止", "值"};
 inline constexpr SettingKey kVolume{"音效音量", "值"};
 inline constexpr SettingKey kOutputDevice{"设置", "通道"};
 inline constexpr SettingKey kOutputDeviceName{"设置", "通道名称"};
+// The sound server's own name of the device: tells apart devices that show the same name.
+inline constexpr SettingKey kOutputDeviceId{"设置", "通道标识"};
 // The monitor output: a second device on which every sound plays as well, at its own volume.
 inline constexpr SettingKey kMonitorOn{"是否开启监听", "值"};
 inline constexpr SettingKey kMonitorVolume{"监听音量", "值", "100"};
 inline constexpr SettingKey kMonitorDevice{"监听设备", "通道"};
 inline constexpr SettingKey kMonitorDeviceName{"监听设备", "通道名称"};
+inline constexpr SettingKey kMonitorDeviceId{"监听设备", "通道标识"};
 inline constexpr SettingKey kMasterHotkey{"音效快键控制", "值"};
 inline constexpr SettingKey kPauseHotkey{"音效声场控制", "值"};
 inline constexpr SettingKey kStopHotkey{"音效声场停止", "值"};

@@ -56,7 +56,8 @@ class RecordingAudioEngine final : public AudioEngine {
         return real_.ChannelStop(stream);
     }
     ChannelState ChannelIsActive(StreamHandle stream) const override {
-        return real_.ChannelIsActive(stream);
+        const ChannelState state = real_.ChannelIsActive(stream);
+        return stalled && state == ChannelState::Playing ? ChannelState::Stalled : state;
     }
     bool StreamFree(StreamHandle stream) override {
         Observe({"StreamFree", stream});
@@ -87,6 +88,8 @@ class RecordingAudioEngine final : public AudioEngine {
     std::vector<Created> created;
     std::vector<float> volumes;
     std::vector<int> inits;
+    // Playing streams are reported as stalled (a decoder behind on a slow disk).
+    bool stalled = false;
     std::function<void(const Call&)> beforeCall;
 
   private:

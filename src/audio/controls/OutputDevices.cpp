@@ -23,10 +23,9 @@ OutputDevices::OutputDevices(AudioPlayer& player, SettingsStore& settings, Promp
 }
 
 std::optional<int> OutputDevices::FillList() {
-    const SavedDevice saved =
-        ReadSavedDevice(settings_, setting::kOutputDevice, setting::kOutputDeviceName);
+    const SavedDevice saved = ReadSavedDevice(settings_, kOutputDeviceKeys);
     const DeviceListing listing = FillDeviceList(list_, player_, saved);
-    if (!saved.name.empty()) {
+    if (!saved.name.empty() || !saved.id.empty()) {
         list_.setCurrentIndex(listing.savedIndex);
         return listing.savedDevice;
     }
@@ -52,24 +51,46 @@ void OutputDevices::RelistOutputDevices() {
 }
 
 void OutputDevices::ApplyOutputDevice() {
-    player_.Free();
     const int index = list_.currentIndex();
-    // The device is looked up again by the name shown: outputs may have come or gone since the
-    // list was filled, and its number with them.
-    const std::string name = index >= 0 ? list_.itemText(index).toStdString() : std::string();
-    const int device = index < 0                                   ? kDefaultDevice
-                       : list_.itemData(index).toInt() == kMissing ? kMissing
-                                                                   : NumberOf(player_, name);
-    // A device that is open already (as the monitor, say) is made current instead.
-    if (!player_.Init(device) && !player_.SetDevice(device)) {
+    if (index >= 0 && list_.itemData(index).toInt() == kMissing) {
+        // The saved device is not there: the default plays on, and the choice stays saved.
+        apply_.setEnabled(false);
+        prompts_.Show({.text = "所选设备未连接，声音暂由系统默认设备播放，设备连接后自动换回",
+                       .icon = PromptIcon::Information});
         return;
     }
-    settings_.Write(setting::kOutputDevice, std::to_string(device));
-    settings_.Write(setting::kOutputDeviceName, name);
+    // The device is looked up again: outputs may have come or gone since the list was filled,
+    // and its number with them.
+    const std::optional<ListedDevice> listed =
+        index >= 0 ? DeviceOfItem(list_, index, player_) : std::nullopt;
+    if (index >= 0 && !listed) {
+        prompts_.Show({.text = "所选设备已断开，请重新选择", .icon = PromptIcon::Information});
+        RelistAfterFailure();
+        return;
+    }
+    const int device = listed ? listed->number : kDefaultDevice;
+    // The new output is opened (or made current, when it is open already as the monitor, say)
+    // before the old one is closed: a device that cannot be opened leaves the sound where it is.
+    const std::optional<int> before = player_.CurrentDevice();
+    if (!player_.SetDevice(device) && !player_.Init(device)) {
+        prompts_.Show({.text = "所选设备无法打开，请重新选择", .icon = PromptIcon::Information});
+        RelistAfterFailure();
+        return;
+    }
+    if (before && *before != device && before != player_.Monitor() && player_.SetDevice(*before)) {
+        player_.Free();
+        player_.SetDevice(device);
+    }
+    SaveDevice(settings_, kOutputDeviceKeys, device, listed ? listed->info : DeviceInfo{});
     apply_.setEnabled(false);
     emit outputApplied();
     prompts_.Show({.text = "通道选择完毕\r\n当前通道为:" + list_.currentText().toStdString(),
                    .icon = PromptIcon::Information});
+}
+
+void OutputDevices::RelistAfterFailure() {
+    apply_.setEnabled(false);
+    FillList();
 }
 
 void OutputDevices::ExplainOutput() {

@@ -15,7 +15,9 @@ namespace vorlune {
 // The output-device list on the bottom line: filled with the engine's outputs (item i is
 // device i + 1), the saved device opened, and a chosen device applied and remembered in
 // "设置"/"通道" (its number, as the list shows it) and "设置"/"通道名称" (its name). The saved
-// device is found by its name; while it is missing it is listed last, marked "(未连接)".
+// device is found by the sound server's own name for it ("设置"/"通道标识"), else by the name
+// shown; while it is missing it is listed last, marked "(未连接)", and applying that item keeps
+// the system default playing and the choice saved.
 class OutputDevices : public QObject {
     Q_OBJECT
   public:
@@ -38,6 +40,8 @@ class OutputDevices : public QObject {
   private:
     // Fills the list and selects the saved device; the device to open, if any.
     std::optional<int> FillList();
+    // The apply failed: the list shows the saved device again.
+    void RelistAfterFailure();
 
     AudioPlayer& player_;
     SettingsStore& settings_;

@@ -41,7 +41,9 @@ void PlaybackControls::FadeOut(std::int32_t level) {
 void PlaybackControls::PauseOrResume() {
     const std::int32_t level = settings_.ReadInt(setting::kVolume);
     view_.ShowStopPicture(true);
-    if (player_.IsActive(player_.CurrentStream()) == ChannelState::Playing) {
+    // A stalled stream plays as soon as its decoder catches up: it is paused like one that plays.
+    const ChannelState state = player_.IsActive(player_.CurrentStream());
+    if (state == ChannelState::Playing || state == ChannelState::Stalled) {
         view_.ShowControlPicture(ControlPicture::PausedPause);
         FadeOut(level);
         player_.Pause(player_.CurrentStream());

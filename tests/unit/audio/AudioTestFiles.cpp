@@ -37,8 +37,12 @@ bool WriteToneWav(const std::string& path, const Tone& tone) {
     std::vector<float> samples(frames * static_cast<std::size_t>(tone.channels));
     for (std::size_t f = 0; f < frames; ++f) {
         const double t = static_cast<double>(f) / tone.rate;
-        const auto value = static_cast<float>(
-            tone.amplitude * std::sin(2.0 * std::numbers::pi * tone.frequency * t));
+        const double level =
+            tone.endAmplitude < 0.0
+                ? tone.amplitude
+                : tone.amplitude + (tone.endAmplitude - tone.amplitude) * t / tone.seconds;
+        const auto value =
+            static_cast<float>(level * std::sin(2.0 * std::numbers::pi * tone.frequency * t));
         for (int c = 0; c < tone.channels; ++c) {
             samples[f * static_cast<std::size_t>(tone.channels) + static_cast<std::size_t>(c)] =
                 value;

@@ -146,7 +146,7 @@ TEST_F(PlayingTest, WithoutAVolumeASoundPlaysSilentlyAndTheTriggerStillSucceeds)
 }
 
 TEST_F(PlayingTest, PauseFadesInStepsOfTwoAndResumeRestoresTheLevel) {
-    GivenSounds("[音效音量]\r\n值=100\r\n");
+    GivenSounds("[音效音量]\r\n值=100\r\n", 10.0);
     Start();
     Click(1);
     audio.volumes.clear();
@@ -173,6 +173,15 @@ TEST_F(PlayingTest, PauseFadesInStepsOfTwoAndResumeRestoresTheLevel) {
     EXPECT_FLOAT_EQ(audio.volumes.front(), 0.97F);
     EXPECT_FLOAT_EQ(audio.volumes[48], 0.01F);
     EXPECT_FLOAT_EQ(audio.volumes.back(), 0.0F);
+
+    // A sound whose decoder has fallen behind is paused all the same, never resumed.
+    Strip().PauseButton()->click();
+    audio.stalled = true;
+    audio.volumes.clear();
+    Strip().PauseButton()->click();
+    EXPECT_EQ(audio.volumes.size(), 50U);
+    audio.stalled = false;
+    EXPECT_EQ(StateOf(Current()), ChannelState::Paused);
 }
 
 TEST_F(PlayingTest, PauseWithNothingPlayedShowsPlayAndPlaysNothing) {
@@ -283,8 +292,8 @@ TEST_F(PlayingTest, OutputDevicesAreListedOpenedAndApplied) {
     EXPECT_EQ(list->itemData(0).toInt(), 1);
     EXPECT_EQ(list->currentIndex(), 0);  // no saved device: the first item
     EXPECT_FALSE(apply->isEnabled());
-    // Start-up opened the default output, then asked for it again.
-    EXPECT_EQ(audio.inits, (std::vector<int>{-1, -1}));
+    // Start-up opened the default output once, and nothing beside it.
+    EXPECT_EQ(audio.inits, (std::vector<int>{-1}));
 
     // The user's choice enables "应用"; applying saves the device and says which it is.
     emit list->activated(0);
@@ -304,8 +313,10 @@ TEST_F(PlayingTest, OutputDevicesAreListedOpenedAndApplied) {
 
     // A saved device past the list (a number alone, as older files have it) opens nothing new
     // and leaves no item selected; dropping the list down rebuilds it and keeps "应用" as it was.
+    EXPECT_EQ(settings.Read(setting::kOutputDeviceId), "fake");
     settings.Write(setting::kOutputDevice, "3");
     settings.Write(setting::kOutputDeviceName, "");
+    settings.Write(setting::kOutputDeviceId, "");
     emit list->activated(0);
     emit list->aboutToDropDown();
     EXPECT_EQ(audio.inits.back(), 3);
@@ -325,6 +336,18 @@ TEST_F(PlayingTest, OutputDevicesAreListedOpenedAndApplied) {
     ASSERT_EQ(list->count(), 2);
     EXPECT_EQ(list->itemText(1), QStringLiteral("Headset(未连接)"));
     EXPECT_EQ(list->currentIndex(), 1);
+
+    // Applying the missing device keeps what plays and the choice saved, and says so.
+    const std::optional<int> playingOn = audio.CurrentDevice();
+    ASSERT_TRUE(playingOn);
+    emit list->activated(1);
+    apply->click();
+    EXPECT_EQ(audio.CurrentDevice(), playingOn);
+    EXPECT_EQ(settings.Read(setting::kOutputDeviceName), "Headset");
+    EXPECT_FALSE(apply->isEnabled());
+    EXPECT_NE(prompts.shown.back().text.find("未连接"), std::string::npos);
+    Click(1);
+    EXPECT_EQ(StateOf(Current()), ChannelState::Playing);
 
     Window().Bottom()->OutputLink()->pressed();
     EXPECT_EQ(prompts.shown.back().caption, "信息：");
