@@ -36,6 +36,13 @@ struct DeviceInfo {
     std::uint32_t flags = 0;
 };
 
+// Where opening an output device stands.
+enum class DeviceState {
+    Closed,   // not open, or lost
+    Opening,  // opened, and the audio system has not set it up yet
+    Open,     // set up: it plays what it is given
+};
+
 // Number of magnitudes GetFft512 writes.
 inline constexpr std::size_t kFft512Bins = 256;
 
@@ -63,6 +70,8 @@ class AudioEngine {
     virtual bool Free() = 0;
     // The device made current last, while it is open and has not been lost.
     [[nodiscard]] virtual std::optional<int> CurrentDevice() const = 0;
+    // Whether device `device` (or kDefaultDevice) is open and set up by the audio system yet.
+    [[nodiscard]] virtual DeviceState DeviceStateOf(int device) const = 0;
     // Information on device 1..N; nothing past the last device, nothing for 0.
     [[nodiscard]] virtual std::optional<DeviceInfo> GetDeviceInfo(int device) const = 0;
     // Told, on an audio thread, when the outputs change (one comes or goes, the default moves)

@@ -48,6 +48,9 @@ class AudioPlayer {
     // Closes the current output; the sounds that played on it end on the monitor as well.
     bool Free();
     [[nodiscard]] std::optional<int> CurrentDevice() const { return engine_.CurrentDevice(); }
+    [[nodiscard]] DeviceState DeviceStateOf(int device) const {
+        return engine_.DeviceStateOf(device);
+    }
     [[nodiscard]] std::optional<DeviceInfo> GetDeviceInfo(int device) const {
         return engine_.GetDeviceInfo(device);
     }

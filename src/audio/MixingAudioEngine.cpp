@@ -202,6 +202,15 @@ std::optional<int> MixingAudioEngine::CurrentDevice() const {
     return std::nullopt;
 }
 
+DeviceState MixingAudioEngine::DeviceStateOf(int device) const {
+    const std::optional<std::string> key = impl_->KeyOf(device);
+    const auto it = key ? impl_->open.find(*key) : impl_->open.end();
+    if (it == impl_->open.end() || it->second->stream->Lost()) {
+        return DeviceState::Closed;
+    }
+    return it->second->stream->Accepted() ? DeviceState::Open : DeviceState::Opening;
+}
+
 std::optional<DeviceInfo> MixingAudioEngine::GetDeviceInfo(int device) const {
     const OutputListing& list = impl_->Listing(true);
     if (device < 1 || device > static_cast<int>(list.outputs.size())) {

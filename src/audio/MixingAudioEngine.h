@@ -38,6 +38,7 @@ class MixingAudioEngine final : public AudioEngine {
     bool SetDevice(int device) override;
     bool Free() override;
     [[nodiscard]] std::optional<int> CurrentDevice() const override;
+    [[nodiscard]] DeviceState DeviceStateOf(int device) const override;
     [[nodiscard]] std::optional<DeviceInfo> GetDeviceInfo(int device) const override;
     void SetDeviceListener(std::function<void()> listener) override;
 

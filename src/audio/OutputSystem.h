@@ -55,6 +55,8 @@ class OutputStream {
 
     // The device or the whole sound system went away. A lost output stays lost.
     [[nodiscard]] virtual bool Lost() const = 0;
+    // The sound system has set the output up: it plays what it is given. False until then.
+    [[nodiscard]] virtual bool Accepted() const = 0;
     // A sound starts while nothing played: the source is asked for sound at once, and what the
     // output still holds (the tail of a sound that ended, what a pause left) plays before it.
     // An output with nothing to play rests in a way that lets the device sleep.

@@ -35,6 +35,7 @@ class RecordingAudioEngine final : public AudioEngine {
         return real_.Free();
     }
     std::optional<int> CurrentDevice() const override { return real_.CurrentDevice(); }
+    DeviceState DeviceStateOf(int device) const override { return real_.DeviceStateOf(device); }
     std::optional<DeviceInfo> GetDeviceInfo(int device) const override {
         return real_.GetDeviceInfo(device);
     }

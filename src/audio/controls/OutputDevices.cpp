@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QPushButton>
+#include <QTimer>
 
 #include "audio/OutputKeeper.h"
 #include "audio/controls/DeviceList.h"
@@ -64,28 +65,63 @@ void OutputDevices::ApplyOutputDevice() {
     const std::optional<ListedDevice> listed =
         index >= 0 ? DeviceOfItem(list_, index, player_) : std::nullopt;
     if (index >= 0 && !listed) {
-        prompts_.Show({.text = "所选设备已断开，请重新选择", .icon = PromptIcon::Information});
-        RelistAfterFailure();
+        ReportFailedApply();
         return;
     }
     const int device = listed ? listed->number : kDefaultDevice;
     // The new output is opened (or made current, when it is open already as the monitor, say)
-    // before the old one is closed: a device that cannot be opened leaves the sound where it is.
+    // and the old one kept until the sound server has set the new one up: a device that cannot
+    // be opened leaves the sound where it is.
     const std::optional<int> before = player_.CurrentDevice();
     if (!player_.SetDevice(device) && !player_.Init(device)) {
-        prompts_.Show({.text = "所选设备无法打开，请重新选择", .icon = PromptIcon::Information});
-        RelistAfterFailure();
+        ReportFailedApply();
         return;
     }
-    if (before && *before != device && before != player_.Monitor() && player_.SetDevice(*before)) {
-        player_.Free();
-        player_.SetDevice(device);
-    }
-    SaveDevice(settings_, kOutputDeviceKeys, device, listed ? listed->info : DeviceInfo{});
     apply_.setEnabled(false);
+    applying_ = Applying{device, before, listed ? listed->info : DeviceInfo{},
+                         list_.currentText().toStdString(), 0};
+    ConfirmApply();
+}
+
+void OutputDevices::ConfirmApply() {
+    if (!applying_) {
+        return;
+    }
+    Applying& applying = *applying_;
+    const DeviceState state = player_.DeviceStateOf(applying.device);
+    if (state == DeviceState::Opening && ++applying.looks < kConfirmLooks) {
+        QTimer::singleShot(kConfirmPeriodMs, this, &OutputDevices::ConfirmApply);
+        return;
+    }
+    const Applying done = std::move(applying);
+    applying_.reset();
+    if (state != DeviceState::Open) {
+        // Not set up in time, or failed at once: closed again, and the sound stays where it was.
+        if (player_.SetDevice(done.device)) {
+            player_.Free();
+        }
+        if (done.before) {
+            player_.SetDevice(*done.before);
+        }
+        ReportFailedApply();
+        emit outputApplied();
+        return;
+    }
+    const std::optional<int> monitor = player_.Monitor();
+    if (done.before && *done.before != done.device && done.before != monitor &&
+        player_.SetDevice(*done.before)) {
+        player_.Free();
+    }
+    player_.SetDevice(done.device);
+    SaveDevice(settings_, kOutputDeviceKeys, done.device, done.info);
     emit outputApplied();
-    prompts_.Show({.text = "通道选择完毕\r\n当前通道为:" + list_.currentText().toStdString(),
+    prompts_.Show({.text = "通道选择完毕\r\n当前通道为:" + done.shown,
                    .icon = PromptIcon::Information});
+}
+
+void OutputDevices::ReportFailedApply() {
+    prompts_.Show({.text = "所选设备无法打开，请重新选择", .icon = PromptIcon::Information});
+    RelistAfterFailure();
 }
 
 void OutputDevices::RelistAfterFailure() {

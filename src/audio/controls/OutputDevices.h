@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <optional>
+#include <string>
 
 #include "audio/AudioPlayer.h"
 #include "base/Prompts.h"
@@ -42,12 +43,27 @@ class OutputDevices : public QObject {
     std::optional<int> FillList();
     // The apply failed: the list shows the saved device again.
     void RelistAfterFailure();
+    void ReportFailedApply();
+    // Looks whether the output being applied is set up yet: saved and reported once it is,
+    // closed and reported as failed when it fails or takes too long.
+    void ConfirmApply();
+
+    static constexpr int kConfirmPeriodMs = 20;
+    static constexpr int kConfirmLooks = 150;  // 3 s
+    struct Applying {
+        int device = 0;
+        std::optional<int> before;  // the device that played until then
+        DeviceInfo info;
+        std::string shown;  // the item's text
+        int looks = 0;
+    };
 
     AudioPlayer& player_;
     SettingsStore& settings_;
     Prompts& prompts_;
     QComboBox& list_;
     QPushButton& apply_;
+    std::optional<Applying> applying_;
 };
 
 }  // namespace vorlune

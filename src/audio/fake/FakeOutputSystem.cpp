@@ -74,6 +74,7 @@ class FakeOutput final : public OutputStream {
     FakeOutput& operator=(const FakeOutput&) = delete;
 
     [[nodiscard]] bool Lost() const override { return lost_.load(std::memory_order_acquire); }
+    [[nodiscard]] bool Accepted() const override { return true; }
     void StartNow() override {
         {
             std::lock_guard lock(mutex_);

@@ -40,6 +40,7 @@ struct PulseOutput {
     const std::size_t periodFrames;
     const std::shared_ptr<OutputSource> source;
     std::atomic<bool> lost{false};
+    std::atomic<bool> accepted{false};
 
     pa_stream* stream = nullptr;
     bool startWhenReady = false;
@@ -125,6 +126,9 @@ class PulseOutputHandle final : public OutputStream {
 
     [[nodiscard]] bool Lost() const override {
         return output_->lost.load(std::memory_order_acquire);
+    }
+    [[nodiscard]] bool Accepted() const override {
+        return output_->accepted.load(std::memory_order_acquire);
     }
     void StartNow() override { system_->Post(Request::Start, output_); }
     void DropQueued() override { system_->Post(Request::Drop, output_); }
@@ -394,6 +398,7 @@ void PulseOutputSystem::Impl::OpenStream(const std::shared_ptr<PulseOutput>& out
             auto* out = static_cast<PulseOutput*>(raw);
             switch (pa_stream_get_state(stream)) {
                 case PA_STREAM_READY:
+                    out->accepted.store(true, std::memory_order_release);
                     if (out->startWhenReady) {
                         StartOutput(*out);
                     }

@@ -144,6 +144,7 @@ class MockEngine : public AudioEngine {
     MOCK_METHOD(bool, Free, (), (override));
     MOCK_METHOD(void, SetDeviceListener, (std::function<void()>), (override));
     MOCK_METHOD(std::optional<int>, CurrentDevice, (), (const, override));
+    MOCK_METHOD(DeviceState, DeviceStateOf, (int), (const, override));
     MOCK_METHOD(std::optional<DeviceInfo>, GetDeviceInfo, (int), (const, override));
     MOCK_METHOD(StreamHandle, CreateStreamFile, (const std::string&), (override));
     MOCK_METHOD(bool, ChannelPlay, (StreamHandle, bool), (override));

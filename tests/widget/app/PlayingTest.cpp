@@ -349,6 +349,19 @@ TEST_F(PlayingTest, OutputDevicesAreListedOpenedAndApplied) {
     Click(1);
     EXPECT_EQ(StateOf(Current()), ChannelState::Playing);
 
+    // A device whose output fails at once is reported, not saved, and the sound stays.
+    outputs.FailOpens("b");
+    outputs.Plug("b", "Headset 2");
+    emit list->aboutToDropDown();
+    const int failing = list->findText(QStringLiteral("Headset 2"));
+    ASSERT_GE(failing, 0);
+    list->setCurrentIndex(failing);
+    emit list->activated(failing);
+    apply->click();
+    EXPECT_EQ(prompts.shown.back().text, "所选设备无法打开，请重新选择");
+    EXPECT_EQ(settings.Read(setting::kOutputDeviceName), "Headset");
+    EXPECT_EQ(StateOf(Current()), ChannelState::Playing);
+
     Window().Bottom()->OutputLink()->pressed();
     EXPECT_EQ(prompts.shown.back().caption, "信息：");
     EXPECT_EQ(prompts.shown.back().text.substr(0, 15), "右边下拉框");
