@@ -123,6 +123,7 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
     connect(&watch_, &OutputWatch::outputsChanged, &devices_, &OutputDevices::RelistOutputDevices);
     connect(&watch_, &OutputWatch::currentOutputLost, &playback_, &PlaybackControls::EndSound);
     connect(&watch_, &OutputWatch::statusText, &window_, &MainWindow::SetStatusText);
+    connect(&playback_, &PlaybackControls::statusText, &window_, &MainWindow::SetStatusText);
     SettingsPage* page = window_.Settings();
     connect(page->MonitorDevices(), &DeviceComboBox::aboutToDropDown, &monitor_,
             &MonitorControls::LoadMonitorDevices);

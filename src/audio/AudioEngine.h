@@ -87,6 +87,9 @@ class AudioEngine {
     virtual bool ChannelPause(StreamHandle stream) = 0;
     virtual bool ChannelStop(StreamHandle stream) = 0;
     [[nodiscard]] virtual ChannelState ChannelIsActive(StreamHandle stream) const = 0;
+    // The stream's file turned out damaged while it was read (a read or decode error): its
+    // sound ends there as at the end of the file.
+    [[nodiscard]] virtual bool ChannelDamaged(StreamHandle stream) const = 0;
     // Harmless on 0 and on handles freed before (returns false).
     virtual bool StreamFree(StreamHandle stream) = 0;
     // 1.0 = 100 %; takes effect at once, ramped over a few milliseconds so it does not click.

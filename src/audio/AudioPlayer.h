@@ -66,6 +66,9 @@ class AudioPlayer {
     [[nodiscard]] ChannelState IsActive(StreamHandle stream) const {
         return engine_.ChannelIsActive(stream);
     }
+    [[nodiscard]] bool IsDamaged(StreamHandle stream) const {
+        return engine_.ChannelDamaged(stream);
+    }
     bool FreeStream(StreamHandle stream);
     // level: 1.0 = 100 %; callers divide the stored percentage by 100.
     bool SetChannelVolume(StreamHandle stream, float level);

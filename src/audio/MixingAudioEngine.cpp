@@ -311,6 +311,11 @@ ChannelState MixingAudioEngine::ChannelIsActive(StreamHandle handle) const {
     return stream->playback->State();
 }
 
+bool MixingAudioEngine::ChannelDamaged(StreamHandle handle) const {
+    const Impl::Stream* stream = impl_->Find(handle);
+    return stream != nullptr && stream->playback->Damaged();
+}
+
 bool MixingAudioEngine::StreamFree(StreamHandle handle) {
     impl_->CloseLost();
     if (impl_->Find(handle) == nullptr) {

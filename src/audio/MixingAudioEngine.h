@@ -47,6 +47,7 @@ class MixingAudioEngine final : public AudioEngine {
     bool ChannelPause(StreamHandle handle) override;
     bool ChannelStop(StreamHandle handle) override;
     [[nodiscard]] ChannelState ChannelIsActive(StreamHandle handle) const override;
+    [[nodiscard]] bool ChannelDamaged(StreamHandle handle) const override;
     bool StreamFree(StreamHandle handle) override;
     bool ChannelSetVolume(StreamHandle handle, float level) override;
     [[nodiscard]] int ChannelGetFft512(StreamHandle handle, std::span<float> out) const override;

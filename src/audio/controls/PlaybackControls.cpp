@@ -77,6 +77,10 @@ void PlaybackControls::MonitorTick() {
     if (player_.IsActive(player_.CurrentStream()) != ChannelState::Stopped) {
         return;
     }
+    if (player_.IsDamaged(player_.CurrentStream())) {
+        emit statusText(QStringLiteral("音效文件已损坏，播放到损坏处为止：") +
+                        QString::fromStdString(player_.LastSoundPath()));
+    }
     if (settings_.ReadInt(setting::kRepeat) == 1 && !stoppedByUser_) {
         // The result is not tested: a file that has gone is tried again at every tick until
         // repeat is switched off or another sound starts.

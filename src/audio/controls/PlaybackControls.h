@@ -38,6 +38,10 @@ class PlaybackControls : public QObject {
 
     QTimer& MonitorTimer() { return monitor_; }
 
+  signals:
+    // A text for the status bar: the sound that ended was cut short by a damaged file.
+    void statusText(const QString& text);
+
   private:
     // Fades the current stream from level down to 0 in steps of 2, waiting between steps.
     void FadeOut(std::int32_t level);

@@ -151,6 +151,7 @@ class MockEngine : public AudioEngine {
     MOCK_METHOD(bool, ChannelPause, (StreamHandle), (override));
     MOCK_METHOD(bool, ChannelStop, (StreamHandle), (override));
     MOCK_METHOD(ChannelState, ChannelIsActive, (StreamHandle), (const, override));
+    MOCK_METHOD(bool, ChannelDamaged, (StreamHandle), (const, override));
     MOCK_METHOD(bool, StreamFree, (StreamHandle), (override));
     MOCK_METHOD(bool, ChannelSetVolume, (StreamHandle, float), (override));
     MOCK_METHOD(int, ChannelGetFft512, (StreamHandle, std::span<float>), (const, override));

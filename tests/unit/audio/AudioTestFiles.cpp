@@ -18,7 +18,8 @@ bool WriteWav(const std::string& path, int rate, int channels, const std::vector
     SF_INFO info{};
     info.samplerate = rate;
     info.channels = channels;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    const bool flac = path.ends_with(".flac");
+    info.format = (flac ? SF_FORMAT_FLAC : SF_FORMAT_WAV) | SF_FORMAT_PCM_16;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (file == nullptr) {
         return false;

@@ -17,6 +17,7 @@ struct Tone {
     // recording tells where in the file it is.
     double endAmplitude = -1.0;
 };
+// A FLAC file when the path ends in ".flac", else a 16-bit WAV.
 bool WriteToneWav(const std::string& path, const Tone& tone);
 // White noise (the same every time) as a 16-bit mono WAV file: a sound whose spectrum changes
 // from one moment to the next.

@@ -245,6 +245,21 @@ TEST_F(PlayingTest, TheMonitorRepeatsAnEndedSoundOrResetsTheStrip) {
     EXPECT_FALSE(Strip().StopShownActive());
     EXPECT_FALSE(MonitorTimer().isActive());
     EXPECT_FALSE(SpectrumRunning());
+    EXPECT_FALSE(Window().StatusText().contains(QStringLiteral("损坏")));
+
+    // A file that breaks off with a decode error ends the same way, and the status bar says
+    // the file is damaged.
+    test::WriteToneWav(dir.File("whole.flac"), {.seconds = 1.0});
+    const std::string whole = test::ReadFileBytes(dir.File("whole.flac"));
+    test::WriteFileBytes(dir.File("Sounds/Common/b.wav"),
+                         std::string_view(whole).substr(0, whole.size() * 2 / 5));
+    Click(2);
+    const StreamHandle damaged = Current();
+    ASSERT_NE(damaged, 0U);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return StateOf(damaged) == ChannelState::Stopped; }, 3000));
+    TickMonitor();
+    EXPECT_EQ(Strip().PauseShown(), Picture::Idle);
+    EXPECT_TRUE(Window().StatusText().contains(QStringLiteral("损坏"))) << Window().StatusText().toStdString();
 }
 
 TEST_F(PlayingTest, VolumeSliderChangesTheSoundTheLabelAndTheSetting) {
