@@ -29,10 +29,10 @@ inline constexpr std::uint32_t kDeviceDefault = 2;
 inline constexpr std::uint32_t kDeviceOpen = 4;
 
 struct DeviceInfo {
-    std::string name;    // UTF-8, as the audio system shows the output
-    std::string id;      // the audio system's own name for it: unique while it exists
+    std::string name;          // UTF-8, as the audio system shows the output
+    std::string id;            // the audio system's own name for it: unique while it exists
     std::uint32_t serial = 0;  // new each time the device appears
-    std::string driver;  // the audio system in use, e.g. "pulseaudio"
+    std::string driver;        // the audio system in use, e.g. "pulseaudio"
     std::uint32_t flags = 0;
 };
 

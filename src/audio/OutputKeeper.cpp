@@ -8,7 +8,8 @@ namespace vorlune {
 
 namespace {
 
-std::vector<std::pair<std::string, std::uint32_t>> ListingOf(const std::vector<DeviceInfo>& devices) {
+std::vector<std::pair<std::string, std::uint32_t>> ListingOf(
+    const std::vector<DeviceInfo>& devices) {
     std::vector<std::pair<std::string, std::uint32_t>> listing;
     listing.reserve(devices.size());
     for (const DeviceInfo& device : devices) {
@@ -30,7 +31,8 @@ std::optional<int> FirstDevice(const std::vector<DeviceInfo>& devices, Match mat
 }  // namespace
 
 SavedDevice ReadSavedDevice(const SettingsStore& settings, const DeviceKeys& keys) {
-    return SavedDevice{settings.Read(keys.name), settings.Read(keys.number), settings.Read(keys.id)};
+    return SavedDevice{settings.Read(keys.name), settings.Read(keys.number),
+                       settings.Read(keys.id)};
 }
 
 void SaveDevice(SettingsStore& settings, const DeviceKeys& keys, int device,
@@ -43,8 +45,8 @@ void SaveDevice(SettingsStore& settings, const DeviceKeys& keys, int device,
 std::optional<int> FindSavedDevice(const SavedDevice& saved,
                                    const std::vector<DeviceInfo>& devices) {
     if (!saved.id.empty()) {
-        if (const std::optional<int> byId = FirstDevice(
-                devices, [&](const DeviceInfo& d) { return d.id == saved.id; })) {
+        if (const std::optional<int> byId =
+                FirstDevice(devices, [&](const DeviceInfo& d) { return d.id == saved.id; })) {
             return byId;
         }
     }

@@ -19,8 +19,7 @@ struct DeviceKeys {
 };
 inline constexpr DeviceKeys kOutputDeviceKeys{setting::kOutputDevice, setting::kOutputDeviceName,
                                               setting::kOutputDeviceId};
-inline constexpr DeviceKeys kMonitorDeviceKeys{setting::kMonitorDevice,
-                                               setting::kMonitorDeviceName,
+inline constexpr DeviceKeys kMonitorDeviceKeys{setting::kMonitorDevice, setting::kMonitorDeviceName,
                                                setting::kMonitorDeviceId};
 
 // A saved output device: the server's name for it and the name it shows when they were saved,
@@ -39,7 +38,8 @@ void SaveDevice(SettingsStore& settings, const DeviceKeys& keys, int device,
 // The number device `saved` has in `devices` (devices 1..N, in order): found by the server's
 // name first, then by the name shown when one was saved, by its number only when neither was.
 // kDefaultDevice when nothing was saved; nothing when the saved device is not there.
-std::optional<int> FindSavedDevice(const SavedDevice& saved, const std::vector<DeviceInfo>& devices);
+std::optional<int> FindSavedDevice(const SavedDevice& saved,
+                                   const std::vector<DeviceInfo>& devices);
 
 // The monitor's volume as saved: 1..100 percent, 100 when none was saved.
 int MonitorVolume(const SettingsStore& settings);

@@ -60,9 +60,7 @@ class RecordingAudioEngine final : public AudioEngine {
         const ChannelState state = real_.ChannelIsActive(stream);
         return stalled && state == ChannelState::Playing ? ChannelState::Stalled : state;
     }
-    bool ChannelDamaged(StreamHandle stream) const override {
-        return real_.ChannelDamaged(stream);
-    }
+    bool ChannelDamaged(StreamHandle stream) const override { return real_.ChannelDamaged(stream); }
     bool StreamFree(StreamHandle stream) override {
         Observe({"StreamFree", stream});
         if (stream == live_) {

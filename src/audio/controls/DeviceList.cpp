@@ -45,7 +45,8 @@ std::optional<ListedDevice> DeviceOfItem(const QComboBox& list, int index,
     const std::string id = list.itemData(index, kIdRole).toString().toStdString();
     const std::string name = list.itemText(index).toStdString();
     const std::vector<DeviceInfo> devices = ListDevices(player);
-    const std::optional<int> number = FindSavedDevice({.name = name, .number = {}, .id = id}, devices);
+    const std::optional<int> number =
+        FindSavedDevice({.name = name, .number = {}, .id = id}, devices);
     if (!number || *number == kDefaultDevice) {
         return std::nullopt;
     }

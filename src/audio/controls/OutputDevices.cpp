@@ -115,8 +115,8 @@ void OutputDevices::ConfirmApply() {
     player_.SetDevice(done.device);
     SaveDevice(settings_, kOutputDeviceKeys, done.device, done.info);
     emit outputApplied();
-    prompts_.Show({.text = "通道选择完毕\r\n当前通道为:" + done.shown,
-                   .icon = PromptIcon::Information});
+    prompts_.Show(
+        {.text = "通道选择完毕\r\n当前通道为:" + done.shown, .icon = PromptIcon::Information});
 }
 
 void OutputDevices::ReportFailedApply() {

@@ -253,8 +253,8 @@ TEST_F(OutputsE2e, IdleOutputsAreCorkedAndThePauseFadeIsHeardToItsLastStep) {
         std::this_thread::sleep_for(1500ms);
         EXPECT_TRUE(test::WaitFor([&] { return pulse.AllCorked(); }, 1s)) << "paused";
         const std::vector<float> peaks = test::Peaks(sinkB.Left(), mark, kWindow);
-        const auto lastHeard = std::find_if(peaks.rbegin(), peaks.rend(),
-                                            [](float p) { return p > 0.002F; });
+        const auto lastHeard =
+            std::find_if(peaks.rbegin(), peaks.rend(), [](float p) { return p > 0.002F; });
         ASSERT_NE(lastHeard, peaks.rend()) << "round " << round;
         EXPECT_LT(*lastHeard, 0.015F) << "round " << round << ": the fade stopped above 2 %";
         EXPECT_GT(*std::max_element(peaks.begin(), peaks.end()), 0.4F);
@@ -263,8 +263,8 @@ TEST_F(OutputsE2e, IdleOutputsAreCorkedAndThePauseFadeIsHeardToItsLastStep) {
         ASSERT_TRUE(program.Click(test::kPauseResume));
         std::this_thread::sleep_for(1200ms);
         const std::vector<float> resumed = test::Peaks(sinkB.Left(), mark, kWindow);
-        const auto first = std::find_if(resumed.begin(), resumed.end(),
-                                        [](float p) { return p > 0.4F; });
+        const auto first =
+            std::find_if(resumed.begin(), resumed.end(), [](float p) { return p > 0.4F; });
         ASSERT_NE(first, resumed.end()) << "round " << round << ": not resumed";
         // A busy machine starves the server for tens of milliseconds now and then (a buffer is
         // four 12 ms periods); that aside, the tone goes on.

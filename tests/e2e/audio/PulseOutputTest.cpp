@@ -166,8 +166,8 @@ TEST_F(PulseOutput, TheDefaultOutputMovesWithTheDefaultAndAServerRestartIsFoundA
 // may sleep. The tone rises from 0.1 to 0.9 over its second: a stretch dropped shows as a step
 // in its level (40 ms, a buffer's worth, is 0.03).
 TEST_F(PulseOutput, AnIdleOutputIsCorkedAndPauseOrTheNextSoundDropsNothingQueued) {
-    ASSERT_TRUE(test::WriteToneWav(
-        dir.File("rising.wav"), {.seconds = 1.0, .amplitude = 0.1, .endAmplitude = 0.9}));
+    ASSERT_TRUE(test::WriteToneWav(dir.File("rising.wav"),
+                                   {.seconds = 1.0, .amplitude = 0.1, .endAmplitude = 0.9}));
     test::SinkRecorder recordB("B", dir.File("B.raw"));
     ASSERT_TRUE(recordB.Started());
     std::this_thread::sleep_for(2500ms);
@@ -202,7 +202,8 @@ TEST_F(PulseOutput, AnIdleOutputIsCorkedAndPauseOrTheNextSoundDropsNothingQueued
     std::size_t pauseLength = 0;
     for (std::size_t i = 0, run = 0; i < peaks.size(); ++i) {
         run = peaks[i] < 0.02F ? run + 1 : 0;
-        if (run > pauseLength && i + 1 < peaks.size() && peaks[i + 1] >= 0.02F && peaks[i - run] > 0.1F) {
+        if (run > pauseLength && i + 1 < peaks.size() && peaks[i + 1] >= 0.02F &&
+            peaks[i - run] > 0.1F) {
             pauseLength = run;
             pauseAt = i + 1;
         }

@@ -272,10 +272,9 @@ TEST_F(SteppedOutputs, TheMonitorPlaysEveryStreamASecondTimeAtItsOwnLevel) {
 
 TEST(SavedDevice, IsFoundByTheServersNameThenItsNameAndByItsNumberOnlyWithoutEither) {
     std::vector<DeviceInfo> devices(4);
-    for (std::size_t i = 0; const auto& [name, id] : {std::pair{"Speakers", "s"},
-                                                      {"Headset", "h1"},
-                                                      {"Headset", "h2"},
-                                                      {"Virtual", "v"}}) {
+    for (std::size_t i = 0;
+         const auto& [name, id] :
+         {std::pair{"Speakers", "s"}, {"Headset", "h1"}, {"Headset", "h2"}, {"Virtual", "v"}}) {
         devices[i].name = name;
         devices[i++].id = id;
     }

@@ -259,7 +259,8 @@ TEST_F(PlayingTest, TheMonitorRepeatsAnEndedSoundOrResetsTheStrip) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return StateOf(damaged) == ChannelState::Stopped; }, 3000));
     TickMonitor();
     EXPECT_EQ(Strip().PauseShown(), Picture::Idle);
-    EXPECT_TRUE(Window().StatusText().contains(QStringLiteral("损坏"))) << Window().StatusText().toStdString();
+    EXPECT_TRUE(Window().StatusText().contains(QStringLiteral("损坏")))
+        << Window().StatusText().toStdString();
 }
 
 TEST_F(PlayingTest, VolumeSliderChangesTheSoundTheLabelAndTheSetting) {
