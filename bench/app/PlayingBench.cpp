@@ -180,11 +180,15 @@ std::optional<double> MeasureCommandOnce(const test::SinkRecorder& sink,
     return 1000.0 * static_cast<double>(*onset - mark) / test::SinkRecorder::kRate;
 }
 
-void ReportDelays(const char* what, const std::function<std::optional<double>()>& measure) {
+void ReportDelays(const char* what, const std::function<std::optional<double>()>& measure,
+                  const test::PulseServer& pulse) {
     std::vector<double> delays;
+    int corked = 0;
     for (int i = 0; i < 10; ++i) {
-        // Each sound lasts 0.3 s: let it end and the sink fall silent before the next.
+        // Each sound lasts 0.3 s: let it end and the sink fall silent before the next. By then
+        // the program's output rests corked, so each delay is that of a first sound after idle.
         std::this_thread::sleep_for(700ms);
+        corked += pulse.AllCorked() ? 1 : 0;
         const std::optional<double> delay = measure();
         if (!delay) {
             std::printf("  %s %d: no input event or no sound within 3 s\n", what, i + 1);
@@ -198,6 +202,7 @@ void ReportDelays(const char* what, const std::function<std::optional<double>()>
     std::sort(delays.begin(), delays.end());
     std::printf("%-28s median %5.1f ms, range %5.1f .. %5.1f ms over %zu (upper bounds)\n", what,
                 delays[delays.size() / 2], delays.front(), delays.back(), delays.size());
+    std::printf("%-28s %d of 10\n", "  output corked before", corked);
 }
 
 // How the recorder's file grows: the largest step between two looks 1 ms apart over a second,
@@ -331,13 +336,15 @@ int main(int argc, char** argv) {
     test::Run("xdotool mousemove --window " + program.Window() + " " + std::to_string(slot1.x) +
               " " + std::to_string(slot1.y));
     input.Expect(XCB_INPUT_RAW_BUTTON_RELEASE);
-    ReportDelays("click to sound", [&] { return MeasureOnce(sink, input, "xdotool click 1"); });
+    ReportDelays(
+        "click to sound", [&] { return MeasureOnce(sink, input, "xdotool click 1"); }, pulse);
     input.Expect(XCB_INPUT_RAW_KEY_PRESS);
-    ReportDelays("hotkey to sound",
-                 [&] { return MeasureOnce(sink, input, "xdotool key ctrl+F1"); });
-    ReportDelays("vorlune play to sound", [&] {
-        return MeasureCommandOnce(sink, {program.File("vorlune-remote"), "play", "1"});
-    });
+    ReportDelays(
+        "hotkey to sound", [&] { return MeasureOnce(sink, input, "xdotool key ctrl+F1"); }, pulse);
+    ReportDelays(
+        "vorlune play to sound",
+        [&] { return MeasureCommandOnce(sink, {program.File("vorlune-remote"), "play", "1"}); },
+        pulse);
     ReportTriggerMemory(program);
 
     // The long sound with the spectrum running.

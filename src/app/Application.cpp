@@ -141,6 +141,7 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
     connect(&watch_, &OutputWatch::currentOutputLost, &playback_, &PlaybackControls::EndSound);
     connect(&watch_, &OutputWatch::statusText, &window_, &MainWindow::SetStatusText);
     connect(&trigger_, &SlotTrigger::statusText, &window_, &MainWindow::SetStatusText);
+    connect(&playback_, &PlaybackControls::statusText, &window_, &MainWindow::SetStatusText);
     SettingsPage* page = window_.Settings();
     connect(page->MonitorDevices(), &DeviceComboBox::aboutToDropDown, &monitor_,
             &MonitorControls::LoadMonitorDevices);
@@ -198,7 +199,6 @@ void Application::CloseRemote() {
 void Application::OnMainWindowCreated() {
     window_.setWindowTitle(QString::fromStdString(settings_.Read(setting::kTitle)));
     hotkeySwitch_.ShowInTray();
-    player_.Init(kDefaultDevice);
     RestorePage();
     grid_.LoadSlotGrid();
     devices_.LoadOutputDevices();

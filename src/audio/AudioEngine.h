@@ -29,9 +29,18 @@ inline constexpr std::uint32_t kDeviceDefault = 2;
 inline constexpr std::uint32_t kDeviceOpen = 4;
 
 struct DeviceInfo {
-    std::string name;    // UTF-8, as the audio system names the output
-    std::string driver;  // the audio system in use, e.g. "pulseaudio"
+    std::string name;          // UTF-8, as the audio system shows the output
+    std::string id;            // the audio system's own name for it: unique while it exists
+    std::uint32_t serial = 0;  // new each time the device appears
+    std::string driver;        // the audio system in use, e.g. "pulseaudio"
     std::uint32_t flags = 0;
+};
+
+// Where opening an output device stands.
+enum class DeviceState {
+    Closed,   // not open, or lost
+    Opening,  // opened, and the audio system has not set it up yet
+    Open,     // set up: it plays what it is given
 };
 
 // Number of magnitudes GetFft512 writes.
@@ -61,6 +70,8 @@ class AudioEngine {
     virtual bool Free() = 0;
     // The device made current last, while it is open and has not been lost.
     [[nodiscard]] virtual std::optional<int> CurrentDevice() const = 0;
+    // Whether device `device` (or kDefaultDevice) is open and set up by the audio system yet.
+    [[nodiscard]] virtual DeviceState DeviceStateOf(int device) const = 0;
     // Information on device 1..N; nothing past the last device, nothing for 0.
     [[nodiscard]] virtual std::optional<DeviceInfo> GetDeviceInfo(int device) const = 0;
     // Told, on an audio thread, when the outputs change (one comes or goes, the default moves)
@@ -76,6 +87,9 @@ class AudioEngine {
     virtual bool ChannelPause(StreamHandle stream) = 0;
     virtual bool ChannelStop(StreamHandle stream) = 0;
     [[nodiscard]] virtual ChannelState ChannelIsActive(StreamHandle stream) const = 0;
+    // The stream's file turned out damaged while it was read (a read or decode error): its
+    // sound ends there as at the end of the file.
+    [[nodiscard]] virtual bool ChannelDamaged(StreamHandle stream) const = 0;
     // Harmless on 0 and on handles freed before (returns false).
     virtual bool StreamFree(StreamHandle stream) = 0;
     // 1.0 = 100 %; takes effect at once, ramped over a few milliseconds so it does not click.

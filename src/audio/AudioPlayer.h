@@ -52,6 +52,9 @@ class AudioPlayer {
     // Closes the current output; the sounds that played on it end on the monitor as well.
     bool Free();
     [[nodiscard]] std::optional<int> CurrentDevice() const { return engine_.CurrentDevice(); }
+    [[nodiscard]] DeviceState DeviceStateOf(int device) const {
+        return engine_.DeviceStateOf(device);
+    }
     [[nodiscard]] std::optional<DeviceInfo> GetDeviceInfo(int device) const {
         return engine_.GetDeviceInfo(device);
     }
@@ -66,6 +69,9 @@ class AudioPlayer {
     bool Stop(StreamHandle stream);
     [[nodiscard]] ChannelState IsActive(StreamHandle stream) const {
         return engine_.ChannelIsActive(stream);
+    }
+    [[nodiscard]] bool IsDamaged(StreamHandle stream) const {
+        return engine_.ChannelDamaged(stream);
     }
     bool FreeStream(StreamHandle stream);
     // level: 1.0 = 100 %; callers divide the stored percentage by 100.

@@ -70,7 +70,7 @@ struct MixingAudioEngine::Impl {
         return output != nullptr && !output->stream->Lost();
     }
 
-    // A stream that played was stopped, paused or freed: when nothing else plays on its output,
+    // A stream that played was stopped or freed: when nothing else plays on its output,
     // what the output still has queued of it is dropped, so the sound ends at once. (A sound
     // that reaches its end plays out instead.)
     static void Interrupted(Output& output, bool wasRunning) {
@@ -202,6 +202,15 @@ std::optional<int> MixingAudioEngine::CurrentDevice() const {
     return std::nullopt;
 }
 
+DeviceState MixingAudioEngine::DeviceStateOf(int device) const {
+    const std::optional<std::string> key = impl_->KeyOf(device);
+    const auto it = key ? impl_->open.find(*key) : impl_->open.end();
+    if (it == impl_->open.end() || it->second->stream->Lost()) {
+        return DeviceState::Closed;
+    }
+    return it->second->stream->Accepted() ? DeviceState::Open : DeviceState::Opening;
+}
+
 std::optional<DeviceInfo> MixingAudioEngine::GetDeviceInfo(int device) const {
     const OutputListing& list = impl_->Listing(true);
     if (device < 1 || device > static_cast<int>(list.outputs.size())) {
@@ -210,6 +219,8 @@ std::optional<DeviceInfo> MixingAudioEngine::GetDeviceInfo(int device) const {
     const OutputEntry& entry = list.outputs[static_cast<std::size_t>(device - 1)];
     DeviceInfo info;
     info.name = entry.name;
+    info.id = entry.id;
+    info.serial = entry.serial;
     info.driver = impl_->outputs.DriverName();
     info.flags = kDeviceEnabled;
     if (entry.id == list.defaultId) {
@@ -273,11 +284,9 @@ bool MixingAudioEngine::ChannelPlay(StreamHandle handle, bool restart) {
 bool MixingAudioEngine::ChannelPause(StreamHandle handle) {
     impl_->CloseLost();
     const Impl::Stream* stream = impl_->Find(handle);
-    if (stream == nullptr || !impl_->Usable(*stream) || !stream->playback->Pause()) {
-        return false;
-    }
-    Impl::Interrupted(*impl_->OutputOf(*stream), true);
-    return true;
+    // What the output holds of it plays out (the end of the fade before a pause is heard whole),
+    // and resume goes on right after it: nothing is dropped.
+    return stream != nullptr && impl_->Usable(*stream) && stream->playback->Pause();
 }
 
 bool MixingAudioEngine::ChannelStop(StreamHandle handle) {
@@ -300,6 +309,11 @@ ChannelState MixingAudioEngine::ChannelIsActive(StreamHandle handle) const {
         return ChannelState::Stopped;
     }
     return stream->playback->State();
+}
+
+bool MixingAudioEngine::ChannelDamaged(StreamHandle handle) const {
+    const Impl::Stream* stream = impl_->Find(handle);
+    return stream != nullptr && stream->playback->Damaged();
 }
 
 bool MixingAudioEngine::StreamFree(StreamHandle handle) {

@@ -38,6 +38,7 @@ class MixingAudioEngine final : public AudioEngine {
     bool SetDevice(int device) override;
     bool Free() override;
     [[nodiscard]] std::optional<int> CurrentDevice() const override;
+    [[nodiscard]] DeviceState DeviceStateOf(int device) const override;
     [[nodiscard]] std::optional<DeviceInfo> GetDeviceInfo(int device) const override;
     void SetDeviceListener(std::function<void()> listener) override;
 
@@ -46,6 +47,7 @@ class MixingAudioEngine final : public AudioEngine {
     bool ChannelPause(StreamHandle handle) override;
     bool ChannelStop(StreamHandle handle) override;
     [[nodiscard]] ChannelState ChannelIsActive(StreamHandle handle) const override;
+    [[nodiscard]] bool ChannelDamaged(StreamHandle handle) const override;
     bool StreamFree(StreamHandle handle) override;
     bool ChannelSetVolume(StreamHandle handle, float level) override;
     [[nodiscard]] int ChannelGetFft512(StreamHandle handle, std::span<float> out) const override;

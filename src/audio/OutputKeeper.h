@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "audio/AudioPlayer.h"
@@ -9,19 +10,36 @@
 
 namespace vorlune {
 
-// A saved output device: its name when one was saved, else its number ("设置"/"通道" alone, as
-// older files have it), else nothing (the system's default).
+// The settings that remember a device: "通道" (its number), "通道名称" (the name it shows) and
+// "通道标识" (the sound server's own name), in one section.
+struct DeviceKeys {
+    SettingKey number;
+    SettingKey name;
+    SettingKey id;
+};
+inline constexpr DeviceKeys kOutputDeviceKeys{setting::kOutputDevice, setting::kOutputDeviceName,
+                                              setting::kOutputDeviceId};
+inline constexpr DeviceKeys kMonitorDeviceKeys{setting::kMonitorDevice, setting::kMonitorDeviceName,
+                                               setting::kMonitorDeviceId};
+
+// A saved output device: the server's name for it and the name it shows when they were saved,
+// else its number ("设置"/"通道" alone, as older files have it), else nothing (the system's
+// default).
 struct SavedDevice {
     std::string name;
     std::string number;
+    std::string id;
 };
-SavedDevice ReadSavedDevice(const SettingsStore& settings, const SettingKey& numberKey,
-                            const SettingKey& nameKey);
+SavedDevice ReadSavedDevice(const SettingsStore& settings, const DeviceKeys& keys);
+// Remembers device `device` (a number, or kDefaultDevice with no name) as chosen.
+void SaveDevice(SettingsStore& settings, const DeviceKeys& keys, int device,
+                const DeviceInfo& info);
 
-// The number device `saved` has in `names` (the names of devices 1..N, in order): found by its
-// name when one was saved, by its number only when none was. kDefaultDevice when nothing was
-// saved; nothing when the saved device is not there.
-std::optional<int> FindSavedDevice(const SavedDevice& saved, const std::vector<std::string>& names);
+// The number device `saved` has in `devices` (devices 1..N, in order): found by the server's
+// name first, then by the name shown when one was saved, by its number only when neither was.
+// kDefaultDevice when nothing was saved; nothing when the saved device is not there.
+std::optional<int> FindSavedDevice(const SavedDevice& saved,
+                                   const std::vector<DeviceInfo>& devices);
 
 // The monitor's volume as saved: 1..100 percent, 100 when none was saved.
 int MonitorVolume(const SettingsStore& settings);
@@ -62,6 +80,8 @@ class OutputKeeper {
     [[nodiscard]] std::optional<int> MonitorDevice(const std::vector<DeviceInfo>& devices,
                                                    int main) const;
     void UpdateMonitor(const std::vector<DeviceInfo>& devices);
+    // Closes the default output once the chosen device plays and nothing is left on it.
+    void CloseIdleDefault();
 
     AudioPlayer& player_;
     const SettingsStore& settings_;
@@ -69,11 +89,13 @@ class OutputKeeper {
     bool hadOutput_ = false;
     bool usingDefault_ = false;
     // An output that was lost while the list stayed as it is (it failed rather than went) is
-    // not opened again until the list changes: it would only fail again, and again.
-    std::vector<std::string> lastNames_;
+    // not opened again until the list changes: it would only fail again, and again. A device
+    // that went and came back is listed anew (another serial), so it is tried again.
+    std::vector<std::pair<std::string, std::uint32_t>> lastListing_;
     bool chosenFailed_ = false;
     bool defaultFailed_ = false;
-    // The name of the device opened for the monitor.
+    bool monitorFailed_ = false;
+    // The server's name of the device opened for the monitor.
     std::string monitorOpened_;
 };
 

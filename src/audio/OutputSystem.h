@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <span>
@@ -17,6 +18,9 @@ struct OutputEntry {
     std::string id;
     // What users see (UTF-8).
     std::string name;
+    // Another number each time a device appears: the same device gone and back again has a
+    // new one.
+    std::uint32_t serial = 0;
 
     bool operator==(const OutputEntry&) const = default;
 };
@@ -51,8 +55,11 @@ class OutputStream {
 
     // The device or the whole sound system went away. A lost output stays lost.
     [[nodiscard]] virtual bool Lost() const = 0;
-    // A sound starts while nothing played: what the output still holds queued is dropped and
-    // the source is asked for sound at once.
+    // The sound system has set the output up: it plays what it is given. False until then.
+    [[nodiscard]] virtual bool Accepted() const = 0;
+    // A sound starts while nothing played: the source is asked for sound at once, and what the
+    // output still holds (the tail of a sound that ended, what a pause left) plays before it.
+    // An output with nothing to play rests in a way that lets the device sleep.
     virtual void StartNow() = 0;
     // Everything that played was stopped: what the output still holds queued is dropped.
     virtual void DropQueued() = 0;

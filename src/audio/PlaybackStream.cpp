@@ -87,6 +87,7 @@ bool PlaybackStream::Rewind() {
            !decoder_->Drained()) {
         decoder_->Pump(ring_);
     }
+    damaged_.store(decoder_->Damaged(), std::memory_order_release);
     drained_.store(decoder_->Drained(), std::memory_order_release);
     if (ring_.Readable() == 0) {
         return false;
@@ -132,6 +133,7 @@ void PlaybackStream::FillLocked() {
             break;  // the ring is full
         }
     }
+    damaged_.store(decoder_->Damaged(), std::memory_order_release);
     drained_.store(decoder_->Drained(), std::memory_order_release);
 }
 

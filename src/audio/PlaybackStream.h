@@ -46,6 +46,8 @@ class PlaybackStream {
     std::optional<Clock::time_point> FirstSoundTime() const;
     // The decoder has reached the end of the file: the rest is in the ring.
     bool FullyDecoded() const { return drained_.load(std::memory_order_acquire); }
+    // The file's data ended early with a read or decode error.
+    bool Damaged() const { return damaged_.load(std::memory_order_acquire); }
 
     // Feeder thread: whether the ring has room and the file has more, and filling it.
     bool NeedsData() const;
@@ -68,6 +70,7 @@ class PlaybackStream {
     std::mutex decodeMutex_;
     std::unique_ptr<StreamDecoder> decoder_;  // under decodeMutex_
     std::atomic<bool> drained_{false};
+    std::atomic<bool> damaged_{false};
     std::atomic<int> state_{kIdle};
     std::atomic<float> volume_{1.0F};
 

@@ -111,7 +111,11 @@ void StreamDecoder::DecodeBlock() {
         sf_readf_float(file_, input_.data(), static_cast<sf_count_t>(kBlockFrames));
     const std::size_t frames = got > 0 ? static_cast<std::size_t>(got) : 0;
     // End of data, or a read or decode error: either way the stream ends here.
-    if (frames == 0 || sf_error(file_) != SF_ERR_NO_ERROR) {
+    if (sf_error(file_) != SF_ERR_NO_ERROR) {
+        damaged_ = true;
+        inputEnded_ = true;
+    }
+    if (frames == 0) {
         inputEnded_ = true;
     }
     MapChannels(input_.data(), frames, fileChannels_, mapped_.data(), output_.channels);
@@ -160,6 +164,7 @@ bool StreamDecoder::Rewind() {
         src_reset(resampler_);
     }
     inputEnded_ = false;
+    damaged_ = false;
     pending_.clear();
     pendingOffset_ = 0;
     return true;

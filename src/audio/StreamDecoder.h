@@ -37,6 +37,8 @@ class StreamDecoder {
     std::size_t Pump(SampleRing& ring);
     // All of the file has been decoded and handed over. A read or decode error ends the data.
     [[nodiscard]] bool Drained() const { return inputEnded_ && pending_.empty(); }
+    // The data ended with a read or decode error rather than at the end of the file.
+    [[nodiscard]] bool Damaged() const { return damaged_; }
     // Goes back to the first frame; false when the file cannot seek.
     bool Rewind();
 
@@ -55,6 +57,7 @@ class StreamDecoder {
     OutputFormat output_;
     double ratio_;
     bool inputEnded_ = false;
+    bool damaged_ = false;
     std::vector<float> input_;
     std::vector<float> mapped_;
     std::vector<float> resampled_;

@@ -30,11 +30,14 @@ inline constexpr SettingKey kStopFade{"是否直接停止", "值"};
 inline constexpr SettingKey kVolume{"音效音量", "值"};
 inline constexpr SettingKey kOutputDevice{"设置", "通道"};
 inline constexpr SettingKey kOutputDeviceName{"设置", "通道名称"};
+// The sound server's own name of the device: tells apart devices that show the same name.
+inline constexpr SettingKey kOutputDeviceId{"设置", "通道标识"};
 // The monitor output: a second device on which every sound plays as well, at its own volume.
 inline constexpr SettingKey kMonitorOn{"是否开启监听", "值"};
 inline constexpr SettingKey kMonitorVolume{"监听音量", "值", "100"};
 inline constexpr SettingKey kMonitorDevice{"监听设备", "通道"};
 inline constexpr SettingKey kMonitorDeviceName{"监听设备", "通道名称"};
+inline constexpr SettingKey kMonitorDeviceId{"监听设备", "通道标识"};
 // Loudness levelling: every sound at the same loudness, 1 on, anything else off.
 inline constexpr SettingKey kLevelling{"音量均衡", "值"};
 inline constexpr SettingKey kMasterHotkey{"音效快键控制", "值"};

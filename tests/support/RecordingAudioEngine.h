@@ -35,6 +35,7 @@ class RecordingAudioEngine final : public AudioEngine {
         return real_.Free();
     }
     std::optional<int> CurrentDevice() const override { return real_.CurrentDevice(); }
+    DeviceState DeviceStateOf(int device) const override { return real_.DeviceStateOf(device); }
     std::optional<DeviceInfo> GetDeviceInfo(int device) const override {
         return real_.GetDeviceInfo(device);
     }
@@ -56,8 +57,10 @@ class RecordingAudioEngine final : public AudioEngine {
         return real_.ChannelStop(stream);
     }
     ChannelState ChannelIsActive(StreamHandle stream) const override {
-        return real_.ChannelIsActive(stream);
+        const ChannelState state = real_.ChannelIsActive(stream);
+        return stalled && state == ChannelState::Playing ? ChannelState::Stalled : state;
     }
+    bool ChannelDamaged(StreamHandle stream) const override { return real_.ChannelDamaged(stream); }
     bool StreamFree(StreamHandle stream) override {
         Observe({"StreamFree", stream});
         if (stream == live_) {
@@ -87,6 +90,8 @@ class RecordingAudioEngine final : public AudioEngine {
     std::vector<Created> created;
     std::vector<float> volumes;
     std::vector<int> inits;
+    // Playing streams are reported as stalled (a decoder behind on a slow disk).
+    bool stalled = false;
     std::function<void(const Call&)> beforeCall;
 
   private:

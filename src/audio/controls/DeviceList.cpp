@@ -1,41 +1,56 @@
 #include "audio/controls/DeviceList.h"
 
 #include <QComboBox>
-#include <algorithm>
 
 #include "base/NumberText.h"
 
 namespace vorlune {
 
+namespace {
+
+constexpr int kIdRole = Qt::UserRole + 1;
+
+}  // namespace
+
 DeviceListing FillDeviceList(QComboBox& list, const AudioPlayer& player, const SavedDevice& saved) {
-    const std::string& savedName = saved.name;
     DeviceListing listing;
     list.clear();
-    for (const DeviceInfo& info : ListDevices(player)) {
+    const std::vector<DeviceInfo> devices = ListDevices(player);
+    for (const DeviceInfo& info : devices) {
         const int n = ++listing.devices;
         list.addItem(QString::fromStdString(info.name), n);
-        if (!listing.savedDevice && !savedName.empty() && info.name == savedName) {
-            listing.savedDevice = n;
-            listing.savedIndex = n - 1;
-        }
+        list.setItemData(n - 1, QString::fromStdString(info.id), kIdRole);
     }
-    if (!savedName.empty() && !listing.savedDevice) {
-        list.addItem(QString::fromStdString(savedName) + QString::fromUtf8(kNotConnected),
-                     kMissing);
+    const bool named = !saved.name.empty() || !saved.id.empty();
+    const std::optional<int> found = FindSavedDevice(saved, devices);
+    if (named && found && *found != kDefaultDevice) {
+        listing.savedDevice = found;
+        listing.savedIndex = *found - 1;
+    } else if (named) {
+        const std::string shown = saved.name.empty() ? saved.id : saved.name;
+        list.addItem(QString::fromStdString(shown) + QString::fromUtf8(kNotConnected), kMissing);
         listing.savedIndex = list.count() - 1;
-    }
-    if (savedName.empty() && !saved.number.empty()) {
+    } else if (!saved.number.empty()) {
         const int device = LeadingInt(saved.number);
         listing.savedIndex = device >= 1 && device <= listing.devices ? device - 1 : -1;
     }
     return listing;
 }
 
-int NumberOf(const AudioPlayer& player, const std::string& name) {
+std::optional<ListedDevice> DeviceOfItem(const QComboBox& list, int index,
+                                         const AudioPlayer& player) {
+    if (index < 0 || index >= list.count() || list.itemData(index).toInt() == kMissing) {
+        return std::nullopt;
+    }
+    const std::string id = list.itemData(index, kIdRole).toString().toStdString();
+    const std::string name = list.itemText(index).toStdString();
     const std::vector<DeviceInfo> devices = ListDevices(player);
-    const auto it = std::find_if(devices.begin(), devices.end(),
-                                 [&](const DeviceInfo& device) { return device.name == name; });
-    return it == devices.end() ? kMissing : static_cast<int>(it - devices.begin()) + 1;
+    const std::optional<int> number =
+        FindSavedDevice({.name = name, .number = {}, .id = id}, devices);
+    if (!number || *number == kDefaultDevice) {
+        return std::nullopt;
+    }
+    return ListedDevice{*number, devices[static_cast<std::size_t>(*number - 1)]};
 }
 
 }  // namespace vorlune

@@ -24,11 +24,19 @@ inline constexpr char kNotConnected[] = "(未连接)";
 inline constexpr int kMissing = 0;
 
 // Fills `list` with the engine's devices 1..N, item i showing the name of device i + 1 with the
-// number as its data. A saved name that none of them has is listed last, marked "(未连接)",
-// with the data 0, so the user sees what the program waits for.
+// number as its data and the server's name of the device beside it. A saved device that is not
+// there is listed last, marked "(未连接)", with the data 0, so the user sees what the program
+// waits for.
 DeviceListing FillDeviceList(QComboBox& list, const AudioPlayer& player, const SavedDevice& saved);
 
-// The number of the device named `name` in the engine's list now; kMissing when none has it.
-int NumberOf(const AudioPlayer& player, const std::string& name);
+// The device an item of such a list stands for, looked up in the engine's list now (outputs may
+// have come or gone since the list was filled): by the server's name, else by the name shown.
+// Nothing for the "(未连接)" item or a device that has gone.
+struct ListedDevice {
+    int number = 0;
+    DeviceInfo info;
+};
+std::optional<ListedDevice> DeviceOfItem(const QComboBox& list, int index,
+                                         const AudioPlayer& player);
 
 }  // namespace vorlune

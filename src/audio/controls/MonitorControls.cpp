@@ -20,18 +20,16 @@ void MonitorControls::LoadMonitorControls() {
 }
 
 void MonitorControls::LoadMonitorDevices() {
-    const SavedDevice saved =
-        ReadSavedDevice(settings_, setting::kMonitorDevice, setting::kMonitorDeviceName);
+    const SavedDevice saved = ReadSavedDevice(settings_, kMonitorDeviceKeys);
     list_.setCurrentIndex(FillDeviceList(list_, player_, saved).savedIndex);
 }
 
 void MonitorControls::ChooseDevice(int index) {
-    if (index < 0 || list_.itemData(index).toInt() == kMissing) {
+    const std::optional<ListedDevice> listed = DeviceOfItem(list_, index, player_);
+    if (!listed) {
         return;
     }
-    const std::string name = list_.itemText(index).toStdString();
-    settings_.Write(setting::kMonitorDevice, std::to_string(NumberOf(player_, name)));
-    settings_.Write(setting::kMonitorDeviceName, name);
+    SaveDevice(settings_, kMonitorDeviceKeys, listed->number, listed->info);
     emit monitorChanged();
 }
 

@@ -42,7 +42,9 @@ void PlaybackControls::FadeOut(std::int32_t level) {
 void PlaybackControls::PauseOrResume() {
     const std::int32_t level = settings_.ReadInt(setting::kVolume);
     view_.ShowStopPicture(true);
-    if (player_.IsActive(player_.CurrentStream()) == ChannelState::Playing) {
+    // A stalled stream plays as soon as its decoder catches up: it is paused like one that plays.
+    const ChannelState state = player_.IsActive(player_.CurrentStream());
+    if (state == ChannelState::Playing || state == ChannelState::Stalled) {
         view_.ShowControlPicture(ControlPicture::PausedPause);
         FadeOut(level);
         player_.Pause(player_.CurrentStream());
@@ -80,6 +82,10 @@ void PlaybackControls::SoundStarted() {
 void PlaybackControls::MonitorTick() {
     if (player_.IsActive(player_.CurrentStream()) != ChannelState::Stopped) {
         return;
+    }
+    if (player_.IsDamaged(player_.CurrentStream())) {
+        emit statusText(QStringLiteral("音效文件已损坏，播放到损坏处为止：") +
+                        QString::fromStdString(player_.LastSoundPath()));
     }
     if (settings_.ReadInt(setting::kRepeat) == 1 && !stoppedByUser_) {
         // The result is not tested: a file that has gone is tried again at every tick until

@@ -41,6 +41,8 @@ class PlaybackControls : public QObject {
   signals:
     // What the controls steer may have changed: the sound, its pause, repeat or the volume.
     void changed();
+    // A text for the status bar: the sound that ended was cut short by a damaged file.
+    void statusText(const QString& text);
 
   private:
     // Fades the current stream from level down to 0 in steps of 2, waiting between steps.

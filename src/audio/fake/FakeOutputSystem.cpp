@@ -26,6 +26,8 @@ struct FakeOutputSystem::Shared {
     OutputListing listing;
     std::map<std::string, std::vector<float>> played;
     std::vector<OutputStream*> open;
+    std::uint32_t lastSerial = 0;
+    std::vector<std::string> failing;
 };
 
 namespace {
@@ -72,6 +74,7 @@ class FakeOutput final : public OutputStream {
     FakeOutput& operator=(const FakeOutput&) = delete;
 
     [[nodiscard]] bool Lost() const override { return lost_.load(std::memory_order_acquire); }
+    [[nodiscard]] bool Accepted() const override { return true; }
     void StartNow() override {
         {
             std::lock_guard lock(mutex_);
@@ -166,7 +169,7 @@ class FakeOutput final : public OutputStream {
 
 FakeOutputSystem::FakeOutputSystem(Options options) : shared_(std::make_shared<Shared>(options)) {
     shared_->listing.connected = true;
-    shared_->listing.outputs.push_back({"fake", "Fake Output"});
+    shared_->listing.outputs.push_back({"fake", "Fake Output", ++shared_->lastSerial});
     shared_->listing.defaultId = "fake";
 }
 
@@ -178,7 +181,7 @@ void FakeOutputSystem::Plug(const std::string& id, const std::string& name) {
         if (!shared_->listing.connected || shared_->Listed(id)) {
             return;
         }
-        shared_->listing.outputs.push_back({id, name});
+        shared_->listing.outputs.push_back({id, name, ++shared_->lastSerial});
         if (shared_->listing.defaultId.empty()) {
             shared_->listing.defaultId = id;
         }
@@ -229,7 +232,7 @@ void FakeOutputSystem::SetServerRunning(bool running) {
         }
         if (running) {
             listing.connected = true;
-            listing.outputs.push_back({"fake", "Fake Output"});
+            listing.outputs.push_back({"fake", "Fake Output", ++shared_->lastSerial});
             listing.defaultId = "fake";
         } else {
             listing = OutputListing{};
@@ -259,6 +262,11 @@ void FakeOutputSystem::Step(std::size_t periods) {
     }
 }
 
+void FakeOutputSystem::FailOpens(const std::string& id) {
+    std::lock_guard lock(shared_->mutex);
+    shared_->failing.push_back(id);
+}
+
 int FakeOutputSystem::OpenOutputs() const {
     std::lock_guard lock(shared_->mutex);
     return static_cast<int>(shared_->open.size());
@@ -272,14 +280,27 @@ OutputListing FakeOutputSystem::Outputs() const {
 std::unique_ptr<OutputStream> FakeOutputSystem::Open(const std::string& id, int rate,
                                                      std::size_t periodFrames,
                                                      std::shared_ptr<OutputSource> source) {
-    std::lock_guard lock(shared_->mutex);
-    const OutputListing& listing = shared_->listing;
-    if (!listing.connected || (id.empty() ? listing.outputs.empty() : !shared_->Listed(id))) {
-        return nullptr;
+    std::unique_ptr<FakeOutput> output;
+    bool fails = false;
+    {
+        std::lock_guard lock(shared_->mutex);
+        const OutputListing& listing = shared_->listing;
+        if (!listing.connected || (id.empty() ? listing.outputs.empty() : !shared_->Listed(id))) {
+            return nullptr;
+        }
+        output = std::make_unique<FakeOutput>(shared_, id, OutputFormat{rate, kChannels},
+                                              periodFrames, std::move(source));
+        shared_->open.push_back(output.get());
+        fails = std::find(shared_->failing.begin(), shared_->failing.end(), id) !=
+                shared_->failing.end();
+        if (fails) {
+            output->Lose();
+        }
     }
-    auto output = std::make_unique<FakeOutput>(shared_, id, OutputFormat{rate, kChannels},
-                                               periodFrames, std::move(source));
-    shared_->open.push_back(output.get());
+    // The server tells of a failed stream as it tells of a lost one.
+    if (fails) {
+        Changed();
+    }
     return output;
 }
 

@@ -48,6 +48,9 @@ class FakeOutputSystem final : public OutputSystem {
     [[nodiscard]] std::vector<float> Played(const std::string& id) const;
     // How many outputs are open now (not closed by their owner), lost ones included.
     [[nodiscard]] int OpenOutputs() const;
+    // Outputs opened on device `id` from now on fail at once (lost as soon as they are open),
+    // as a device does whose streams the server refuses.
+    void FailOpens(const std::string& id);
     // With `stepped`: every open output that plays (or was told to start) plays `periods` more
     // periods; returns once they are played or the output has come to rest. Call it on the
     // thread that closes the outputs (the test's), never while an output is being closed.

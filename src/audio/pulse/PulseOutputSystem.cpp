@@ -40,9 +40,14 @@ struct PulseOutput {
     const std::size_t periodFrames;
     const std::shared_ptr<OutputSource> source;
     std::atomic<bool> lost{false};
+    std::atomic<bool> accepted{false};
 
     pa_stream* stream = nullptr;
     bool startWhenReady = false;
+    // Corked while it has nothing to play, so the server can let the device sleep; `idle` once
+    // the source had nothing to give, and the stream is corked when what it holds has played.
+    bool corked = true;
+    bool idle = true;
     PulseOutputSystem::Impl* owner = nullptr;
 };
 
@@ -75,7 +80,9 @@ struct PulseOutputSystem::Impl {
     void OpenStream(const std::shared_ptr<PulseOutput>& output);
     void Lose(PulseOutput& output);
     static void ReleaseStream(PulseOutput& output);
-    void StartOutput(PulseOutput& output);
+    static void StartOutput(PulseOutput& output);
+    static void DropOutput(PulseOutput& output);
+    static void Cork(PulseOutput& output, bool cork);
     static void Fill(PulseOutput& output, std::size_t bytes);
 
     pa_threaded_mainloop* loop = nullptr;
@@ -119,6 +126,9 @@ class PulseOutputHandle final : public OutputStream {
 
     [[nodiscard]] bool Lost() const override {
         return output_->lost.load(std::memory_order_acquire);
+    }
+    [[nodiscard]] bool Accepted() const override {
+        return output_->accepted.load(std::memory_order_acquire);
     }
     void StartNow() override { system_->Post(Request::Start, output_); }
     void DropQueued() override { system_->Post(Request::Drop, output_); }
@@ -290,7 +300,7 @@ void PulseOutputSystem::Impl::RequestListing() {
                 const char* shown = info->description != nullptr && *info->description != '\0'
                                         ? info->description
                                         : info->name;
-                impl->pending.outputs.push_back({info->name, shown});
+                impl->pending.outputs.push_back({info->name, shown, info->index});
                 return;
             }
             impl->listingInFlight = false;
@@ -350,11 +360,7 @@ void PulseOutputSystem::Impl::RunCommands() {
                 StartOutput(output);
                 break;
             case Request::Drop:
-                output.startWhenReady = false;
-                if (output.stream != nullptr &&
-                    pa_stream_get_state(output.stream) == PA_STREAM_READY) {
-                    pa_operation_unref(pa_stream_flush(output.stream, nullptr, nullptr));
-                }
+                DropOutput(output);
                 break;
             case Request::Close:
                 ReleaseStream(output);
@@ -392,9 +398,9 @@ void PulseOutputSystem::Impl::OpenStream(const std::shared_ptr<PulseOutput>& out
             auto* out = static_cast<PulseOutput*>(raw);
             switch (pa_stream_get_state(stream)) {
                 case PA_STREAM_READY:
+                    out->accepted.store(true, std::memory_order_release);
                     if (out->startWhenReady) {
-                        out->startWhenReady = false;
-                        Fill(*out, kBufferPeriods * out->periodFrames * kFrameBytes);
+                        StartOutput(*out);
                     }
                     break;
                 case PA_STREAM_FAILED:
@@ -415,6 +421,17 @@ void PulseOutputSystem::Impl::OpenStream(const std::shared_ptr<PulseOutput>& out
             Fill(*static_cast<PulseOutput*>(raw), bytes);
         },
         output.get());
+    // The server has played everything it was given: an output with nothing more to play is
+    // corked, which lets the device sleep (a starved stream would keep it running).
+    pa_stream_set_underflow_callback(
+        output->stream,
+        [](pa_stream*, void* raw) {
+            auto* out = static_cast<PulseOutput*>(raw);
+            if (out->idle) {
+                Cork(*out, true);
+            }
+        },
+        output.get());
     const auto periodBytes = static_cast<std::uint32_t>(output->periodFrames * kFrameBytes);
     pa_buffer_attr attr{};
     attr.maxlength = static_cast<std::uint32_t>(-1);
@@ -423,7 +440,7 @@ void PulseOutputSystem::Impl::OpenStream(const std::shared_ptr<PulseOutput>& out
     attr.minreq = periodBytes;
     attr.fragsize = static_cast<std::uint32_t>(-1);
     // A chosen device is kept to: when it goes, its output is lost rather than moved elsewhere.
-    auto flags = PA_STREAM_ADJUST_LATENCY;
+    auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED);
     if (!output->id.empty()) {
         flags = static_cast<pa_stream_flags_t>(flags | PA_STREAM_DONT_MOVE);
     }
@@ -447,6 +464,7 @@ void PulseOutputSystem::Impl::ReleaseStream(PulseOutput& output) {
     }
     pa_stream_set_state_callback(output.stream, nullptr, nullptr);
     pa_stream_set_write_callback(output.stream, nullptr, nullptr);
+    pa_stream_set_underflow_callback(output.stream, nullptr, nullptr);
     if (pa_stream_get_state(output.stream) == PA_STREAM_READY ||
         pa_stream_get_state(output.stream) == PA_STREAM_CREATING) {
         pa_stream_disconnect(output.stream);
@@ -463,10 +481,32 @@ void PulseOutputSystem::Impl::StartOutput(PulseOutput& output) {
         output.startWhenReady = true;
         return;
     }
-    // Whatever is still queued (the end of a sound that was stopped) goes, and the new sound
-    // fills the whole buffer at once: the server plays it as soon as it arrives.
-    pa_operation_unref(pa_stream_flush(output.stream, nullptr, nullptr));
+    output.startWhenReady = false;
+    // What is still queued (the tail of a sound that ended, or what a pause left) plays first;
+    // the new sound fills the rest of the buffer at once and the stream is uncorked after it,
+    // so the server has the sound in hand the moment it plays again.
+    output.idle = false;
     Fill(output, kBufferPeriods * output.periodFrames * kFrameBytes);
+    Cork(output, false);
+}
+
+void PulseOutputSystem::Impl::DropOutput(PulseOutput& output) {
+    output.startWhenReady = false;
+    if (output.stream == nullptr || pa_stream_get_state(output.stream) != PA_STREAM_READY) {
+        return;
+    }
+    pa_operation_unref(pa_stream_flush(output.stream, nullptr, nullptr));
+    output.idle = true;
+    Cork(output, true);
+}
+
+void PulseOutputSystem::Impl::Cork(PulseOutput& output, bool cork) {
+    if (output.corked == cork || output.stream == nullptr ||
+        pa_stream_get_state(output.stream) != PA_STREAM_READY) {
+        return;
+    }
+    output.corked = cork;
+    pa_operation_unref(pa_stream_cork(output.stream, cork ? 1 : 0, nullptr, nullptr));
 }
 
 void PulseOutputSystem::Impl::Fill(PulseOutput& output, std::size_t bytes) {
@@ -482,11 +522,13 @@ void PulseOutputSystem::Impl::Fill(PulseOutput& output, std::size_t bytes) {
             return;
         }
         const std::span<float> samples(static_cast<float*>(data), length / sizeof(float));
-        // Nothing plays: nothing is written, and the stream rests once it has played the rest.
+        // Nothing plays: nothing is written; the stream plays the rest and is corked then.
         if (!output.source->Mix(samples)) {
             pa_stream_cancel_write(output.stream);
+            output.idle = true;
             return;
         }
+        output.idle = false;
         pa_stream_write(output.stream, data, length, nullptr, 0, PA_SEEK_RELATIVE);
         bytes -= length;
     }

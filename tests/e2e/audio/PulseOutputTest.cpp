@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <string>
@@ -158,6 +159,68 @@ TEST_F(PulseOutput, TheDefaultOutputMovesWithTheDefaultAndAServerRestartIsFoundA
     const StreamHandle tone = player.CreateStream(dir.File("tone.wav"));
     ASSERT_TRUE(player.Play(tone));
     EXPECT_TRUE(WaitFor([&] { return engine.FirstSoundTime(tone).has_value(); }, 5s));
+}
+
+// Nothing the server holds is dropped when a sound pauses or when the next sound starts right
+// after one ended (as repeat does), and an output with nothing to play is corked, so the sink
+// may sleep. The tone rises from 0.1 to 0.9 over its second: a stretch dropped shows as a step
+// in its level (40 ms, a buffer's worth, is 0.03).
+TEST_F(PulseOutput, AnIdleOutputIsCorkedAndPauseOrTheNextSoundDropsNothingQueued) {
+    ASSERT_TRUE(test::WriteToneWav(dir.File("rising.wav"),
+                                   {.seconds = 1.0, .amplitude = 0.1, .endAmplitude = 0.9}));
+    test::SinkRecorder recordB("B", dir.File("B.raw"));
+    ASSERT_TRUE(recordB.Started());
+    std::this_thread::sleep_for(2500ms);
+    ASSERT_TRUE(player.Init(2));
+    ASSERT_TRUE(WaitFor([&] { return pulse.SinkInputs().size() == 1; }, 5s));
+    EXPECT_TRUE(pulse.AllCorked()) << "opened, never played";
+
+    const std::size_t mark = recordB.FramesSoFar();
+    const StreamHandle first = player.CreateStream(dir.File("rising.wav"));
+    ASSERT_TRUE(player.Play(first));
+    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(player.Pause(first));
+    EXPECT_TRUE(WaitFor([&] { return pulse.AllCorked(); }, 1s)) << "paused";
+    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(player.Play(first));
+    const auto playedOut = [&](StreamHandle s) {
+        while (player.IsActive(s) != ChannelState::Stopped) {
+            std::this_thread::sleep_for(1ms);
+        }
+    };
+    playedOut(first);
+    const StreamHandle again = player.CreateStream(dir.File("rising.wav"));
+    ASSERT_TRUE(player.Play(again));
+    playedOut(again);
+    EXPECT_TRUE(WaitFor([&] { return pulse.AllCorked(); }, 1s)) << "played out";
+    std::this_thread::sleep_for(500ms);
+
+    // Levels of 5 ms stretches: the pause is the longest silence, the next sound starts where
+    // the level falls back to 0.1.
+    const std::vector<float> peaks = test::Peaks(recordB.Left(), mark, 240);
+    std::size_t pauseAt = 0;
+    std::size_t pauseLength = 0;
+    for (std::size_t i = 0, run = 0; i < peaks.size(); ++i) {
+        run = peaks[i] < 0.02F ? run + 1 : 0;
+        if (run > pauseLength && i + 1 < peaks.size() && peaks[i + 1] >= 0.02F &&
+            peaks[i - run] > 0.1F) {
+            pauseLength = run;
+            pauseAt = i + 1;
+        }
+    }
+    ASSERT_GT(pauseLength, 40U) << "no pause heard";
+    const float before = peaks[pauseAt - pauseLength - 2];
+    const float after = peaks[pauseAt + 1];
+    EXPECT_NEAR(after, before, 0.016) << "resumed with a skip";
+    // The second sound starts at the level of 0.1; what came just before it ends near 0.9.
+    const auto restart = std::find_if(peaks.begin() + static_cast<std::ptrdiff_t>(pauseAt) + 2,
+                                      peaks.end(), [](float p) { return p > 0.05F && p < 0.2F; });
+    ASSERT_NE(restart, peaks.end());
+    std::vector<float> end;
+    std::copy_if(peaks.begin() + static_cast<std::ptrdiff_t>(pauseAt), restart,
+                 std::back_inserter(end), [](float p) { return p > 0.02F; });
+    ASSERT_GE(end.size(), 6U);
+    EXPECT_GT(*std::max_element(end.end() - 6, end.end()), 0.885F) << "the end of the first cut";
 }
 
 // Sinks come and go on another thread while this one lists them and plays, as a host's devices

@@ -1,6 +1,8 @@
 #include "PulseServer.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <map>
 
 #include "Commands.h"
 #include "TempDir.h"
@@ -77,6 +79,38 @@ std::vector<std::string> PulseServer::Descriptions() const {
         }
     }
     return descriptions;
+}
+
+std::vector<PulseServer::SinkInput> PulseServer::SinkInputs() const {
+    // Sink numbers to names, from lines "index<TAB>name<TAB>...".
+    std::map<std::string, std::string> names;
+    for (const std::string& line : Lines(CommandOutput("pactl list short sinks"))) {
+        const std::size_t tab = line.find('\t');
+        if (tab != std::string::npos) {
+            names[line.substr(0, tab)] = line.substr(tab + 1, line.find('\t', tab + 1) - tab - 1);
+        }
+    }
+    std::vector<SinkInput> inputs;
+    for (const std::string& line : Lines(CommandOutput("LC_ALL=C pactl list sink-inputs"))) {
+        const std::size_t text = line.find_first_not_of(" \t");
+        if (text == std::string::npos) {
+            continue;
+        }
+        const std::string field = line.substr(text);
+        if (field.starts_with("Sink Input #")) {
+            inputs.emplace_back();
+        } else if (!inputs.empty() && field.starts_with("Sink: ")) {
+            inputs.back().sink = names[field.substr(6)];
+        } else if (!inputs.empty() && field.starts_with("Corked: ")) {
+            inputs.back().corked = field.substr(8) == "yes";
+        }
+    }
+    return inputs;
+}
+
+bool PulseServer::AllCorked() const {
+    const std::vector<SinkInput> inputs = SinkInputs();
+    return std::all_of(inputs.begin(), inputs.end(), [](const SinkInput& i) { return i.corked; });
 }
 
 }  // namespace vorlune::test

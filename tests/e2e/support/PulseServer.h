@@ -29,6 +29,15 @@ class PulseServer {
     bool SetDefault(const std::string& sink);
     // The descriptions of the sinks in the server's order.
     std::vector<std::string> Descriptions() const;
+    // The playback streams as `pactl list sink-inputs` shows them: the name of the sink each
+    // plays on, and whether it is corked.
+    struct SinkInput {
+        std::string sink;
+        bool corked = false;
+    };
+    std::vector<SinkInput> SinkInputs() const;
+    // Every playback stream there is corked (or there is none), so every sink may sleep.
+    bool AllCorked() const;
 
     // Stops the server (by its process id) and starts it again on the same socket with sinks
     // A and B; true once it answers again.

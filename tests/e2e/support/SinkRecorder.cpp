@@ -1,5 +1,6 @@
 #include "SinkRecorder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -80,6 +81,24 @@ std::optional<std::size_t> FirstLoudFrame(const std::vector<float>& mono, std::s
         }
     }
     return std::nullopt;
+}
+
+std::vector<float> Peaks(const std::vector<float>& mono, std::size_t from, std::size_t window) {
+    std::vector<float> peaks;
+    for (std::size_t i = from; window > 0 && i + window <= mono.size(); i += window) {
+        float peak = 0.0F;
+        for (std::size_t j = i; j < i + window; ++j) {
+            peak = std::max(peak, std::fabs(mono[j]));
+        }
+        peaks.push_back(peak);
+    }
+    return peaks;
+}
+
+double HeardMilliseconds(const std::vector<float>& mono, std::size_t from, float threshold) {
+    const std::vector<float> peaks = Peaks(mono, from, SinkRecorder::kRate / 1000);
+    return static_cast<double>(
+        std::count_if(peaks.begin(), peaks.end(), [&](float p) { return p > threshold; }));
 }
 
 }  // namespace vorlune::test

@@ -53,4 +53,10 @@ bool HeardTone(const SinkRecorder& sink, std::size_t from, double frequency = 44
 std::optional<std::size_t> FirstLoudFrame(const std::vector<float>& mono, std::size_t from,
                                           float threshold);
 
+// The peak magnitude of each stretch of `window` frames from `from` on.
+std::vector<float> Peaks(const std::vector<float>& mono, std::size_t from, std::size_t window);
+// Milliseconds of the recording after `from` (at kRate) whose 1 ms stretches peak above
+// `threshold`: how long a tone was heard, however it was cut up.
+double HeardMilliseconds(const std::vector<float>& mono, std::size_t from, float threshold);
+
 }  // namespace vorlune::test

@@ -144,12 +144,14 @@ class MockEngine : public AudioEngine {
     MOCK_METHOD(bool, Free, (), (override));
     MOCK_METHOD(void, SetDeviceListener, (std::function<void()>), (override));
     MOCK_METHOD(std::optional<int>, CurrentDevice, (), (const, override));
+    MOCK_METHOD(DeviceState, DeviceStateOf, (int), (const, override));
     MOCK_METHOD(std::optional<DeviceInfo>, GetDeviceInfo, (int), (const, override));
     MOCK_METHOD(StreamHandle, CreateStreamFile, (const std::string&), (override));
     MOCK_METHOD(bool, ChannelPlay, (StreamHandle, bool), (override));
     MOCK_METHOD(bool, ChannelPause, (StreamHandle), (override));
     MOCK_METHOD(bool, ChannelStop, (StreamHandle), (override));
     MOCK_METHOD(ChannelState, ChannelIsActive, (StreamHandle), (const, override));
+    MOCK_METHOD(bool, ChannelDamaged, (StreamHandle), (const, override));
     MOCK_METHOD(bool, StreamFree, (StreamHandle), (override));
     MOCK_METHOD(bool, ChannelSetVolume, (StreamHandle, float), (override));
     MOCK_METHOD(int, ChannelGetFft512, (StreamHandle, std::span<float>), (const, override));

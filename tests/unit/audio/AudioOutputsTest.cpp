@@ -291,15 +291,24 @@ TEST_F(SteppedOutputs, ALevelledStreamKeepsItsFactorUnderEveryVolumeOnBothDevice
     EXPECT_EQ(player.LevelOf(s), 1.0F);
 }
 
-TEST(SavedDevice, IsFoundByItsNameAndByItsNumberOnlyWithoutAName) {
-    const std::vector<std::string> names{"Speakers", "Headset", "Virtual"};
-    EXPECT_EQ(FindSavedDevice({"Headset", "3"}, names), 2);
-    EXPECT_EQ(FindSavedDevice({"Gone", "2"}, names), std::nullopt) << "the number does not count";
-    EXPECT_EQ(FindSavedDevice({"", "3"}, names), 3);
-    EXPECT_EQ(FindSavedDevice({"", "4"}, names), std::nullopt);
-    EXPECT_EQ(FindSavedDevice({"", "x"}, names), std::nullopt);
-    EXPECT_EQ(FindSavedDevice({"", "-1"}, names), kDefaultDevice);
-    EXPECT_EQ(FindSavedDevice({"", ""}, names), kDefaultDevice);
+TEST(SavedDevice, IsFoundByTheServersNameThenItsNameAndByItsNumberOnlyWithoutEither) {
+    std::vector<DeviceInfo> devices(4);
+    for (std::size_t i = 0;
+         const auto& [name, id] :
+         {std::pair{"Speakers", "s"}, {"Headset", "h1"}, {"Headset", "h2"}, {"Virtual", "v"}}) {
+        devices[i].name = name;
+        devices[i++].id = id;
+    }
+    EXPECT_EQ(FindSavedDevice({"Headset", "2", "h2"}, devices), 3) << "the second of two alike";
+    EXPECT_EQ(FindSavedDevice({"Headset", "3", "gone"}, devices), 2) << "the name when the id went";
+    EXPECT_EQ(FindSavedDevice({"Headset", "4", ""}, devices), 2);
+    EXPECT_EQ(FindSavedDevice({"Gone", "2", ""}, devices), std::nullopt) << "no number counts";
+    EXPECT_EQ(FindSavedDevice({"", "2", "gone"}, devices), std::nullopt);
+    EXPECT_EQ(FindSavedDevice({"", "3", ""}, devices), 3);
+    EXPECT_EQ(FindSavedDevice({"", "5", ""}, devices), std::nullopt);
+    EXPECT_EQ(FindSavedDevice({"", "x", ""}, devices), std::nullopt);
+    EXPECT_EQ(FindSavedDevice({"", "-1", ""}, devices), kDefaultDevice);
+    EXPECT_EQ(FindSavedDevice({"", "", ""}, devices), kDefaultDevice);
 }
 
 class Keeper : public SteppedOutputs {
@@ -340,6 +349,16 @@ TEST_F(Keeper, LosesAndRegainsTheChosenDeviceByNameWithoutSavingTheDefault) {
     change = keeper.Update();
     EXPECT_EQ(change.after, Main::Chosen);
     EXPECT_EQ(player.CurrentDevice(), 3);
+    EXPECT_EQ(outputs.OpenOutputs(), 1) << "the default output is closed beside the chosen one";
+
+    // Gone and back before the list is read again (a headset switching profiles): the list
+    // reads as before, and still the chosen device is taken back rather than held as failed.
+    outputs.Unplug("b");
+    outputs.Plug("b", "Headset");
+    change = keeper.Update();
+    EXPECT_TRUE(change.currentLost);
+    EXPECT_EQ(change.after, Main::Chosen);
+    EXPECT_EQ(player.CurrentDevice(), 3);
 
     // Nothing at all, then the server back: the chosen device again.
     outputs.SetServerRunning(false);
@@ -352,6 +371,18 @@ TEST_F(Keeper, LosesAndRegainsTheChosenDeviceByNameWithoutSavingTheDefault) {
     outputs.Plug("b", "Headset");
     EXPECT_EQ(keeper.Update().after, Main::Chosen);
     EXPECT_EQ(player.CurrentDevice(), 2);
+
+    // A device whose outputs fail at once is not opened again and again while the list stays.
+    outputs.FailOpens("c");
+    outputs.Plug("c", "Speakers");
+    Save(setting::kOutputDeviceName, "Speakers");
+    const int before = changes;
+    for (int i = 0; i < 4; ++i) {
+        keeper.Update();
+    }
+    EXPECT_EQ(keeper.State(), Main::Fallback);
+    EXPECT_EQ(changes - before, 1) << "opened once";
+    outputs.Unplug("c");
 
     // Without a name the number counts; without either the default plays.
     Save(setting::kOutputDeviceName, "");
@@ -413,6 +444,27 @@ TEST_F(Keeper, PutsTheMonitorOnItsDeviceOnlyWhenItIsOnThereAndAnotherDevice) {
     EXPECT_FALSE(keeper.MonitorPlays());
     EXPECT_FALSE(player.GetDeviceInfo(3)->flags & kDeviceOpen) << "closed once switched off";
     EXPECT_EQ(player.CurrentDevice(), kDefaultDevice);
+
+    // Two devices alike: the one saved by the server's name is the monitor. One whose outputs
+    // fail at once gets opened once, not again at every look while the list stays.
+    outputs.Plug("d", "Headset");
+    Save(setting::kMonitorOn, "1");
+    Save(setting::kMonitorDeviceId, "d");
+    keeper.Update();
+    ASSERT_EQ(player.Monitor(), 4);
+    outputs.FailOpens("b");
+    Save(setting::kMonitorDeviceId, "b");
+    const int before = changes;
+    for (int i = 0; i < 4; ++i) {
+        keeper.Update();
+    }
+    EXPECT_FALSE(keeper.MonitorPlays());
+    EXPECT_EQ(changes - before, 1) << "opened once";
+    outputs.Unplug("b");
+    outputs.Plug("b", "Headset");
+    const int replugged = changes;
+    keeper.Update();
+    EXPECT_EQ(changes - replugged, 1) << "tried again once the list changed";
 }
 
 }  // namespace

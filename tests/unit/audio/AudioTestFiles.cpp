@@ -18,7 +18,8 @@ bool WriteWav(const std::string& path, int rate, int channels, const std::vector
     SF_INFO info{};
     info.samplerate = rate;
     info.channels = channels;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    const bool flac = path.ends_with(".flac");
+    info.format = (flac ? SF_FORMAT_FLAC : SF_FORMAT_WAV) | SF_FORMAT_PCM_16;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (file == nullptr) {
         return false;
@@ -37,8 +38,12 @@ bool WriteToneWav(const std::string& path, const Tone& tone) {
     std::vector<float> samples(frames * static_cast<std::size_t>(tone.channels));
     for (std::size_t f = 0; f < frames; ++f) {
         const double t = static_cast<double>(f) / tone.rate;
-        const auto value = static_cast<float>(
-            tone.amplitude * std::sin(2.0 * std::numbers::pi * tone.frequency * t));
+        const double level =
+            tone.endAmplitude < 0.0
+                ? tone.amplitude
+                : tone.amplitude + (tone.endAmplitude - tone.amplitude) * t / tone.seconds;
+        const auto value =
+            static_cast<float>(level * std::sin(2.0 * std::numbers::pi * tone.frequency * t));
         for (int c = 0; c < tone.channels; ++c) {
             samples[f * static_cast<std::size_t>(tone.channels) + static_cast<std::size_t>(c)] =
                 value;

@@ -13,7 +13,11 @@ struct Tone {
     int rate = 44100;
     int channels = 1;
     double amplitude = 0.8;
+    // When set, the level rises evenly from `amplitude` to this by the end, so the level of a
+    // recording tells where in the file it is.
+    double endAmplitude = -1.0;
 };
+// A FLAC file when the path ends in ".flac", else a 16-bit WAV.
 bool WriteToneWav(const std::string& path, const Tone& tone);
 // White noise (the same every time) as a 16-bit mono WAV file: a sound whose spectrum changes
 // from one moment to the next.

@@ -195,7 +195,7 @@ TEST_F(PlayingTest, WithoutAVolumeASoundPlaysSilentlyAndTheTriggerStillSucceeds)
 }
 
 TEST_F(PlayingTest, PauseFadesInStepsOfTwoAndResumeRestoresTheLevel) {
-    GivenSounds("[音效音量]\r\n值=100\r\n");
+    GivenSounds("[音效音量]\r\n值=100\r\n", 10.0);
     Start();
     Click(1);
     audio.volumes.clear();
@@ -222,6 +222,15 @@ TEST_F(PlayingTest, PauseFadesInStepsOfTwoAndResumeRestoresTheLevel) {
     EXPECT_FLOAT_EQ(audio.volumes.front(), 0.97F);
     EXPECT_FLOAT_EQ(audio.volumes[48], 0.01F);
     EXPECT_FLOAT_EQ(audio.volumes.back(), 0.0F);
+
+    // A sound whose decoder has fallen behind is paused all the same, never resumed.
+    Strip().PauseButton()->click();
+    audio.stalled = true;
+    audio.volumes.clear();
+    Strip().PauseButton()->click();
+    EXPECT_EQ(audio.volumes.size(), 50U);
+    audio.stalled = false;
+    EXPECT_EQ(StateOf(Current()), ChannelState::Paused);
 }
 
 TEST_F(PlayingTest, PauseWithNothingPlayedShowsPlayAndPlaysNothing) {
@@ -285,6 +294,22 @@ TEST_F(PlayingTest, TheMonitorRepeatsAnEndedSoundOrResetsTheStrip) {
     EXPECT_FALSE(Strip().StopShownActive());
     EXPECT_FALSE(MonitorTimer().isActive());
     EXPECT_FALSE(SpectrumRunning());
+    EXPECT_FALSE(Window().StatusText().contains(QStringLiteral("损坏")));
+
+    // A file that breaks off with a decode error ends the same way, and the status bar says
+    // the file is damaged.
+    test::WriteToneWav(dir.File("whole.flac"), {.seconds = 1.0});
+    const std::string whole = test::ReadFileBytes(dir.File("whole.flac"));
+    test::WriteFileBytes(dir.File("Sounds/Common/b.wav"),
+                         std::string_view(whole).substr(0, whole.size() * 2 / 5));
+    Click(2);
+    const StreamHandle damaged = Current();
+    ASSERT_NE(damaged, 0U);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return StateOf(damaged) == ChannelState::Stopped; }, 3000));
+    TickMonitor();
+    EXPECT_EQ(Strip().PauseShown(), Picture::Idle);
+    EXPECT_TRUE(Window().StatusText().contains(QStringLiteral("损坏")))
+        << Window().StatusText().toStdString();
 }
 
 TEST_F(PlayingTest, VolumeSliderChangesTheSoundTheLabelAndTheSetting) {
@@ -337,8 +362,8 @@ TEST_F(PlayingTest, OutputDevicesAreListedOpenedAndApplied) {
     EXPECT_EQ(list->itemData(0).toInt(), 1);
     EXPECT_EQ(list->currentIndex(), 0);  // no saved device: the first item
     EXPECT_FALSE(apply->isEnabled());
-    // Start-up opened the default output, then asked for it again.
-    EXPECT_EQ(audio.inits, (std::vector<int>{-1, -1}));
+    // Start-up opened the default output once, and nothing beside it.
+    EXPECT_EQ(audio.inits, (std::vector<int>{-1}));
 
     // The user's choice enables "应用"; applying saves the device and says which it is.
     emit list->activated(0);
@@ -358,8 +383,10 @@ TEST_F(PlayingTest, OutputDevicesAreListedOpenedAndApplied) {
 
     // A saved device past the list (a number alone, as older files have it) opens nothing new
     // and leaves no item selected; dropping the list down rebuilds it and keeps "应用" as it was.
+    EXPECT_EQ(settings.Read(setting::kOutputDeviceId), "fake");
     settings.Write(setting::kOutputDevice, "3");
     settings.Write(setting::kOutputDeviceName, "");
+    settings.Write(setting::kOutputDeviceId, "");
     emit list->activated(0);
     emit list->aboutToDropDown();
     EXPECT_EQ(audio.inits.back(), 3);
@@ -379,6 +406,31 @@ TEST_F(PlayingTest, OutputDevicesAreListedOpenedAndApplied) {
     ASSERT_EQ(list->count(), 2);
     EXPECT_EQ(list->itemText(1), QStringLiteral("Headset(未连接)"));
     EXPECT_EQ(list->currentIndex(), 1);
+
+    // Applying the missing device keeps what plays and the choice saved, and says so.
+    const std::optional<int> playingOn = audio.CurrentDevice();
+    ASSERT_TRUE(playingOn);
+    emit list->activated(1);
+    apply->click();
+    EXPECT_EQ(audio.CurrentDevice(), playingOn);
+    EXPECT_EQ(settings.Read(setting::kOutputDeviceName), "Headset");
+    EXPECT_FALSE(apply->isEnabled());
+    EXPECT_NE(prompts.shown.back().text.find("未连接"), std::string::npos);
+    Click(1);
+    EXPECT_EQ(StateOf(Current()), ChannelState::Playing);
+
+    // A device whose output fails at once is reported, not saved, and the sound stays.
+    outputs.FailOpens("b");
+    outputs.Plug("b", "Headset 2");
+    emit list->aboutToDropDown();
+    const int failing = list->findText(QStringLiteral("Headset 2"));
+    ASSERT_GE(failing, 0);
+    list->setCurrentIndex(failing);
+    emit list->activated(failing);
+    apply->click();
+    EXPECT_EQ(prompts.shown.back().text, "所选设备无法打开，请重新选择");
+    EXPECT_EQ(settings.Read(setting::kOutputDeviceName), "Headset");
+    EXPECT_EQ(StateOf(Current()), ChannelState::Playing);
 
     Window().Bottom()->OutputLink()->pressed();
     EXPECT_EQ(prompts.shown.back().caption, "信息：");
