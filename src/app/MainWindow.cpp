@@ -5,6 +5,7 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 
+#include "app/BlockedCloseKeeper.h"
 #include "app/BottomLine.h"
 #include "app/CategoryToolbar.h"
 #include "app/ControlStrip.h"
@@ -55,6 +56,8 @@ MainWindow::MainWindow(const std::array<QWidget*, 5>& slotPages, QWidget* parent
     ResetStatusText();
     statusLabel_->setFont(YaHeiFont());
     statusBar_->addWidget(statusLabel_, 1);
+
+    closeKeeper_ = new BlockedCloseKeeper(*this, this);
 }
 
 void MainWindow::SetSpectrumPanel(QWidget* panel) {
@@ -85,7 +88,9 @@ void MainWindow::AddStatusNotice(const QString& text) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
+    closeKeeper_->SetAsking(true);
     emit closeRequested(event);
+    closeKeeper_->SetAsking(false);
 }
 
 void MainWindow::changeEvent(QEvent* event) {

@@ -11,6 +11,7 @@ class QStatusBar;
 
 namespace vorlune {
 
+class BlockedCloseKeeper;
 class BottomLine;
 class CategoryToolbar;
 class ControlStrip;
@@ -67,6 +68,7 @@ class MainWindow : public QWidget {
     QStatusBar* statusBar_;
     QLabel* statusLabel_;
     QStringList notices_;
+    BlockedCloseKeeper* closeKeeper_;
 };
 
 }  // namespace vorlune

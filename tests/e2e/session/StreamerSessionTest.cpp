@@ -791,6 +791,8 @@ TEST_F(StreamerSession, ACopyThatCannotMakeItsMarkRunsBesideTheFirst) {
     // In a sandbox without Unix socket names nothing can tell whether another copy runs: the
     // program runs rather than call itself a second copy.
     const std::string folder = S().Folder();
+    const std::string list = P().DataFile("Sounds/Common/list.ini");
+    const std::string listBefore = ReadFileBytes(list);
     ChildProcess::Options sandboxed = AnotherStart(folder, "unchecked.log");
     sandboxed.environment["LD_PRELOAD"] = VORLUNE_E2E_NO_UNIX_BIND;
     ChildProcess unchecked({P().File("vorlune")}, sandboxed);
@@ -801,6 +803,10 @@ TEST_F(StreamerSession, ACopyThatCannotMakeItsMarkRunsBesideTheFirst) {
     EXPECT_TRUE(unchecked.Running());
     unchecked.Stop();
     EXPECT_TRUE(P().Running());
+    // Ended by SIGTERM, that copy left as a confirmed exit does, recording its exit in the
+    // shared list; the list is put back for the first copy's own exit.
+    EXPECT_EQ(P().ReadSlotList("当前记录", "值"), "0");
+    WriteFileBytes(list, listBefore);
 }
 
 TEST_F(StreamerSession, ExitIsConfirmedAndRecorded) {
