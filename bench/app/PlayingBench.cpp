@@ -343,7 +343,9 @@ int main(int argc, char** argv) {
         "hotkey to sound", [&] { return MeasureOnce(sink, input, "xdotool key ctrl+F1"); }, pulse);
     ReportDelays(
         "vorlune play to sound",
-        [&] { return MeasureCommandOnce(sink, {program.File("vorlune-remote"), "play", "1"}); },
+        [&] {
+            return MeasureCommandOnce(sink, {program.File("vorlune-remote"), "play", "1"});
+        },
         pulse);
     ReportTriggerMemory(program);
 
