@@ -80,12 +80,6 @@ PhoneRoute PhoneRouteOf(std::string_view path) {
     if (path == "/") {
         return PhoneRoute::Page;
     }
-    if (path == "/pad.js") {
-        return PhoneRoute::Script;
-    }
-    if (path == "/pad.css") {
-        return PhoneRoute::Style;
-    }
     if (path == "/live") {
         return PhoneRoute::Socket;
     }

@@ -39,9 +39,11 @@ bool PhoneSecretsMatch(std::string_view given, std::string_view expected);
 // hex, so an encoded one is a wrong one). A key given twice is no answer at all.
 std::optional<std::string_view> QueryValue(std::string_view query, std::string_view key);
 
-// What a request's path names. Only these exact paths exist; anything else, including `..`,
-// percent-encoded characters, doubled or back slashes and absolute file paths, is NotFound.
-enum class PhoneRoute { Page, Script, Style, Socket, NotFound };
+// What a request's path names: the page (one file, its script and style inside, so every
+// request carries the secret) and its live connection. Only these exact paths exist; anything else,
+// including `..`, percent-encoded characters, doubled or back slashes and absolute file paths, is
+// NotFound.
+enum class PhoneRoute { Page, Socket, NotFound };
 PhoneRoute PhoneRouteOf(std::string_view path);
 
 // Whether a Host header names this server: one of `hosts` (addresses the server listens at)
