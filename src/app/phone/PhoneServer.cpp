@@ -19,7 +19,7 @@ namespace {
 
 // What one connection may have sent and not yet been answered: a request line, headers and a
 // body this size are far beyond what the page sends.
-constexpr qint64 kMaxPendingBytes = 16 * 1024;
+constexpr qint64 kMaxPendingBytes = qint64{16} * 1024;
 
 std::int64_t SteadyMs() {
     static QElapsedTimer clock;

@@ -62,8 +62,8 @@ class PhoneServer final : public QObject {
                        const std::optional<QByteArray>& host,
                        const std::optional<QByteArray>& origin, const QHostAddress& peer,
                        bool doubled);
-    bool Allowed(const std::optional<QByteArray>& host, const std::optional<QByteArray>& origin,
-                 const QString& query) const;
+    [[nodiscard]] bool Allowed(const std::optional<QByteArray>& host,
+                               const std::optional<QByteArray>& origin, const QString& query) const;
     qint64 Failed(const QHostAddress& peer);
     void TakeWebSockets();
     void Greet(QWebSocket* page);
