@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "AudioTestFiles.h"
+#include "Commands.h"
 #include "PhoneClient.h"
 #include "ProgramUnderTest.h"
 #include "PulseServer.h"
@@ -76,6 +77,20 @@ TEST(PhoneE2e, APagesTapPlaysAndEveryAttackIsRefusedWhileTheSoundGoesOn) {
     EXPECT_TRUE(test::Pump([&] { return test::HeardTone(sink, mark); }, 4s)) << program.Log();
     EXPECT_TRUE(
         test::Pump([&] { return phone.heard.back().contains(QStringLiteral("\"slot\":3")); }, 2s));
+
+    // A real browser at a phone's size: page 1's name listed, a tap plays the tone, stop ends it.
+    phone.socket->sendTextMessage(QStringLiteral("stop"));
+    test::Pump([] { return false; }, 1500ms);
+    mark = sink.FramesSoFar();
+    const test::CommandResult browser = test::RunForResult(
+        "/usr/bin/python3 " PHONE_PAGE_SCRIPT " " +
+        test::ShellQuoted("http://127.0.0.1:" + std::to_string(port) + key.toStdString()) + " " +
+        test::ShellQuoted(dir.File("phone-page.png")));
+    EXPECT_EQ(browser.exitCode, 0) << browser.out << browser.err;
+    EXPECT_TRUE(test::HeardTone(sink, mark)) << program.Log();
+    phone.socket->sendTextMessage(QStringLiteral("play 3"));
+    mark = sink.FramesSoFar();
+    EXPECT_TRUE(test::Pump([&] { return test::HeardTone(sink, mark); }, 4s));
 
     // Each attack is refused.
     const QByteArray host = "Host: 127.0.0.1:" + QByteArray::number(port) + "\r\n";
