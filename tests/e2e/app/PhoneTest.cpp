@@ -78,7 +78,8 @@ TEST(PhoneE2e, APagesTapPlaysAndEveryAttackIsRefusedWhileTheSoundGoesOn) {
     EXPECT_TRUE(
         test::Pump([&] { return phone.heard.back().contains(QStringLiteral("\"slot\":3")); }, 2s));
 
-    // A real browser at a phone's size: page 1's name listed, a tap plays the tone, stop ends it.
+    // A real browser at a phone's size: page 1's name listed, a tap plays the tone, pause and the
+    // volume slider act (the volume is kept as a drag keeps it), stop ends it.
     phone.socket->sendTextMessage(QStringLiteral("stop"));
     test::Pump([] { return false; }, 1500ms);
     mark = sink.FramesSoFar();
@@ -88,6 +89,8 @@ TEST(PhoneE2e, APagesTapPlaysAndEveryAttackIsRefusedWhileTheSoundGoesOn) {
         test::ShellQuoted(dir.File("phone-page.png")));
     EXPECT_EQ(browser.exitCode, 0) << browser.out << browser.err;
     EXPECT_TRUE(test::HeardTone(sink, mark)) << program.Log();
+    EXPECT_EQ(program.ReadConfig("音效音量", "值"), "40");
+    phone.socket->sendTextMessage(QStringLiteral("volume 100"));
     phone.socket->sendTextMessage(QStringLiteral("play 3"));
     mark = sink.FramesSoFar();
     EXPECT_TRUE(test::Pump([&] { return test::HeardTone(sink, mark); }, 4s));

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 # Headless Chromium at a phone's size on the phone page: page 1's names are listed, a tap on
-# the named slot shows it playing, stop shows it stopped. Argument 1: the paired link (always on
+# the named slot shows it playing, pause pauses and resumes it, the volume slider sets the
+# volume (as the program reports it back), stop shows it stopped. Argument 1: the paired link (always on
 # the loopback); argument 2: where the screenshot goes. Prints what failed and exits 1 then.
 import sys
 import time
@@ -41,6 +42,18 @@ try:
         slot()[0].click()
         if not wait(lambda: d.find_element(By.TAG_NAME, "body").get_attribute("data-slot") == "3", 3):
             failed.append("the tap did not show slot 3 playing")
+        body = lambda name: d.find_element(By.TAG_NAME, "body").get_attribute("data-" + name)
+        d.find_element(By.ID, "pause").click()
+        if not wait(lambda: body("paused") == "true", 3):
+            failed.append("pause did not show the sound paused")
+        d.find_element(By.ID, "pause").click()
+        if not wait(lambda: body("paused") == "false", 3):
+            failed.append("pause again did not show the sound playing")
+        d.execute_script("const v = document.getElementById('volume'); v.value = 40;"
+                         "v.dispatchEvent(new Event('input'));"
+                         "v.dispatchEvent(new Event('change'));")
+        if not wait(lambda: body("volume") == "40", 3):
+            failed.append("the volume slider did not set the volume")
         time.sleep(1.0)
         d.save_screenshot(shot)
         d.find_element(By.ID, "stop").click()
