@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 # Headless Chromium at a phone's size on the phone page: page 1's names are listed, a tap on
 # the named slot shows it playing, pause pauses and resumes it, the volume slider sets the
-# volume (as the program reports it back), stop shows it stopped. Argument 1: the paired link (always on
+# volume (as the program reports it back), stop shows it stopped; then, once the file named by
+# argument 3 is written, the test restarts the program and the page must say it is gone and
+# reconnect by itself. Argument 1: the paired link (always on
 # the loopback); argument 2: where the screenshot goes. Prints what failed and exits 1 then.
 import sys
 import time
@@ -10,7 +12,7 @@ from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 
-url, shot = sys.argv[1], sys.argv[2]
+url, shot, ready = sys.argv[1], sys.argv[2], sys.argv[3]
 if not url.startswith("http://127.0.0.1:"):
     sys.exit("only the loopback")
 o = webdriver.ChromeOptions()
@@ -59,6 +61,12 @@ try:
         d.find_element(By.ID, "stop").click()
         if not wait(lambda: d.find_element(By.TAG_NAME, "body").get_attribute("data-slot") == "0", 3):
             failed.append("stop did not show the sound stopped")
+        gone = lambda: "gone" in d.find_element(By.ID, "status").get_attribute("class")
+        open(ready, "w").close()
+        if not wait(gone, 30):
+            failed.append("the page did not say the program is gone")
+        elif not wait(lambda: not gone() and body("slot") == "0", 60):
+            failed.append("the page did not reconnect after the restart")
 finally:
     d.quit()
 for f in failed:
