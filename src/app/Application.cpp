@@ -110,7 +110,8 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
             platform.exit),
       links_(settings_, platform.desktop, platform.prompts, folder),
       remoteStatus_(settings_, slots_, player_, state, folder),
-      remote_(platform.remote) {
+      remote_(platform.remote),
+      phone_(settings_, commands_, remoteStatus_) {
     ControlStrip* strip = window_.Controls();
     BottomLine* bottom = window_.Bottom();
     connect(window_.Toolbar(), &CategoryToolbar::categoryClicked, this,
@@ -170,6 +171,16 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
         connect(&trigger_, &SlotTrigger::soundStarted, this, tell);
     }
 
+    // The phone page hears the same changes and shows its switch and link on the settings page.
+    const auto tellPhone = [this] { phone_.StateMayHaveChanged(); };
+    connect(&playback_, &PlaybackControls::changed, this, tellPhone);
+    connect(&hotkeySwitch_, &HotkeySwitch::toggled, this, tellPhone);
+    connect(&trigger_, &SlotTrigger::soundStarted, this, tellPhone);
+    connect(page, &SettingsPage::phoneSwitchClicked, &phone_, &PhoneRemote::Toggle);
+    connect(page, &SettingsPage::phoneNewSecretClicked, &phone_, &PhoneRemote::NewSecret);
+    connect(&phone_, &PhoneRemote::changed, this,
+            [this, page] { page->ShowPhone(phone_.On(), phone_.Link(), phone_.QrCode()); });
+
     ConnectSlotEditing(editing_, grid_, *strip, *window_.Settings(), trigger_);
     ConnectLeaving(window_, trayController_, exit_, links_);
 
@@ -213,6 +224,7 @@ void Application::OnMainWindowCreated() {
     if (remote_ != nullptr) {
         remote_->Serve(commands_, remoteStatus_, [this] { trayController_.ShowMainWindow(); });
     }
+    phone_.Restore();
 }
 
 void Application::SayOtherCopiesUnchecked() {
@@ -229,6 +241,7 @@ void Application::ShowMainWindow() {
 
 void Application::OnMainWindowDestroyed() {
     CloseRemote();
+    phone_.Stop();
     registry_.UnregisterAllHotkeys();
     player_.Stop(player_.CurrentStream());
     player_.FreeStream(player_.CurrentStream());

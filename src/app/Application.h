@@ -32,6 +32,7 @@
 #include "app/TrayController.h"
 #include "app/TrayIcon.h"
 #include "app/WindowOnTop.h"
+#include "app/phone/PhoneRemote.h"
 #include "audio/AudioPlayer.h"
 #include "audio/OutputKeeper.h"
 #include "audio/controls/MonitorControls.h"
@@ -141,6 +142,8 @@ class Application : public QObject {
     LinkActions links_;
     RemoteStatus remoteStatus_;
     RemoteEndpoint* remote_;
+    // The phone page, off unless its switch is on; the same commands and state as remote_.
+    PhoneRemote phone_;
 };
 
 }  // namespace vorlune

@@ -2,8 +2,10 @@
 
 #include <QCursor>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
+#include <QPixmap>
 #include <QSlider>
 #include <QToolButton>
 
@@ -79,12 +81,49 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     restore_->setAutoRaise(true);
     restore_->setFont(YaHeiFont(9, true));
 
+    // The phone page: switch, a new pairing secret, the link as text and its QR code.
+    auto* phone = new QGroupBox(QStringLiteral("手机遥控"), this);
+    phone->setObjectName(QStringLiteral("分组框_手机遥控"));
+    phone->setGeometry(6, 260, 537, 88);
+    MakeLabel(phone, "透明标签_手机遥控", QStringLiteral("手机遥控:"), {12, 22, 83, 24});
+    phoneSwitch_ = new SwitchButton(phone);
+    phoneSwitch_->setObjectName(QStringLiteral("超级按钮_手机遥控"));
+    phoneSwitch_->setGeometry(107, 22, 80, 24);
+    phoneSwitch_->setToolTip(
+        QStringLiteral("开启后，同一网络中的手机扫描二维码即可用网页播放音效"));
+    phoneSwitch_->ShowState(false);
+    connect(phoneSwitch_, &SwitchButton::clicked, this, &SettingsPage::phoneSwitchClicked);
+    phoneNewSecret_ = new QToolButton(phone);
+    phoneNewSecret_->setObjectName(QStringLiteral("按钮_更换配对码"));
+    phoneNewSecret_->setGeometry(200, 20, 90, 28);
+    phoneNewSecret_->setText(QStringLiteral("更换配对码"));
+    phoneNewSecret_->setToolTip(QStringLiteral("更换配对码：已配对的手机全部断开，需重新扫码"));
+    phoneNewSecret_->setFont(YaHeiFont());
+    connect(phoneNewSecret_, &QToolButton::clicked, this, &SettingsPage::phoneNewSecretClicked);
+    phoneLink_ = MakeLabel(phone, "透明标签_手机地址", {}, {12, 54, 430, 24});
+    phoneLink_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    phoneCode_ = new QLabel(phone);
+    phoneCode_->setObjectName(QStringLiteral("图片_手机二维码"));
+    phoneCode_->setGeometry(455, 4, 80, 80);
+    phoneCode_->setAlignment(Qt::AlignCenter);
+    ShowPhone(false, {}, {});
+
     restoreMenu_ = new QMenu(QStringLiteral("恢复设置"), this);
     restoreMenu_->setObjectName(QStringLiteral("恢复设置"));
     QAction* item = restoreMenu_->addAction(QStringLiteral("初始化默认音效"));
     connect(item, &QAction::triggered, this, &SettingsPage::restoreDefaultsChosen);
     connect(restore_, &QToolButton::clicked, this,
             [this] { restoreMenu_->popup(QCursor::pos() + QPoint(3, 3)); });
+}
+
+void SettingsPage::ShowPhone(bool on, const QString& link, const QImage& code) {
+    phoneSwitch_->ShowState(on);
+    phoneNewSecret_->setEnabled(on);
+    phoneLink_->setText(on ? link : QStringLiteral("未开启"));
+    phoneCode_->setPixmap(
+        code.isNull() ? QPixmap()
+                      : QPixmap::fromImage(code.scaled(phoneCode_->size(), Qt::KeepAspectRatio,
+                                                       Qt::FastTransformation)));
 }
 
 }  // namespace vorlune

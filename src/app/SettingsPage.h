@@ -27,6 +27,12 @@ class SettingsPage : public QWidget {
     [[nodiscard]] SwitchButton* MonitorSwitch() const { return monitorSwitch_; }
     [[nodiscard]] QSlider* MonitorVolume() const { return monitorVolume_; }
     [[nodiscard]] QLabel* MonitorVolumeLabel() const { return monitorVolumeLabel_; }
+    [[nodiscard]] SwitchButton* PhoneSwitch() const { return phoneSwitch_; }
+    [[nodiscard]] QToolButton* PhoneNewSecretButton() const { return phoneNewSecret_; }
+    [[nodiscard]] QLabel* PhoneLink() const { return phoneLink_; }
+    [[nodiscard]] QLabel* PhoneCode() const { return phoneCode_; }
+    // The phone page's switch, its paired link as text and as a QR code (empty while off).
+    void ShowPhone(bool on, const QString& link, const QImage& code);
 
   signals:
     void onTopClicked();
@@ -35,6 +41,8 @@ class SettingsPage : public QWidget {
     void monitorSwitchClicked();
     // The monitor volume slider moved, by mouse or keyboard.
     void monitorVolumeChanged(int percent);
+    void phoneSwitchClicked();
+    void phoneNewSecretClicked();
 
   private:
     SwitchButton* onTop_;
@@ -44,6 +52,10 @@ class SettingsPage : public QWidget {
     QSlider* monitorVolume_;
     QLabel* monitorVolumeLabel_;
     QToolButton* restore_;
+    SwitchButton* phoneSwitch_;
+    QToolButton* phoneNewSecret_;
+    QLabel* phoneLink_;
+    QLabel* phoneCode_;
     QMenu* restoreMenu_;
 };
 

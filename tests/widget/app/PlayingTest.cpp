@@ -4,8 +4,11 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTabWidget>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
+#include <QUrl>
 
 #include "AppFixture.h"
 #include "AudioTestFiles.h"
@@ -14,6 +17,7 @@
 #include "app/MainWindow.h"
 #include "app/SettingsPage.h"
 #include "app/SwitchButton.h"
+#include "app/phone/PhoneRemote.h"
 #include "hotkeys/HotkeyText.h"
 #include "slots/editing/SlotDialog.h"
 #include "spectrum/SpectrumPanel.h"
@@ -490,6 +494,47 @@ TEST_F(PlayingTest, TheMonitorControlsOnTheSettingsPagePlayEverySoundTwice) {
     EXPECT_EQ(settings.Read(setting::kMonitorOn), "0");
     Click(1);
     EXPECT_EQ(audio.created.size(), 4U) << "off again: one stream";
+}
+
+TEST_F(PlayingTest, ThePhoneSwitchServesThePairedLinkOnlyWhileOnAndANewSecretReplacesIt) {
+    GivenSounds("[手机遥控]\r\n端口=0\r\n监听地址=127.0.0.1\r\n");
+    Start();
+    SettingsPage* page = Window().Settings();
+    // Off unless switched on: no link, no code, no secret made yet.
+    EXPECT_EQ(page->PhoneSwitch()->Shown(), SwitchButton::Picture::Off);
+    EXPECT_EQ(page->PhoneLink()->text(), QStringLiteral("未开启"));
+    EXPECT_TRUE(page->PhoneCode()->pixmap().isNull());
+    EXPECT_EQ(settings.Read(setting::kPhoneSecret), "");
+
+    page->PhoneSwitch()->click();
+    EXPECT_EQ(settings.Read(setting::kPhoneOn), "1");
+    EXPECT_EQ(page->PhoneSwitch()->Shown(), SwitchButton::Picture::On);
+    const std::string secret = settings.Read(setting::kPhoneSecret);
+    EXPECT_TRUE(IsPhoneSecretText(secret)) << secret;
+    const QString link = page->PhoneLink()->text();
+    EXPECT_TRUE(link.startsWith(QStringLiteral("http://127.0.0.1:"))) << link.toStdString();
+    EXPECT_TRUE(link.endsWith(QStringLiteral("/?k=") + QString::fromStdString(secret)));
+    EXPECT_FALSE(page->PhoneCode()->pixmap().isNull());
+    const quint16 port = QUrl(link).port();
+    const auto reachable = [port] {
+        QTcpSocket socket;
+        socket.connectToHost(QStringLiteral("127.0.0.1"), port);
+        return socket.waitForConnected(2000);
+    };
+    EXPECT_TRUE(reachable());
+
+    // A new pairing secret: kept, and the link and its code follow.
+    page->PhoneNewSecretButton()->click();
+    const std::string renewed = settings.Read(setting::kPhoneSecret);
+    EXPECT_TRUE(IsPhoneSecretText(renewed));
+    EXPECT_NE(renewed, secret);
+    EXPECT_TRUE(page->PhoneLink()->text().endsWith(QString::fromStdString(renewed)));
+
+    // Off closes the port at once, and is kept.
+    page->PhoneSwitch()->click();
+    EXPECT_EQ(settings.Read(setting::kPhoneOn), "0");
+    EXPECT_EQ(page->PhoneLink()->text(), QStringLiteral("未开启"));
+    EXPECT_FALSE(reachable());
 }
 
 }  // namespace
