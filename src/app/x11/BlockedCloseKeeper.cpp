@@ -1,4 +1,5 @@
 #include "app/BlockedCloseKeeper.h"
+#include "app/x11/XcbAtom.h"
 
 #include <xcb/xcb.h>
 
@@ -14,26 +15,14 @@
 namespace vorlune {
 namespace {
 
-xcb_atom_t Atom(xcb_connection_t* connection, std::string_view name) {
-    const auto cookie =
-        xcb_intern_atom(connection, 1, static_cast<std::uint16_t>(name.size()), name.data());
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-    if (reply == nullptr) {
-        return XCB_ATOM_NONE;
-    }
-    const xcb_atom_t atom = reply->atom;
-    free(reply);
-    return atom;
-}
-
 // WM_PROTOCOLS / WM_DELETE_WINDOW, asked of the X server once.
 bool IsDeleteWindow(const xcb_client_message_event_t& message) {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (x11 == nullptr || message.format != 32) {
         return false;
     }
-    static const xcb_atom_t protocols = Atom(x11->connection(), "WM_PROTOCOLS");
-    static const xcb_atom_t deleteWindow = Atom(x11->connection(), "WM_DELETE_WINDOW");
+    static const xcb_atom_t protocols = XcbAtom(x11->connection(), "WM_PROTOCOLS");
+    static const xcb_atom_t deleteWindow = XcbAtom(x11->connection(), "WM_DELETE_WINDOW");
     return protocols != XCB_ATOM_NONE && message.type == protocols &&
            message.data.data32[0] == deleteWindow;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/KeepAbove.h"
+#include "app/x11/XcbAtom.h"
 
 namespace vorlune {
 namespace {
@@ -23,18 +24,6 @@ xcb_connection_t* X11Connection() {
     return x11 != nullptr ? x11->connection() : nullptr;
 }
 
-xcb_atom_t Atom(xcb_connection_t* connection, std::string_view name) {
-    const auto cookie =
-        xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.data());
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-    if (reply == nullptr) {
-        return XCB_ATOM_NONE;
-    }
-    const xcb_atom_t atom = reply->atom;
-    free(reply);
-    return atom;
-}
-
 bool Recorded(const QWindow& window) {
     return window.property(kKeptAbove).toBool();
 }
@@ -43,8 +32,8 @@ bool Recorded(const QWindow& window) {
 // window manager reads when it maps the window.
 void WriteStateBeforeMap(xcb_connection_t* connection, const QWindow& window, bool above) {
     const auto id = static_cast<xcb_window_t>(window.winId());
-    const xcb_atom_t state = Atom(connection, "_NET_WM_STATE");
-    const xcb_atom_t aboveAtom = Atom(connection, "_NET_WM_STATE_ABOVE");
+    const xcb_atom_t state = XcbAtom(connection, "_NET_WM_STATE");
+    const xcb_atom_t aboveAtom = XcbAtom(connection, "_NET_WM_STATE_ABOVE");
     std::vector<xcb_atom_t> atoms;
     xcb_get_property_reply_t* reply = xcb_get_property_reply(
         connection, xcb_get_property(connection, 0, id, state, XCB_ATOM_ATOM, 0, 64), nullptr);
@@ -70,9 +59,9 @@ void SendAboveRequest(xcb_connection_t* connection, const QWindow& window, bool 
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
     event.window = static_cast<xcb_window_t>(window.winId());
-    event.type = Atom(connection, "_NET_WM_STATE");
+    event.type = XcbAtom(connection, "_NET_WM_STATE");
     event.data.data32[0] = above ? 1 : 0;  // _NET_WM_STATE_ADD or _REMOVE
-    event.data.data32[1] = Atom(connection, "_NET_WM_STATE_ABOVE");
+    event.data.data32[1] = XcbAtom(connection, "_NET_WM_STATE_ABOVE");
     event.data.data32[3] = 1;  // a normal application asks
     xcb_send_event(connection, 0, screen->root,
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
