@@ -32,6 +32,7 @@ using Shortcuts = QList<QPair<QString, QVariantMap>>;
 
 const QString kObject = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString kImplInterface = QStringLiteral("org.freedesktop.impl.portal.GlobalShortcuts");
+const QString kImplSession = QStringLiteral("org.freedesktop.impl.portal.Session");
 
 QString TokenOf(const QString& path) {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
@@ -55,18 +56,24 @@ class Record {
 class Session : public QObject {
     Q_OBJECT
   public:
-    Session(QString path, Record& record) : path_(std::move(path)), record_(record) {}
+    Session(QDBusConnection bus, QString path, Record& record)
+        : bus_(std::move(bus)), path_(std::move(path)), record_(record) {}
     const QString& Path() const { return path_; }
     Shortcuts bound;
 
+    // The Closed signal is sent here, under the session's path, rather than relayed by the
+    // adaptor: QtDBus relays an adaptor's signal later from its own thread and looks the path
+    // up only then, so a session unregistered in between would close without a word.
     void Close() {
         record_.Line(QStringLiteral("close ") + TokenOf(path_));
+        bus_.send(QDBusMessage::createSignal(path_, kImplSession, QStringLiteral("Closed")));
         emit Closed();
     }
   signals:
     void Closed();
 
   private:
+    QDBusConnection bus_;
     QString path_;
     Record& record_;
 };
@@ -75,13 +82,9 @@ class SessionAdaptor : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.impl.portal.Session")
   public:
-    explicit SessionAdaptor(Session* session) : QDBusAbstractAdaptor(session), session_(session) {
-        connect(session, &Session::Closed, this, &SessionAdaptor::Closed);
-    }
+    explicit SessionAdaptor(Session* session) : QDBusAbstractAdaptor(session), session_(session) {}
   public slots:
     void Close() { session_->Close(); }
-  signals:
-    void Closed();
 
   private:
     Session* session_;
@@ -98,7 +101,7 @@ class Portal : public QObject {
         if (sessions_.contains(sessionHandle.path())) {
             Forget(sessions_.at(sessionHandle.path()).get());
         }
-        auto session = std::make_unique<Session>(sessionHandle.path(), record_);
+        auto session = std::make_unique<Session>(bus_, sessionHandle.path(), record_);
         new SessionAdaptor(session.get());
         Session* raw = session.get();
         connect(
