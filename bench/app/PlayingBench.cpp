@@ -4,7 +4,9 @@
 // - the program's processor use while idle and while a long sound plays with the spectrum
 //   (noise, whose spectrum changes every frame), in all and per thread, also with the monitor
 //   output on (the same sound on a second sink);
-// - the resident memory a thousand hotkey triggers leave behind, after the first sounds.
+// - the resident memory a thousand hotkey triggers leave behind, after the first sounds;
+// - with the phone page on (127.0.0.1 only) and one page connected: a "play" sent over its live
+//   WebSocket to the first sound on the sink, and the program's processor use while idle.
 //
 // How the delay is taken. The moment of the input: a watcher thread on its own X connection
 // gets the X server's raw button-release (a click acts on release) and raw key-press events as
@@ -21,6 +23,9 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 #include <xcb/xinput.h>
+
+#include <QCoreApplication>
+#include <QTcpServer>
 
 #include <algorithm>
 #include <atomic>
@@ -40,6 +45,7 @@
 #include "ChildProcess.h"
 #include "Commands.h"
 #include "MainWindowPlaces.h"
+#include "PhoneClient.h"
 #include "ProgramUnderTest.h"
 #include "PulseServer.h"
 #include "SessionBus.h"
@@ -58,6 +64,7 @@ constexpr char kSlotList[] =
     "[音效1]\n名称=Short\ndz=音效1｜[取运行目录]\\Sounds\\Common\\short.wav\nkjj=Ctrl｜F1键\n"
     "[音效2]\n名称=Long\ndz=音效2｜[取运行目录]\\Sounds\\Common\\long.wav\n"
     "[音效3]\n名称=Hour\ndz=音效3｜[取运行目录]\\Sounds\\Common\\hour.mp3\n";
+constexpr char kPhoneSecret[] = "00112233445566778899aabbccddeeff";
 
 constexpr float kOnsetThreshold = 0.01f;  // -40 dBFS
 
@@ -249,6 +256,24 @@ void ReportCpu(const char* what, const test::ProgramUnderTest& program,
     }
 }
 
+// A phone page's "play 1" over its live WebSocket to the first loud frame on the sink, in ms.
+std::optional<double> MeasurePhoneOnce(const test::SinkRecorder& sink, test::LivePage& phone) {
+    const std::size_t mark = sink.FramesSoFar();
+    phone.socket->sendTextMessage(QStringLiteral("play 1"));
+    phone.socket->flush();
+    std::optional<std::size_t> onset;
+    test::Pump(
+        [&] {
+            onset = test::FirstLoudFrame(sink.Left(), mark, kOnsetThreshold);
+            return onset.has_value();
+        },
+        3s);
+    if (!onset) {
+        return std::nullopt;
+    }
+    return 1000.0 * static_cast<double>(*onset - mark) / test::SinkRecorder::kRate;
+}
+
 // Resident memory of the program in KiB (VmRSS), -1 when it cannot be read.
 long ResidentKiB(const test::ProgramUnderTest& program) {
     std::ifstream status("/proc/" + std::to_string(program.Pid()) + "/status");
@@ -283,6 +308,7 @@ void ReportTriggerMemory(const test::ProgramUnderTest& program) {
 
 // Argument (optional): a one-hour MP3 to measure the memory of a long file playing.
 int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
     test::TempDir dir;
     test::XvfbDisplay display;
     if (!display.Start("1024x768x24")) {
@@ -300,9 +326,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no session bus\n");
         return 1;
     }
+    // The phone page is on, on the loopback only, at a port free now.
+    quint16 phonePort = 0;
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        phonePort = probe.serverPort();
+    }
+    const std::string config = std::string(test::kPlainConfig) +
+                               "[手机遥控]\n值=1\n端口=" + std::to_string(phonePort) +
+                               "\n监听地址=127.0.0.1\n配对码=" + kPhoneSecret + "\n";
     test::ProgramUnderTest program(dir.Path());
-    if (!program.Installed() || !program.WriteConfig(test::kPlainConfig) ||
-        !program.WriteSlotList(kSlotList) ||
+    if (!program.Installed() || !program.WriteConfig(config) || !program.WriteSlotList(kSlotList) ||
         !test::WriteToneWav(program.File("Sounds/Common/short.wav"),
                             {.frequency = 440, .seconds = 0.3, .amplitude = 0.5}) ||
         // Noise changes the spectrum every frame, so every frame is drawn.
@@ -347,6 +382,17 @@ int main(int argc, char** argv) {
             return MeasureCommandOnce(sink, {program.File("vorlune-remote"), "play", "1"});
         },
         pulse);
+    {
+        test::LivePage phone(phonePort, kPhoneSecret);
+        if (test::Pump([&] { return phone.Open() && !phone.heard.empty(); }, 5s)) {
+            ReportDelays(
+                "phone play to sound", [&] { return MeasurePhoneOnce(sink, phone); }, pulse);
+            test::Pump([] { return false; }, 1s);
+            ReportCpu("CPU idle, phone page open", program, 5s);
+        } else {
+            std::printf("phone page did not connect\n");
+        }
+    }
     ReportTriggerMemory(program);
 
     // The long sound with the spectrum running.
@@ -360,8 +406,7 @@ int main(int argc, char** argv) {
 
     // The monitor on SinkB at half the volume; like every setting it is read at the next sound.
     if (!program.WriteConfig(
-            std::string(test::kPlainConfig) +
-            "[是否开启监听]\n值=1\n[监听设备]\n通道名称=SinkB\n[监听音量]\n值=50\n")) {
+            config + "[是否开启监听]\n值=1\n[监听设备]\n通道名称=SinkB\n[监听音量]\n值=50\n")) {
         std::fprintf(stderr, "could not switch the monitor on\n");
         return 1;
     }
@@ -374,7 +419,7 @@ int main(int argc, char** argv) {
                 test::Loudest(monitorSink.Left(), monitorMark).rms);
     program.Click(test::kStopSound);
     std::this_thread::sleep_for(1s);
-    if (!program.WriteConfig(test::kPlainConfig)) {
+    if (!program.WriteConfig(config)) {
         return 1;
     }
 

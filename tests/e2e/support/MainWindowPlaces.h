@@ -22,6 +22,9 @@ Point PageButtonCentre(int page);
 // The restore button of the settings page ((9, 80) page area, group box at (6, 146)).
 inline constexpr Point kRestoreButton{9 + 6 + 91 + 34, 80 + 146 + 28 + 32};
 
+// The phone group box of the settings page (at (6, 260)): its "更换配对码" button.
+inline constexpr Point kNewPhoneSecret{9 + 6 + 200 + 45, 80 + 260 + 20 + 14};
+
 // The bottom line: the output-device list and its apply button "应用".
 inline constexpr Point kOutputDeviceList{69 + 96, 540 + 12};
 inline constexpr Point kApplyOutputDevice{262 + 22, 541 + 11};
