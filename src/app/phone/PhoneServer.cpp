@@ -20,6 +20,9 @@ namespace {
 // What one connection may have sent and not yet been answered: a request line, headers and a
 // body this size are far beyond what the page sends.
 constexpr qint64 kMaxPendingBytes = qint64{16} * 1024;
+// How long a new connection may stay silent before it is closed.
+constexpr int kSilentMs = 5000;
+constexpr const char* kHeard = "vorluneHeard";
 
 std::int64_t SteadyMs() {
     static QElapsedTimer clock;
@@ -53,7 +56,14 @@ class BoundedTcpServer final : public QTcpServer {
         open_.emplace_back(socket);
         // Connected before the HTTP server's own reading, so this looks first.
         connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+            socket->setProperty(kHeard, true);
             if (socket->bytesAvailable() > kMaxPendingBytes) {
+                socket->abort();
+            }
+        });
+        // A connection that says nothing would hold one of the few places a phone needs.
+        QTimer::singleShot(kSilentMs, socket, [socket] {
+            if (!socket->property(kHeard).toBool()) {
                 socket->abort();
             }
         });

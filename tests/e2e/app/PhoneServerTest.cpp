@@ -130,6 +130,17 @@ TEST(PhoneServerE2e, OnlyThePairedPageAtThisAddressIsServedAndDrivesTheSameComma
     flood.clear();
     Pump([] { return false; }, 200ms);
     EXPECT_EQ(StatusOf(Get(port, key)), 200);
+
+    // As many connections as the bound that say nothing are let go, so they cannot keep a phone
+    // out.
+    for (int i = 0; i < kPhoneMaxConnections; ++i) {
+        flood.push_back(std::make_unique<QTcpSocket>());
+        flood.back()->connectToHost(QStringLiteral("127.0.0.1"), port);
+    }
+    EXPECT_TRUE(Pump([&] { return held() == kPhoneMaxConnections; }, 5s)) << held();
+    EXPECT_TRUE(Pump([&] { return held() == 0; }, 10s)) << held();
+    flood.clear();
+    EXPECT_EQ(StatusOf(Get(port, key)), 200);
     EXPECT_TRUE(phone.Open());
 
     // A new pairing secret disconnects the paired page; the old secret no longer opens it.
