@@ -256,6 +256,29 @@ void ReportCpu(const char* what, const test::ProgramUnderTest& program,
     }
 }
 
+// The phone page's load on the loopback, median of 10: its HTML over HTTP, then its live
+// connection open and the first state heard, as a phone's browser does at the paired link.
+void ReportPhoneLoad(quint16 port) {
+    std::vector<double> loads;
+    for (int i = 0; i < 10; ++i) {
+        const Clock::time_point start = Clock::now();
+        if (test::StatusOf(test::Get(port, QByteArray("/?k=") + kPhoneSecret)) != 200) {
+            continue;
+        }
+        test::LivePage live(port, kPhoneSecret);
+        if (test::Pump([&] { return !live.heard.empty(); }, 5s)) {
+            loads.push_back(Ms(Clock::now() - start));
+        }
+    }
+    if (loads.empty()) {
+        std::printf("phone page did not load\n");
+        return;
+    }
+    std::sort(loads.begin(), loads.end());
+    std::printf("%-28s median %5.1f ms, range %5.1f .. %5.1f ms over %zu\n", "phone page load",
+                loads[loads.size() / 2], loads.front(), loads.back(), loads.size());
+}
+
 // A phone page's "play 1" over its live WebSocket to the first loud frame on the sink, in ms.
 std::optional<double> MeasurePhoneOnce(const test::SinkRecorder& sink, test::LivePage& phone) {
     const std::size_t mark = sink.FramesSoFar();
@@ -389,6 +412,7 @@ int main(int argc, char** argv) {
                 "phone play to sound", [&] { return MeasurePhoneOnce(sink, phone); }, pulse);
             test::Pump([] { return false; }, 1s);
             ReportCpu("CPU idle, phone page open", program, 5s);
+            ReportPhoneLoad(phonePort);
         } else {
             std::printf("phone page did not connect\n");
         }
