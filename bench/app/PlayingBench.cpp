@@ -137,6 +137,27 @@ double Ms(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
+// Milliseconds from `mark` to the first loud frame on the sink, looked for up to 3 s with
+// `wait` (the plain wait, or one that turns the bench's own Qt event loop).
+template <typename Wait>
+std::optional<double> DelayToOnset(const test::SinkRecorder& sink, std::size_t mark, Wait wait) {
+    std::optional<std::size_t> onset;
+    wait(
+        [&] {
+            onset = test::FirstLoudFrame(sink.Left(), mark, kOnsetThreshold);
+            return onset.has_value();
+        },
+        3s);
+    if (!onset) {
+        return std::nullopt;
+    }
+    return 1000.0 * static_cast<double>(*onset - mark) / test::SinkRecorder::kRate;
+}
+
+const auto kPlainWait = [](const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    return test::WaitFor(done, limit);
+};
+
 // Runs `command` (an xdotool input) and measures from the input's arrival at the X server to
 // the onset of the sound it starts.
 std::optional<double> MeasureOnce(const test::SinkRecorder& sink, InputEventClock& input,
@@ -147,20 +168,12 @@ std::optional<double> MeasureOnce(const test::SinkRecorder& sink, InputEventCloc
     if (!test::Run(command)) {
         return std::nullopt;
     }
-    std::optional<std::size_t> onset;
-    test::WaitFor(
-        [&] {
-            onset = test::FirstLoudFrame(sink.Left(), mark, kOnsetThreshold);
-            return onset.has_value();
-        },
-        3s);
+    const std::optional<double> onsetAfterMarkMs = DelayToOnset(sink, mark, kPlainWait);
     const std::optional<Clock::time_point> inputTime = input.Last();
-    if (!onset || !inputTime) {
+    if (!onsetAfterMarkMs || !inputTime) {
         return std::nullopt;
     }
-    const double onsetAfterMarkMs =
-        1000.0 * static_cast<double>(*onset - mark) / test::SinkRecorder::kRate;
-    return onsetAfterMarkMs - Ms(*inputTime - markTime);
+    return *onsetAfterMarkMs - Ms(*inputTime - markTime);
 }
 
 // Starts the `vorlune` command and measures from just before its process starts to the onset
@@ -174,17 +187,7 @@ std::optional<double> MeasureCommandOnce(const test::SinkRecorder& sink,
     if (!client.Started() || client.WaitForExit(3s) != 0) {
         return std::nullopt;
     }
-    std::optional<std::size_t> onset;
-    test::WaitFor(
-        [&] {
-            onset = test::FirstLoudFrame(sink.Left(), mark, kOnsetThreshold);
-            return onset.has_value();
-        },
-        3s);
-    if (!onset) {
-        return std::nullopt;
-    }
-    return 1000.0 * static_cast<double>(*onset - mark) / test::SinkRecorder::kRate;
+    return DelayToOnset(sink, mark, kPlainWait);
 }
 
 void ReportDelays(const char* what, const std::function<std::optional<double>()>& measure,
@@ -284,17 +287,10 @@ std::optional<double> MeasurePhoneOnce(const test::SinkRecorder& sink, test::Liv
     const std::size_t mark = sink.FramesSoFar();
     phone.socket->sendTextMessage(QStringLiteral("play 1"));
     phone.socket->flush();
-    std::optional<std::size_t> onset;
-    test::Pump(
-        [&] {
-            onset = test::FirstLoudFrame(sink.Left(), mark, kOnsetThreshold);
-            return onset.has_value();
-        },
-        3s);
-    if (!onset) {
-        return std::nullopt;
-    }
-    return 1000.0 * static_cast<double>(*onset - mark) / test::SinkRecorder::kRate;
+    return DelayToOnset(sink, mark,
+                        [](const std::function<bool()>& done, std::chrono::milliseconds limit) {
+                            return test::Pump(done, limit);
+                        });
 }
 
 // Resident memory of the program in KiB (VmRSS), -1 when it cannot be read.
