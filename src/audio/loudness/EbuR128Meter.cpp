@@ -103,7 +103,7 @@ Read FeedNearPeaks(SNDFILE* file, int channels, ebur128_state* state, double thr
     // block needs fed before it. Positions count frames from the buffer's start.
     std::vector<float> buffer(static_cast<std::size_t>(kPeakReachFrames + kBlockFrames) * width);
     const auto at = [&](sf_count_t frame) {
-        return &buffer[static_cast<std::size_t>(frame) * width];
+        return buffer.data() + static_cast<std::size_t>(frame) * width;
     };
     sf_count_t kept = 0;
     sf_count_t passed = 0;  // everything before is fed or passed over
