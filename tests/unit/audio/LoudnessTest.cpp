@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <numbers>
 #include <semaphore>
 
 #include "AudioTestFiles.h"
@@ -83,14 +84,14 @@ TEST(Loudness, TonesOfKnownLoudnessGetTheGainTheyNeed) {
 TEST(Loudness, TheTruePeakIsMeasuredWhereverItCouldLimitTheGain) {
     TempDir dir;
     constexpr int kRate = 44100;
-    constexpr double kPi = 3.141592653589793;
     // A quiet sine, boosted by the cap, with the samples given set in across a block boundary
     // of the reading.
     const auto write = [&](const char* name, const std::vector<double>& inset) {
         std::vector<float> samples(3 * kRate);
         for (std::size_t i = 0; i < samples.size(); ++i) {
             samples[i] = static_cast<float>(
-                SineAmplitudeFor(-32) * std::sin(2 * kPi * 997 * static_cast<double>(i) / kRate));
+                SineAmplitudeFor(-32) *
+                std::sin(2 * std::numbers::pi * 997 * static_cast<double>(i) / kRate));
         }
         std::copy(inset.begin(), inset.end(), samples.begin() + 8 * 4096 - 5);
         EXPECT_TRUE(WriteWav(dir.File(name), kRate, 1, samples));
@@ -105,7 +106,8 @@ TEST(Loudness, TheTruePeakIsMeasuredWhereverItCouldLimitTheGain) {
     // 3 dB above the samples, and it holds the gain.
     std::vector<double> burst(200);
     for (std::size_t i = 0; i < burst.size(); ++i) {
-        burst[i] = 0.5 * std::sin(kPi / 2 * static_cast<double>(i) + kPi / 4);
+        burst[i] =
+            0.5 * std::sin(std::numbers::pi / 2 * static_cast<double>(i) + std::numbers::pi / 4);
     }
     checked(write("burst.wav", burst));
     // (The quiet sine adds a little to the peak.)
