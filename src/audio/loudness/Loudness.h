@@ -3,7 +3,9 @@
 namespace vorlune {
 
 // A sound's loudness as EBU R128 measures it: integrated loudness in LUFS (minus infinity for
-// silence) and the highest true peak of its channels in dBTP.
+// silence) and the highest true peak of its channels in dBTP. Where the true peak stays below
+// the one that would limit the levelling gain, the peak may be a bound above it instead: it
+// then decides nothing, and finding it exactly is most of the cost of measuring.
 struct Loudness {
     double integratedLufs = 0.0;
     double truePeakDbtp = 0.0;
@@ -32,6 +34,9 @@ inline constexpr double kMaxBoostDb = 12.0;
 // The gain in dB that levels a sound: towards the target, at most the boost cap, never lifting
 // the true peak past the ceiling. 0 dB for a sound with no measurable loudness (silence).
 double LevellingGainDb(const Loudness& loudness);
+// The lowest true peak in dBTP that limits the gain of a sound of this integrated loudness;
+// plus infinity for silence, whose gain nothing limits.
+double LimitingPeakDbtp(double integratedLufs);
 // A gain in dB as a linear volume factor.
 float LevelOfDb(double db);
 

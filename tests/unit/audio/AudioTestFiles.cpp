@@ -11,9 +11,6 @@
 
 namespace vorlune::test {
 
-namespace {
-
-// Interleaved samples as a 16-bit WAV file.
 bool WriteWav(const std::string& path, int rate, int channels, const std::vector<float>& samples) {
     SF_INFO info{};
     info.samplerate = rate;
@@ -30,8 +27,6 @@ bool WriteWav(const std::string& path, int rate, int channels, const std::vector
     sf_close(file);
     return written == frames;
 }
-
-}  // namespace
 
 bool WriteToneWav(const std::string& path, const Tone& tone) {
     const auto frames = static_cast<std::size_t>(tone.seconds * tone.rate);

@@ -6,6 +6,9 @@
 
 namespace vorlune::test {
 
+// Interleaved samples as a 16-bit WAV file (FLAC when the path ends in ".flac").
+bool WriteWav(const std::string& path, int rate, int channels, const std::vector<float>& samples);
+
 // A sine tone written as a 16-bit WAV file.
 struct Tone {
     double frequency = 440.0;

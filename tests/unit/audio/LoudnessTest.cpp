@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <numbers>
 #include <semaphore>
 
 #include "AudioTestFiles.h"
@@ -45,6 +46,8 @@ TEST(Loudness, TonesOfKnownLoudnessGetTheGainTheyNeed) {
     const std::string loud = sine("loud.wav", -10);
     EXPECT_NEAR(Measure(loud).loudness.integratedLufs, -10, 0.2);
     EXPECT_NEAR(GainDbOf(loud), kTargetLufs + 10, 0.5);
+    EXPECT_DOUBLE_EQ(GainDbOf(loud),
+                     LevellingGainDb(MeasureLoudnessFully(loud, std::stop_token()).loudness));
     EXPECT_NEAR(GainDbOf(sine("soft.wav", -24)), kTargetLufs + 24, 0.5);
     EXPECT_NEAR(GainDbOf(sine("whisper.wav", -30)), kMaxBoostDb, 0.01);
 
@@ -53,6 +56,7 @@ TEST(Loudness, TonesOfKnownLoudnessGetTheGainTheyNeed) {
     const std::string pulse = dir.File("pulse.wav");
     ASSERT_TRUE(WritePulseWav(pulse, 100, 3, 0.9, 0.02));
     const Measurement clicks = Measure(pulse);
+    EXPECT_EQ(clicks.loudness, MeasureLoudnessFully(pulse, std::stop_token()).loudness);
     const double gain = LevellingGainDb(clicks.loudness);
     EXPECT_LT(gain, kTargetLufs - clicks.loudness.integratedLufs - 1.0);
     EXPECT_NEAR(clicks.loudness.truePeakDbtp + gain, kTruePeakCeilingDbtp, 1e-9);
@@ -73,6 +77,62 @@ TEST(Loudness, TonesOfKnownLoudnessGetTheGainTheyNeed) {
     ASSERT_EQ(::mkfifo(dir.File("fifo.wav").c_str(), 0600), 0);
     EXPECT_EQ(Measure(dir.File("fifo.wav")).kind, Measurement::Kind::Damaged);
     EXPECT_EQ(Measure(dir.File("missing.wav")).kind, Measurement::Kind::Damaged);
+}
+
+// The true peak is measured only where it could limit the gain, yet every gain is the one a
+// full measurement gives: held by the true peak (not the lower sample peak), or not held.
+TEST(Loudness, TheTruePeakIsMeasuredWhereverItCouldLimitTheGain) {
+    TempDir dir;
+    constexpr int kRate = 44100;
+    // A quiet sine, boosted by the cap, with the samples given set in across a block boundary
+    // of the reading.
+    const auto write = [&](const char* name, const std::vector<double>& inset) {
+        std::vector<float> samples(3 * kRate);
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            samples[i] = static_cast<float>(
+                SineAmplitudeFor(-32) *
+                std::sin(2 * std::numbers::pi * 997 * static_cast<double>(i) / kRate));
+        }
+        std::copy(inset.begin(), inset.end(), samples.begin() + 8 * 4096 - 5);
+        EXPECT_TRUE(WriteWav(dir.File(name), kRate, 1, samples));
+        return dir.File(name);
+    };
+    const auto checked = [](const std::string& path) {
+        const Measurement full = MeasureLoudnessFully(path, std::stop_token());
+        EXPECT_NEAR(GainDbOf(path), LevellingGainDb(full.loudness), 1e-9) << path;
+        return full.loudness;
+    };
+    // A sine at a quarter of the rate, its samples 45 degrees off its crests: the true peak is
+    // 3 dB above the samples, and it holds the gain.
+    std::vector<double> burst(200);
+    for (std::size_t i = 0; i < burst.size(); ++i) {
+        burst[i] =
+            0.5 * std::sin(std::numbers::pi / 2 * static_cast<double>(i) + std::numbers::pi / 4);
+    }
+    checked(write("burst.wav", burst));
+    // (The quiet sine adds a little to the peak.)
+    EXPECT_NEAR(GainDbOf(dir.File("burst.wav")), kTruePeakCeilingDbtp - 20 * std::log10(0.5), 0.15);
+    // Samples alternating in sign, once reversed: the most a true peak can rise above them (by
+    // less than the 5.44 dB the meter allows for), here just past the ceiling at the cap.
+    constexpr double kWorst = 0.1208;
+    std::vector<double> worst(12);
+    for (std::size_t i = 0; i < worst.size(); ++i) {
+        worst[i] = ((i + (i < 6 ? 0 : 1)) % 2 == 0 ? kWorst : -kWorst);
+    }
+    const Loudness peaky = checked(write("worst.wav", worst));
+    EXPECT_LT(LevellingGainDb(peaky), kMaxBoostDb);
+    EXPECT_GT(peaky.truePeakDbtp - 20 * std::log10(kWorst), 5.3);
+    EXPECT_LT(peaky.truePeakDbtp - 20 * std::log10(kWorst), 5.44);
+    // The same, its outer samples too low to be looked for yet adding to the peak.
+    for (std::size_t i = 0; i < worst.size(); ++i) {
+        worst[i] *= (i == 5 || i == 6) ? 1.5 : 0.3;
+    }
+    const Loudness tapered = checked(write("tapered.wav", worst));
+    EXPECT_LT(LevellingGainDb(tapered), kMaxBoostDb);
+    // Samples near the limit whose true peak stays below it: the gain is the target's.
+    const Loudness gentle = checked(write("gentle.wav", std::vector<double>(300, 0.15)));
+    EXPECT_DOUBLE_EQ(LevellingGainDb(gentle),
+                     std::min(kTargetLufs - gentle.integratedLufs, kMaxBoostDb));
 }
 
 // Counts what the real meter is asked to measure, and can hold a measurement until released.
