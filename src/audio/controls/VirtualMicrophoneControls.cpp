@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "audio/controls/DeviceList.h"
+#include "base/NumberText.h"
 
 namespace vorlune {
 
@@ -12,6 +13,12 @@ namespace {
 // What an item of the list stands for (its data); a microphone's item holds its id beside it.
 enum Item : int { kDefaultItem = 1, kMicrophoneItem, kNoneItem, kMissingItem };
 constexpr int kIdRole = Qt::UserRole + 1;
+
+// A real microphone is mixed in unless "混入麦克风" says 0.
+bool WithVoice(const SettingsStore& settings) {
+    const std::string value = settings.Read(setting::kMicrophoneWithVoice);
+    return value.empty() || LeadingInt(value) != 0;
+}
 
 }  // namespace
 
@@ -39,7 +46,7 @@ VirtualMicrophoneWish WishFromSettings(const SettingsStore& settings,
     const std::optional<MicrophoneEntry> found = FindSavedMicrophone(settings, listing);
     return VirtualMicrophoneWish{
         .on = settings.ReadInt(setting::kMicrophoneOn) == 1,
-        .withVoice = settings.ReadInt(setting::kMicrophoneWithVoice) != 0,
+        .withVoice = WithVoice(settings),
         .microphone = found ? found->id : std::string(),
         .makeDefault = settings.ReadInt(setting::kMicrophoneDefault) == 1,
     };
@@ -90,7 +97,7 @@ void VirtualMicrophoneControls::LoadMicrophones() {
         selected = list_.count() - 1;
     }
     list_.addItem(QString::fromUtf8(kNoMicrophoneItem), kNoneItem);
-    if (settings_.ReadInt(setting::kMicrophoneWithVoice) == 0) {
+    if (!WithVoice(settings_)) {
         selected = list_.count() - 1;
     }
     list_.setCurrentIndex(selected);
