@@ -92,8 +92,9 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     microphoneSwitch_ = new SwitchButton(microphone);
     microphoneSwitch_->setObjectName(QStringLiteral("超级按钮_虚拟麦克风"));
     microphoneSwitch_->setGeometry(107, 26, 80, 24);
-    microphoneSwitch_->setToolTip(QStringLiteral(
-        "是否开启虚拟麦克风（开启后，语音聊天和游戏可选择“Vorlune 虚拟麦克风”，对方同时听到您的声音和音效）"));
+    microphoneSwitch_->setToolTip(
+        QStringLiteral("是否开启虚拟麦克风（开启后，语音聊天和游戏可选择“Vorlune "
+                       "虚拟麦克风”，对方同时听到您的声音和音效）"));
     microphoneSwitch_->ShowState(false);
     connect(microphoneSwitch_, &SwitchButton::clicked, this,
             &SettingsPage::microphoneSwitchClicked);
@@ -101,17 +102,16 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     microphoneDefault_->setObjectName(QStringLiteral("复选框_设为默认麦克风"));
     microphoneDefault_->setGeometry(207, 26, 160, 24);
     microphoneDefault_->setFont(YaHeiFont());
-    microphoneDefault_->setToolTip(QStringLiteral(
-        "开启虚拟麦克风期间把它设为系统默认麦克风（用于只使用默认麦克风的游戏），关闭后恢复原来的默认麦克风"));
-    connect(microphoneDefault_, &QCheckBox::clicked, this,
-            &SettingsPage::microphoneDefaultClicked);
+    microphoneDefault_->setToolTip(
+        QStringLiteral("开启虚拟麦克风期间把它设为系统默认麦克风（用于只使用默认麦克风的游戏），关"
+                       "闭后恢复原来的默认麦克风"));
+    connect(microphoneDefault_, &QCheckBox::clicked, this, &SettingsPage::microphoneDefaultClicked);
     MakeLabel(microphone, "透明标签_麦克风", QStringLiteral("麦克风:"), {12, 66, 83, 24});
     microphones_ = new DeviceComboBox(microphone);
     microphones_->setObjectName(QStringLiteral("组合框_麦克风"));
     microphones_->setGeometry(107, 66, 290, 25);
     microphones_->setFont(YaHeiFont());
-    microphones_->setToolTip(
-        QStringLiteral("麦克风：混入虚拟麦克风的真实麦克风，也可以只放音效"));
+    microphones_->setToolTip(QStringLiteral("麦克风：混入虚拟麦克风的真实麦克风，也可以只放音效"));
 
     // The phone page: switch, a new pairing secret, the link as text and its QR code.
     auto* phone = new QGroupBox(QStringLiteral("手机遥控"), this);

@@ -24,9 +24,9 @@ inline constexpr char kNotConnected[] = "(未连接)";
 inline constexpr int kMissing = 0;
 
 // Fills `list` with the engine's devices 1..N but the program's own sink, each item showing the
-// name of a device with its number as its data and the server's name of the device beside it. A saved device that is not
-// there is listed last, marked "(未连接)", with the data 0, so the user sees what the program
-// waits for.
+// name of a device with its number as its data and the server's name of the device beside it. A
+// saved device that is not there is listed last, marked "(未连接)", with the data 0, so the user
+// sees what the program waits for.
 DeviceListing FillDeviceList(QComboBox& list, const AudioPlayer& player, const SavedDevice& saved);
 
 // The device an item of such a list stands for, looked up in the engine's list now (outputs may

@@ -27,9 +27,8 @@ std::optional<MicrophoneEntry> FindSavedMicrophone(const SettingsStore& settings
     const std::string id = settings.Read(setting::kMicrophoneId);
     const std::string name = settings.Read(setting::kMicrophoneName);
     const auto& mics = listing.microphones;
-    auto it = std::find_if(mics.begin(), mics.end(), [&](const MicrophoneEntry& m) {
-        return !id.empty() && m.id == id;
-    });
+    auto it = std::find_if(mics.begin(), mics.end(),
+                           [&](const MicrophoneEntry& m) { return !id.empty() && m.id == id; });
     if (it == mics.end()) {
         it = std::find_if(mics.begin(), mics.end(), [&](const MicrophoneEntry& m) {
             return !name.empty() && m.name == name;

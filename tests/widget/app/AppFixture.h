@@ -42,10 +42,10 @@ class AppFixture : public ::testing::Test {
     Application& Start() {
         app.reset();
         state = AppState{};
-        app = std::make_unique<Application>(
-            folder, data, state,
-            Platform{prompts, keepAbove, hotkeys, keyWatcher, desktop, audio, microphones, tray,
-                     programExit});
+        app =
+            std::make_unique<Application>(folder, data, state,
+                                          Platform{prompts, keepAbove, hotkeys, keyWatcher, desktop,
+                                                   audio, microphones, tray, programExit});
         app->OnMainWindowCreated();
         return *app;
     }

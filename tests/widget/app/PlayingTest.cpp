@@ -499,10 +499,9 @@ TEST_F(PlayingTest, TheMonitorControlsOnTheSettingsPagePlayEverySoundTwice) {
 }
 
 TEST_F(PlayingTest, TheVirtualMicrophoneControlsTellEveryWishKeepItAndGoOffWhenItFails) {
-    microphones.SetMicrophones(
-        {.microphones = {{"mic_a", "USB Mic"}, {"mic_b", "Headset Mic"}},
-         .defaultId = "mic_a",
-         .connected = true});
+    microphones.SetMicrophones({.microphones = {{"mic_a", "USB Mic"}, {"mic_b", "Headset Mic"}},
+                                .defaultId = "mic_a",
+                                .connected = true});
     // Saved on, with the headset's microphone under a name the server gave it before.
     GivenSounds(
         "[虚拟麦克风]\r\n值=1\r\n麦克风标识=old_b\r\n麦克风名称=Headset Mic\r\n"
@@ -522,10 +521,9 @@ TEST_F(PlayingTest, TheVirtualMicrophoneControlsTellEveryWishKeepItAndGoOffWhenI
     EXPECT_EQ(list->currentText(), QStringLiteral("Headset Mic")) << "found by its name";
     const auto wishes = [this] { return microphones.Wishes(); };
     ASSERT_EQ(wishes().size(), 1U) << "told once at start-up";
-    EXPECT_EQ(wishes().back(), (VirtualMicrophoneWish{.on = true,
-                                                      .withVoice = true,
-                                                      .microphone = "mic_b",
-                                                      .makeDefault = true}));
+    EXPECT_EQ(wishes().back(),
+              (VirtualMicrophoneWish{
+                  .on = true, .withVoice = true, .microphone = "mic_b", .makeDefault = true}));
 
     // Each choice is kept at once and told.
     emit list->activated(3);
@@ -571,8 +569,8 @@ TEST_F(PlayingTest, TheVirtualMicrophoneControlsTellEveryWishKeepItAndGoOffWhenI
     EXPECT_EQ(list->currentText(), QStringLiteral("Desk Mic"));
 
     // The sound server cannot make it: said in the status line, no box, switched off for good.
-    microphones.SetStatus({.state = VirtualMicrophoneState::Failed,
-                           .error = "声音服务器缺少 module-null-sink 模块"});
+    microphones.SetStatus(
+        {.state = VirtualMicrophoneState::Failed, .error = "声音服务器缺少 module-null-sink 模块"});
     std::thread([this] { microphones.FireChange(); }).join();
     QCoreApplication::processEvents();
     EXPECT_FALSE(wishes().back().on);

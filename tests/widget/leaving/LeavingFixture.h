@@ -66,10 +66,10 @@ class LeavingFixture : public ::testing::Test {
     }
 
     Application& Start() {
-        app = std::make_unique<Application>(
-            folder, data, state,
-            Platform{prompts, keepAbove, hotkeys, keyWatcher, desktop, audio, microphones, tray,
-                     programExit});
+        app =
+            std::make_unique<Application>(folder, data, state,
+                                          Platform{prompts, keepAbove, hotkeys, keyWatcher, desktop,
+                                                   audio, microphones, tray, programExit});
         app->OnMainWindowCreated();
         return *app;
     }
