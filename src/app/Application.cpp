@@ -61,7 +61,11 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
       slots_(files_, data, folder),
       levels_(data.Join(kLoudnessCacheFile), MeasureLoudness),
       player_(platform.audio),
-      keeper_(player_, settings_),
+      // Sounds go to the virtual microphone's sink while the sound server offers it.
+      keeper_(player_, settings_,
+              [&microphone = platform.microphone] {
+                  return microphone.Status().state == VirtualMicrophoneState::On;
+              }),
       grid_(slots_),
       window_(PagesOf(grid_)),
       spectrum_(AddSpectrumPanel(window_, player_)),
@@ -85,6 +89,9 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
                *window_.Bottom()->ApplyButton()),
       monitorView_(*window_.Settings()),
       monitor_(player_, settings_, *window_.Settings()->MonitorDevices(), monitorView_),
+      microphoneView_(*window_.Settings()),
+      microphone_(platform.microphone, settings_, *window_.Settings()->Microphones(),
+                  microphoneView_),
       commands_(grid_, trigger_, playback_, hotkeySwitch_, settings_,
                 *window_.Controls()->Volume()),
       dispatch_(platform.hotkeys, commands_, registry_),
@@ -151,6 +158,16 @@ Application::Application(const ProgramFolder& folder, const DataFolder& data, Ap
             &MonitorControls::OnMonitorVolumeChanged);
     connect(&monitor_, &MonitorControls::monitorChanged, &watch_, &OutputWatch::Refresh);
     connect(&watch_, &OutputWatch::outputsChanged, &monitor_, &MonitorControls::LoadMonitorDevices);
+    connect(page->Microphones(), &DeviceComboBox::aboutToDropDown, &microphone_,
+            &VirtualMicrophoneControls::LoadMicrophones);
+    connect(page, &SettingsPage::microphoneSwitchClicked, &microphone_,
+            &VirtualMicrophoneControls::ToggleMicrophone);
+    connect(page, &SettingsPage::microphoneDefaultClicked, &microphone_,
+            &VirtualMicrophoneControls::ToggleMakeDefault);
+    connect(&microphone_, &VirtualMicrophoneControls::microphoneChanged, &watch_,
+            &OutputWatch::Refresh);
+    connect(&microphone_, &VirtualMicrophoneControls::statusText, &window_,
+            &MainWindow::SetStatusText);
 
     // A desktop portal answers a bind later, maybe after asking the user: the open slot dialog
     // finishes its report, and the status bar tells of hotkeys the desktop gave other keys or
@@ -214,6 +231,7 @@ void Application::OnMainWindowCreated() {
     grid_.LoadSlotGrid();
     devices_.LoadOutputDevices();
     monitor_.LoadMonitorControls();
+    microphone_.LoadMicrophoneControls();
     watch_.Refresh();
     RestoreSwitchStates();
     RestoreVolume();

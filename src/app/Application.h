@@ -26,6 +26,7 @@
 #include "app/LinkActions.h"
 #include "app/LoudnessLevelling.h"
 #include "app/MainWindow.h"
+#include "app/MicrophoneSettingsView.h"
 #include "app/MonitorSettingsView.h"
 #include "app/RemoteControl.h"
 #include "app/RemoteStatus.h"
@@ -39,6 +40,7 @@
 #include "audio/controls/OutputDevices.h"
 #include "audio/controls/OutputWatch.h"
 #include "audio/controls/PlaybackControls.h"
+#include "audio/controls/VirtualMicrophoneControls.h"
 #include "audio/loudness/LoudnessLevels.h"
 #include "base/AppState.h"
 #include "base/DataFolder.h"
@@ -73,6 +75,8 @@ struct Platform {
     KeyWatcher& keyWatcher;
     DesktopServices& desktop;
     AudioEngine& audio;
+    // The sound server's side of the virtual microphone.
+    MicrophoneSystem& microphone;
     SystemTray& tray;
     ProgramExit& exit;
     // Remote control (the session bus); none where no remote call is to be answered.
@@ -134,6 +138,8 @@ class Application : public QObject {
     OutputDevices devices_;
     MonitorSettingsView monitorView_;
     MonitorControls monitor_;
+    MicrophoneSettingsView microphoneView_;
+    VirtualMicrophoneControls microphone_;
     HotkeyCommands commands_;
     HotkeyDispatch dispatch_;
     SlotEditing editing_;

@@ -1,5 +1,6 @@
 #include "app/SettingsPage.h"
 
+#include <QCheckBox>
 #include <QCursor>
 #include <QGroupBox>
 #include <QImage>
@@ -67,12 +68,13 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
         MakeLabel(other, "透明标签_监听音量值", QStringLiteral("100%"), {492, 95, 36, 16});
     connect(monitorVolume_, &QSlider::valueChanged, this, &SettingsPage::monitorVolumeChanged);
 
+    // The other functions keep the left end of the row; the virtual microphone takes the rest.
     auto* functions = new QGroupBox(QStringLiteral("其他功能"), this);
     functions->setObjectName(QStringLiteral("分组框7"));
-    functions->setGeometry(6, 146, 537, 112);
+    functions->setGeometry(6, 146, 120, 112);
     restore_ = new QToolButton(functions);
     restore_->setObjectName(QStringLiteral("超级按钮_恢复设置"));
-    restore_->setGeometry(91, 28, 69, 65);
+    restore_->setGeometry(25, 28, 69, 65);
     restore_->setText(QStringLiteral("恢复设置"));
     restore_->setToolTip(QStringLiteral("恢复设置"));
     restore_->setIcon(QIcon(QStringLiteral(":/icons/restore.svg")));
@@ -80,6 +82,36 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     restore_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     restore_->setAutoRaise(true);
     restore_->setFont(YaHeiFont(9, true));
+
+    // The virtual microphone: its switch and the default-microphone choice, then the microphone
+    // mixed in, laid out like the monitor's rows.
+    auto* microphone = new QGroupBox(QStringLiteral("虚拟麦克风"), this);
+    microphone->setObjectName(QStringLiteral("分组框_虚拟麦克风"));
+    microphone->setGeometry(130, 146, 413, 112);
+    MakeLabel(microphone, "透明标签_虚拟麦克风", QStringLiteral("虚拟麦克风:"), {12, 26, 83, 24});
+    microphoneSwitch_ = new SwitchButton(microphone);
+    microphoneSwitch_->setObjectName(QStringLiteral("超级按钮_虚拟麦克风"));
+    microphoneSwitch_->setGeometry(107, 26, 80, 24);
+    microphoneSwitch_->setToolTip(
+        QStringLiteral("是否开启虚拟麦克风（开启后，语音聊天和游戏可选择“Vorlune "
+                       "虚拟麦克风”，对方同时听到您的声音和音效）"));
+    microphoneSwitch_->ShowState(false);
+    connect(microphoneSwitch_, &SwitchButton::clicked, this,
+            &SettingsPage::microphoneSwitchClicked);
+    microphoneDefault_ = new QCheckBox(QStringLiteral("设为默认麦克风"), microphone);
+    microphoneDefault_->setObjectName(QStringLiteral("复选框_设为默认麦克风"));
+    microphoneDefault_->setGeometry(207, 26, 160, 24);
+    microphoneDefault_->setFont(YaHeiFont());
+    microphoneDefault_->setToolTip(
+        QStringLiteral("开启虚拟麦克风期间把它设为系统默认麦克风（用于只使用默认麦克风的游戏），关"
+                       "闭后恢复原来的默认麦克风"));
+    connect(microphoneDefault_, &QCheckBox::clicked, this, &SettingsPage::microphoneDefaultClicked);
+    MakeLabel(microphone, "透明标签_麦克风", QStringLiteral("麦克风:"), {12, 66, 83, 24});
+    microphones_ = new DeviceComboBox(microphone);
+    microphones_->setObjectName(QStringLiteral("组合框_麦克风"));
+    microphones_->setGeometry(107, 66, 290, 25);
+    microphones_->setFont(YaHeiFont());
+    microphones_->setToolTip(QStringLiteral("麦克风：混入虚拟麦克风的真实麦克风，也可以只放音效"));
 
     // The phone page: switch, a new pairing secret, the link as text and its QR code.
     auto* phone = new QGroupBox(QStringLiteral("手机遥控"), this);

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QCheckBox;
 class QLabel;
 class QMenu;
 class QSlider;
@@ -13,7 +14,8 @@ class DeviceComboBox;
 class SwitchButton;
 
 // The sixth page: the always-on-top switch, the loudness levelling switch, the monitor output (its
-// device, its switch and its volume) and the button that restores the default sounds.
+// device, its switch and its volume), the button that restores the default sounds, the virtual
+// microphone (its switch, its microphone, the default-microphone choice) and the phone page.
 class SettingsPage : public QWidget {
     Q_OBJECT
   public:
@@ -27,6 +29,9 @@ class SettingsPage : public QWidget {
     [[nodiscard]] SwitchButton* MonitorSwitch() const { return monitorSwitch_; }
     [[nodiscard]] QSlider* MonitorVolume() const { return monitorVolume_; }
     [[nodiscard]] QLabel* MonitorVolumeLabel() const { return monitorVolumeLabel_; }
+    [[nodiscard]] SwitchButton* MicrophoneSwitch() const { return microphoneSwitch_; }
+    [[nodiscard]] DeviceComboBox* Microphones() const { return microphones_; }
+    [[nodiscard]] QCheckBox* MicrophoneDefault() const { return microphoneDefault_; }
     [[nodiscard]] SwitchButton* PhoneSwitch() const { return phoneSwitch_; }
     [[nodiscard]] QToolButton* PhoneNewSecretButton() const { return phoneNewSecret_; }
     [[nodiscard]] QLabel* PhoneLink() const { return phoneLink_; }
@@ -41,6 +46,8 @@ class SettingsPage : public QWidget {
     void monitorSwitchClicked();
     // The monitor volume slider moved, by mouse or keyboard.
     void monitorVolumeChanged(int percent);
+    void microphoneSwitchClicked();
+    void microphoneDefaultClicked();
     void phoneSwitchClicked();
     void phoneNewSecretClicked();
 
@@ -52,6 +59,9 @@ class SettingsPage : public QWidget {
     QSlider* monitorVolume_;
     QLabel* monitorVolumeLabel_;
     QToolButton* restore_;
+    SwitchButton* microphoneSwitch_;
+    DeviceComboBox* microphones_;
+    QCheckBox* microphoneDefault_;
     SwitchButton* phoneSwitch_;
     QToolButton* phoneNewSecret_;
     QLabel* phoneLink_;

@@ -24,11 +24,14 @@
 // A monitor device, when set, plays every stream created from then on a second time, so the host
 // hears what goes into the stream: play, pause, stop, free and volume act on both, the volume of
 // the second scaled by the monitor level; the state and the spectrum are those of the first.
+// The virtual microphone's sink, when set, gets a twin of each new stream the same way, at the
+// level of the first (the monitor's level does not apply to it). Both may be set at once.
 //
 // A levelling, when set, gives each stream a factor of its own when it is created (its file's
 // levelling gain, 1.0 for none); every volume set on the stream, and on its twin, is scaled by
 // it, so the gain comes before the master volume and the fades.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -40,6 +43,12 @@
 #include "audio/AudioEngine.h"
 
 namespace vorlune {
+
+// The outputs that play a second copy of every new stream.
+enum class TwinOutput : std::uint8_t {
+    Monitor,  // the host's own headphones, at the monitor's level
+    Mix,      // the virtual microphone's sink, at the level of the first
+};
 
 class AudioPlayer {
   public:
@@ -80,14 +89,30 @@ class AudioPlayer {
         return engine_.ChannelGetFft512(stream, out);
     }
 
-    // The monitor device (an open device other than the current one), or none. Streams created
-    // from now on play on it too; those already playing keep what they had.
-    void SetMonitor(std::optional<int> device) { monitor_ = device; }
-    [[nodiscard]] std::optional<int> Monitor() const { return monitor_; }
+    // The device of a twin output (an open device other than the current one), or none.
+    // Streams created from now on play on it too; those already playing keep what they had.
+    void SetTwinDevice(TwinOutput output, std::optional<int> device) {
+        Target(output).device = device;
+    }
+    [[nodiscard]] std::optional<int> TwinDevice(TwinOutput output) const {
+        return Target(output).device;
+    }
+    // The stream's twin on that output, 0 when it has none.
+    [[nodiscard]] StreamHandle TwinOf(StreamHandle stream, TwinOutput output) const;
+    // Whether a twin on that output plays or is paused.
+    [[nodiscard]] bool TwinPlays(TwinOutput output) const;
+    // Closes device `device`, which holds that output's twins, and comes back to the current
+    // device; the streams on it end, the first ones play on. False when it is the current
+    // device or not open.
+    bool CloseTwinDevice(TwinOutput output, int device);
+
+    void SetMonitor(std::optional<int> device) { SetTwinDevice(TwinOutput::Monitor, device); }
+    [[nodiscard]] std::optional<int> Monitor() const { return TwinDevice(TwinOutput::Monitor); }
     // The monitor's own level, 1.0 = 100 %, applied at once to what plays.
     void SetMonitorLevel(float level);
-    // The stream's twin on the monitor device, 0 when it has none.
-    [[nodiscard]] StreamHandle MonitorStreamOf(StreamHandle stream) const;
+    [[nodiscard]] StreamHandle MonitorStreamOf(StreamHandle stream) const {
+        return TwinOf(stream, TwinOutput::Monitor);
+    }
 
     // The factor of a new stream from its path; it must answer at once (nothing may delay a
     // trigger). Streams already created keep theirs.
@@ -105,19 +130,31 @@ class AudioPlayer {
     void SetLastSoundPath(std::string path) { lastSoundPath_ = std::move(path); }
 
   private:
-    struct Twin {
-        StreamHandle stream = 0;
-        float level = 1.0F;  // the level asked for the first, before the monitor level
+    static constexpr std::size_t kTwinOutputs = 2;
+    // Where the twins of one output go, and the factor their volume has over the first's.
+    struct TwinTarget {
+        std::optional<int> device;
+        float scale = 1.0F;
     };
-    // Creates the twin of a new stream on the monitor device, coming back to the current one.
-    StreamHandle CreateTwin(const std::string& path);
+    // The twins of one stream, one per output (0 for none).
+    struct Twins {
+        std::array<StreamHandle, kTwinOutputs> streams{};
+        float level = 1.0F;  // the level asked for the first, before the outputs' factors
+    };
+    TwinTarget& Target(TwinOutput output) { return targets_.at(static_cast<std::size_t>(output)); }
+    [[nodiscard]] const TwinTarget& Target(TwinOutput output) const {
+        return targets_.at(static_cast<std::size_t>(output));
+    }
+    // Creates the twin of a new stream on `device`, coming back to the current one.
+    StreamHandle CreateTwin(const std::string& path, int device);
+    // Sets the volume of every twin of `stream` from its level and the outputs' factors.
+    void SetTwinVolumes(StreamHandle stream, const Twins& twins);
 
     AudioEngine& engine_;
     StreamHandle currentStream_ = 0;
     std::string lastSoundPath_;
-    std::optional<int> monitor_;
-    float monitorLevel_ = 1.0F;
-    std::map<StreamHandle, Twin> twins_;
+    std::array<TwinTarget, kTwinOutputs> targets_{};
+    std::map<StreamHandle, Twins> twins_;
     std::function<float(const std::string&)> levelOf_;
     std::map<StreamHandle, float> levels_;  // streams whose factor is not 1.0
 };

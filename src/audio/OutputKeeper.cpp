@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "audio/MicrophoneSystem.h"
 #include "base/NumberText.h"
 
 namespace vorlune {
@@ -44,14 +45,16 @@ void SaveDevice(SettingsStore& settings, const DeviceKeys& keys, int device,
 
 std::optional<int> FindSavedDevice(const SavedDevice& saved,
                                    const std::vector<DeviceInfo>& devices) {
+    const auto mine = [](const DeviceInfo& d) { return IsVirtualMicrophoneDevice(d.id); };
     if (!saved.id.empty()) {
-        if (const std::optional<int> byId =
-                FirstDevice(devices, [&](const DeviceInfo& d) { return d.id == saved.id; })) {
+        if (const std::optional<int> byId = FirstDevice(
+                devices, [&](const DeviceInfo& d) { return d.id == saved.id && !mine(d); })) {
             return byId;
         }
     }
     if (!saved.name.empty()) {
-        return FirstDevice(devices, [&](const DeviceInfo& d) { return d.name == saved.name; });
+        return FirstDevice(devices,
+                           [&](const DeviceInfo& d) { return d.name == saved.name && !mine(d); });
     }
     if (!saved.id.empty()) {
         return std::nullopt;
@@ -63,7 +66,8 @@ std::optional<int> FindSavedDevice(const SavedDevice& saved,
     if (number == kDefaultDevice) {
         return kDefaultDevice;
     }
-    if (number < 1 || number > static_cast<int>(devices.size())) {
+    if (number < 1 || number > static_cast<int>(devices.size()) ||
+        mine(devices[static_cast<std::size_t>(number - 1)])) {
         return std::nullopt;
     }
     return number;
@@ -73,8 +77,9 @@ int MonitorVolume(const SettingsStore& settings) {
     return std::clamp(LeadingInt(settings.Read(setting::kMonitorVolume)), 1, 100);
 }
 
-OutputKeeper::OutputKeeper(AudioPlayer& player, const SettingsStore& settings)
-    : player_(player), settings_(settings) {}
+OutputKeeper::OutputKeeper(AudioPlayer& player, const SettingsStore& settings,
+                           std::function<bool()> mixWanted)
+    : player_(player), settings_(settings), mixWanted_(std::move(mixWanted)) {}
 
 bool OutputKeeper::Use(int device) {
     return player_.CurrentDevice() == device || player_.SetDevice(device) || player_.Init(device);
@@ -90,19 +95,22 @@ OutputKeeper::Change OutputKeeper::Update() {
     auto listing = ListingOf(devices);
     const std::optional<int> chosen =
         FindSavedDevice(ReadSavedDevice(settings_, kOutputDeviceKeys), devices);
-    const bool monitorLost =
-        !monitorOpened_.empty() && std::any_of(devices.begin(), devices.end(), [&](const auto& d) {
-            return d.id == monitorOpened_ && (d.flags & kDeviceOpen) == 0;
+    const auto lost = [&](const std::string& opened) {
+        return !opened.empty() && std::any_of(devices.begin(), devices.end(), [&](const auto& d) {
+            return d.id == opened && (d.flags & kDeviceOpen) == 0;
         });
+    };
     if (listing != lastListing_) {
         chosenFailed_ = false;
         defaultFailed_ = false;
         monitorFailed_ = false;
+        mixFailed_ = false;
     } else {
         if (change.currentLost) {
             (usingDefault_ ? defaultFailed_ : chosenFailed_) = true;
         }
-        monitorFailed_ = monitorFailed_ || monitorLost;
+        monitorFailed_ = monitorFailed_ || lost(monitorOpened_);
+        mixFailed_ = mixFailed_ || lost(mixOpened_);
     }
     lastListing_ = std::move(listing);
     // The chosen device open and alive (applied again by the user) has not failed.
@@ -124,6 +132,7 @@ OutputKeeper::Change OutputKeeper::Update() {
     hadOutput_ = state_ != Main::None;
     change.after = state_;
     UpdateMonitor(devices);
+    UpdateMix(devices);
     return change;
 }
 
@@ -158,6 +167,17 @@ std::optional<int> OutputKeeper::MonitorDevice(const std::vector<DeviceInfo>& de
     return monitor;
 }
 
+void OutputKeeper::CloseTwinDevice(TwinOutput output, std::string& opened,
+                                   const std::vector<DeviceInfo>& devices, int main) {
+    const auto it = std::find_if(devices.begin(), devices.end(),
+                                 [&](const DeviceInfo& d) { return d.id == opened; });
+    const int number = static_cast<int>(it - devices.begin()) + 1;
+    if (it != devices.end() && number != main) {
+        player_.CloseTwinDevice(output, number);
+    }
+    opened.clear();
+}
+
 void OutputKeeper::UpdateMonitor(const std::vector<DeviceInfo>& devices) {
     player_.SetMonitor(std::nullopt);
     const std::optional<int> main = player_.CurrentDevice();
@@ -170,14 +190,7 @@ void OutputKeeper::UpdateMonitor(const std::vector<DeviceInfo>& devices) {
     // The device opened for the monitor is closed once the monitor has left it (switched off
     // or moved), unless it has become the output device meanwhile.
     if (!monitorOpened_.empty() && monitorOpened_ != id) {
-        const auto it = std::find_if(devices.begin(), devices.end(),
-                                     [&](const DeviceInfo& d) { return d.id == monitorOpened_; });
-        const int opened = static_cast<int>(it - devices.begin()) + 1;
-        if (it != devices.end() && opened != *main && player_.SetDevice(opened)) {
-            player_.Free();
-            player_.SetDevice(*main);
-        }
-        monitorOpened_.clear();
+        CloseTwinDevice(TwinOutput::Monitor, monitorOpened_, devices, *main);
     }
     if (!monitor) {
         return;
@@ -190,6 +203,34 @@ void OutputKeeper::UpdateMonitor(const std::vector<DeviceInfo>& devices) {
     monitorOpened_ = id;
     player_.SetMonitor(*monitor);
     player_.SetMonitorLevel(static_cast<float>(MonitorVolume(settings_)) / 100.0F);
+}
+
+void OutputKeeper::UpdateMix(const std::vector<DeviceInfo>& devices) {
+    player_.SetTwinDevice(TwinOutput::Mix, std::nullopt);
+    const std::optional<int> main = player_.CurrentDevice();
+    if (!main) {
+        return;
+    }
+    const auto it = std::find_if(devices.begin(), devices.end(), [](const DeviceInfo& d) {
+        return d.id == kVirtualMicrophoneSink;
+    });
+    const bool wanted = it != devices.end() && !mixFailed_ && mixWanted_();
+    // Left alone while a sound still plays there: it ends on the virtual microphone as it ends
+    // on the main output.
+    if (!wanted && !mixOpened_.empty() && !player_.TwinPlays(TwinOutput::Mix)) {
+        CloseTwinDevice(TwinOutput::Mix, mixOpened_, devices, *main);
+    }
+    if (!wanted) {
+        return;
+    }
+    const int sink = static_cast<int>(it - devices.begin()) + 1;
+    const bool open = player_.SetDevice(sink) || player_.Init(sink);
+    player_.SetDevice(*main);
+    if (!open) {
+        return;
+    }
+    mixOpened_ = it->id;
+    player_.SetTwinDevice(TwinOutput::Mix, sink);
 }
 
 }  // namespace vorlune

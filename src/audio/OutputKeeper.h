@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -37,7 +38,8 @@ void SaveDevice(SettingsStore& settings, const DeviceKeys& keys, int device,
 
 // The number device `saved` has in `devices` (devices 1..N, in order): found by the server's
 // name first, then by the name shown when one was saved, by its number only when neither was.
-// kDefaultDevice when nothing was saved; nothing when the saved device is not there.
+// kDefaultDevice when nothing was saved; nothing when the saved device is not there. The
+// program's own sink (the virtual microphone's) is never found: nothing but its twins plays there.
 std::optional<int> FindSavedDevice(const SavedDevice& saved,
                                    const std::vector<DeviceInfo>& devices);
 
@@ -47,8 +49,10 @@ int MonitorVolume(const SettingsStore& settings);
 // Keeps the player on the right outputs as devices come and go: the output device the user
 // chose, found again by its name; the system's default while that one is missing, without
 // saving it; the chosen one again as soon as it is back. And the monitor device, when it is
-// switched on and there (it is simply left out while it is missing). The settings are read at
-// every look, like every other setting.
+// switched on and there (it is simply left out while it is missing). And the virtual microphone's
+// sink while the microphone is on: opened when it is listed, every new sound played there too at
+// the main level; once the microphone is off no new sound goes there, and the sink is closed when
+// nothing plays on it any more. The settings are read at every look, like every other setting.
 class OutputKeeper {
   public:
     enum class Main {
@@ -63,7 +67,10 @@ class OutputKeeper {
         bool currentLost = false;
     };
 
-    OutputKeeper(AudioPlayer& player, const SettingsStore& settings);
+    // `mixWanted` answers whether the virtual microphone is on, so that sounds go to its sink.
+    OutputKeeper(
+        AudioPlayer& player, const SettingsStore& settings,
+        std::function<bool()> mixWanted = [] { return false; });
 
     // Looks at the outputs as they are now and puts the player on the right ones. Run before
     // every sound and whenever the outputs change.
@@ -71,6 +78,8 @@ class OutputKeeper {
     [[nodiscard]] Main State() const { return state_; }
     // Whether the monitor plays along: switched on, there, and another device than the main.
     [[nodiscard]] bool MonitorPlays() const { return player_.Monitor().has_value(); }
+    // Whether new sounds go to the virtual microphone's sink too.
+    [[nodiscard]] bool MixPlays() const { return player_.TwinDevice(TwinOutput::Mix).has_value(); }
 
   private:
     // The device made current, or the device already current.
@@ -80,11 +89,17 @@ class OutputKeeper {
     [[nodiscard]] std::optional<int> MonitorDevice(const std::vector<DeviceInfo>& devices,
                                                    int main) const;
     void UpdateMonitor(const std::vector<DeviceInfo>& devices);
+    void UpdateMix(const std::vector<DeviceInfo>& devices);
+    // Closes the device a twin output opened (by the server's name) unless it is the main
+    // device; `opened` is cleared.
+    void CloseTwinDevice(TwinOutput output, std::string& opened,
+                         const std::vector<DeviceInfo>& devices, int main);
     // Closes the default output once the chosen device plays and nothing is left on it.
     void CloseIdleDefault();
 
     AudioPlayer& player_;
     const SettingsStore& settings_;
+    std::function<bool()> mixWanted_;
     Main state_ = Main::Chosen;
     bool hadOutput_ = false;
     bool usingDefault_ = false;
@@ -95,8 +110,10 @@ class OutputKeeper {
     bool chosenFailed_ = false;
     bool defaultFailed_ = false;
     bool monitorFailed_ = false;
-    // The server's name of the device opened for the monitor.
+    bool mixFailed_ = false;
+    // The server's names of the devices opened for the monitor and for the virtual microphone.
     std::string monitorOpened_;
+    std::string mixOpened_;
 };
 
 }  // namespace vorlune

@@ -38,6 +38,14 @@ inline constexpr SettingKey kMonitorVolume{"监听音量", "值", "100"};
 inline constexpr SettingKey kMonitorDevice{"监听设备", "通道"};
 inline constexpr SettingKey kMonitorDeviceName{"监听设备", "通道名称"};
 inline constexpr SettingKey kMonitorDeviceId{"监听设备", "通道标识"};
+// The virtual microphone: on (1) or off; whether a real microphone is mixed in (0 = the board's
+// sounds alone); which one, by the server's name (empty: the system's default) and by the name
+// it shows, to find it again; and whether it is made the default microphone while on.
+inline constexpr SettingKey kMicrophoneOn{"虚拟麦克风", "值"};
+inline constexpr SettingKey kMicrophoneWithVoice{"虚拟麦克风", "混入麦克风", "1"};
+inline constexpr SettingKey kMicrophoneId{"虚拟麦克风", "麦克风标识"};
+inline constexpr SettingKey kMicrophoneName{"虚拟麦克风", "麦克风名称"};
+inline constexpr SettingKey kMicrophoneDefault{"虚拟麦克风", "设为默认麦克风"};
 // Loudness levelling: every sound at the same loudness, 1 on, anything else off.
 inline constexpr SettingKey kLevelling{"音量均衡", "值"};
 inline constexpr SettingKey kMasterHotkey{"音效快键控制", "值"};

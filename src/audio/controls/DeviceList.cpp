@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 
+#include "audio/MicrophoneSystem.h"
 #include "base/NumberText.h"
 
 namespace vorlune {
@@ -16,23 +17,28 @@ DeviceListing FillDeviceList(QComboBox& list, const AudioPlayer& player, const S
     DeviceListing listing;
     list.clear();
     const std::vector<DeviceInfo> devices = ListDevices(player);
-    for (const DeviceInfo& info : devices) {
-        const int n = ++listing.devices;
-        list.addItem(QString::fromStdString(info.name), n);
-        list.setItemData(n - 1, QString::fromStdString(info.id), kIdRole);
+    // The program's own sink is left out; the others keep their numbers as item data.
+    for (int n = 1; const DeviceInfo& info : devices) {
+        if (!IsVirtualMicrophoneDevice(info.id)) {
+            list.addItem(QString::fromStdString(info.name), n);
+            list.setItemData(list.count() - 1, QString::fromStdString(info.id), kIdRole);
+        }
+        ++n;
     }
+    listing.devices = list.count();
     const bool named = !saved.name.empty() || !saved.id.empty();
     const std::optional<int> found = FindSavedDevice(saved, devices);
     if (named && found && *found != kDefaultDevice) {
         listing.savedDevice = found;
-        listing.savedIndex = *found - 1;
+        listing.savedIndex = list.findData(*found);
     } else if (named) {
         const std::string shown = saved.name.empty() ? saved.id : saved.name;
         list.addItem(QString::fromStdString(shown) + QString::fromUtf8(kNotConnected), kMissing);
         listing.savedIndex = list.count() - 1;
     } else if (!saved.number.empty()) {
+        // findData answers -1 for a number past the list, and for the program's own sink.
         const int device = LeadingInt(saved.number);
-        listing.savedIndex = device >= 1 && device <= listing.devices ? device - 1 : -1;
+        listing.savedIndex = device >= 1 ? list.findData(device) : -1;
     }
     return listing;
 }

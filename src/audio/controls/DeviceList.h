@@ -12,7 +12,7 @@ namespace vorlune {
 
 // What FillDeviceList put in a list.
 struct DeviceListing {
-    int devices = 0;  // items 0..devices-1 are devices 1..devices
+    int devices = 0;  // items 0..devices-1 are devices, each with its number as data
     // The item of the saved device: of its name (present or missing), or without a name (older
     // files) of its number when that is in the list; -1 when there is none.
     int savedIndex = -1;
@@ -23,10 +23,10 @@ struct DeviceListing {
 inline constexpr char kNotConnected[] = "(未连接)";
 inline constexpr int kMissing = 0;
 
-// Fills `list` with the engine's devices 1..N, item i showing the name of device i + 1 with the
-// number as its data and the server's name of the device beside it. A saved device that is not
-// there is listed last, marked "(未连接)", with the data 0, so the user sees what the program
-// waits for.
+// Fills `list` with the engine's devices 1..N but the program's own sink, each item showing the
+// name of a device with its number as its data and the server's name of the device beside it. A
+// saved device that is not there is listed last, marked "(未连接)", with the data 0, so the user
+// sees what the program waits for.
 DeviceListing FillDeviceList(QComboBox& list, const AudioPlayer& player, const SavedDevice& saved);
 
 // The device an item of such a list stands for, looked up in the engine's list now (outputs may

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "audio/MicrophoneSystem.h"
 #include "audio/OutputKeeper.h"
 #include "audio/controls/DeviceList.h"
 #include "base/NumberText.h"
@@ -36,7 +37,13 @@ std::optional<int> OutputDevices::FillList() {
         return kDefaultDevice;
     }
     list_.setCurrentIndex(listing.savedIndex);
-    return LeadingInt(saved.number);
+    const int number = LeadingInt(saved.number);
+    // Never the program's own sink, which no list shows.
+    if (const std::optional<DeviceInfo> info = player_.GetDeviceInfo(number);
+        info && IsVirtualMicrophoneDevice(info->id)) {
+        return std::nullopt;
+    }
+    return number;
 }
 
 void OutputDevices::LoadOutputDevices() {

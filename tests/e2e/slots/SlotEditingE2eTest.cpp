@@ -32,6 +32,7 @@
 #include "app/QtDesktopServices.h"
 #include "app/SystemTray.h"
 #include "audio/MixingAudioEngine.h"
+#include "audio/fake/FakeMicrophoneSystem.h"
 #include "audio/pulse/PulseOutputSystem.h"
 #include "base/GbkText.h"
 #include "hotkeys/HotkeyPlatform.h"
@@ -152,14 +153,15 @@ TEST(SlotEditingE2e, AddASoundAndAHotkeyThenPlayItFromAnotherWindow) {
     PulseOutputSystem outputs;
     MixingAudioEngine realAudio(outputs);
     RecordingAudioEngine audio(realAudio);
+    FakeMicrophoneSystem microphones;  // the virtual microphone plays no part here
     HotkeyPlatform hotkeys = CreateHotkeyPlatform(QGuiApplication::platformName().toStdString());
     ASSERT_TRUE(hotkeys.backend->Available());
     QtSystemTray tray;
     EventLoopExit programExit;
     AppState state;
     Application app(folder, data, state,
-                    {prompts, keepAbove, *hotkeys.backend, *hotkeys.watcher, desktop, audio, tray,
-                     programExit});
+                    {prompts, keepAbove, *hotkeys.backend, *hotkeys.watcher, desktop, audio,
+                     microphones, tray, programExit});
     app.OnMainWindowCreated();
     app.ShowMainWindow();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&TheMainWindow()));

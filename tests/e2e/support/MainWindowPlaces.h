@@ -20,7 +20,12 @@ Point SlotButtonCentre(int page, int row, int column);
 Point PageButtonCentre(int page);
 
 // The restore button of the settings page ((9, 80) page area, group box at (6, 146)).
-inline constexpr Point kRestoreButton{9 + 6 + 91 + 34, 80 + 146 + 28 + 32};
+inline constexpr Point kRestoreButton{9 + 6 + 25 + 34, 80 + 146 + 28 + 32};
+
+// The virtual microphone's group box of the settings page (at (130, 146)): its switch and its
+// "设为默认麦克风" box.
+inline constexpr Point kMicrophoneSwitch{9 + 130 + 107 + 40, 80 + 146 + 26 + 12};
+inline constexpr Point kMakeDefaultMicrophone{9 + 130 + 207 + 40, 80 + 146 + 26 + 12};
 
 // The phone group box of the settings page (at (6, 260)): its "更换配对码" button.
 inline constexpr Point kNewPhoneSecret{9 + 6 + 200 + 45, 80 + 260 + 20 + 14};

@@ -14,6 +14,7 @@
 #include "app/Application.h"
 #include "app/MainWindow.h"
 #include "audio/MixingAudioEngine.h"
+#include "audio/fake/FakeMicrophoneSystem.h"
 #include "audio/fake/FakeOutputSystem.h"
 #include "base/GbkText.h"
 #include "hotkeys/fake/FakeHotkeyBackend.h"
@@ -41,9 +42,10 @@ class AppFixture : public ::testing::Test {
     Application& Start() {
         app.reset();
         state = AppState{};
-        app = std::make_unique<Application>(
-            folder, data, state,
-            Platform{prompts, keepAbove, hotkeys, keyWatcher, desktop, audio, tray, programExit});
+        app =
+            std::make_unique<Application>(folder, data, state,
+                                          Platform{prompts, keepAbove, hotkeys, keyWatcher, desktop,
+                                                   audio, microphones, tray, programExit});
         app->OnMainWindowCreated();
         return *app;
     }
@@ -70,6 +72,7 @@ class AppFixture : public ::testing::Test {
     FakeOutputSystem outputs;
     MixingAudioEngine realAudio{outputs};
     RecordingAudioEngine audio{realAudio};
+    FakeMicrophoneSystem microphones;
     FakeSystemTray tray;
     FakeProgramExit programExit;
     // config.ini as the test reads and writes it, beside the program.

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -9,6 +10,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
+#include <thread>
 
 #include "AppFixture.h"
 #include "AudioTestFiles.h"
@@ -494,6 +496,169 @@ TEST_F(PlayingTest, TheMonitorControlsOnTheSettingsPagePlayEverySoundTwice) {
     EXPECT_EQ(settings.Read(setting::kMonitorOn), "0");
     Click(1);
     EXPECT_EQ(audio.created.size(), 4U) << "off again: one stream";
+}
+
+TEST_F(PlayingTest, TheVirtualMicrophoneControlsTellEveryWishKeepItAndGoOffWhenItFails) {
+    microphones.SetMicrophones({.microphones = {{"mic_a", "USB Mic"}, {"mic_b", "Headset Mic"}},
+                                .defaultId = "mic_a",
+                                .connected = true});
+    // Saved on, with the headset's microphone under a name the server gave it before.
+    GivenSounds(
+        "[虚拟麦克风]\r\n值=1\r\n麦克风标识=old_b\r\n麦克风名称=Headset Mic\r\n"
+        "设为默认麦克风=1\r\n");
+    Start();
+    SettingsPage* page = Window().Settings();
+    DeviceComboBox* list = page->Microphones();
+    EXPECT_EQ(page->MicrophoneSwitch()->Shown(), SwitchButton::Picture::On);
+    EXPECT_TRUE(page->MicrophoneDefault()->isChecked());
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i) {
+        items << list->itemText(i);
+    }
+    EXPECT_EQ(items, (QStringList{QStringLiteral("系统默认麦克风"), QStringLiteral("USB Mic"),
+                                  QStringLiteral("Headset Mic"),
+                                  QStringLiteral("不混入麦克风（只有音效）")}));
+    EXPECT_EQ(list->currentText(), QStringLiteral("Headset Mic")) << "found by its name";
+    const auto wishes = [this] { return microphones.Wishes(); };
+    ASSERT_EQ(wishes().size(), 1U) << "told once at start-up";
+    EXPECT_EQ(wishes().back(),
+              (VirtualMicrophoneWish{
+                  .on = true, .withVoice = true, .microphone = "mic_b", .makeDefault = true}));
+
+    // Each choice is kept at once and told.
+    emit list->activated(3);
+    EXPECT_EQ(settings.Read(setting::kMicrophoneWithVoice), "0");
+    EXPECT_FALSE(wishes().back().withVoice);
+    emit list->activated(1);
+    EXPECT_EQ(settings.Read(setting::kMicrophoneId), "mic_a");
+    EXPECT_EQ(settings.Read(setting::kMicrophoneName), "USB Mic");
+    EXPECT_EQ(wishes().back().microphone, "mic_a");
+    EXPECT_TRUE(wishes().back().withVoice);
+    emit list->activated(0);
+    EXPECT_EQ(settings.Read(setting::kMicrophoneId), "");
+    EXPECT_EQ(wishes().back().microphone, "") << "the system's default";
+    page->MicrophoneDefault()->click();
+    EXPECT_EQ(settings.Read(setting::kMicrophoneDefault), "0");
+    EXPECT_FALSE(page->MicrophoneDefault()->isChecked());
+    EXPECT_FALSE(wishes().back().makeDefault);
+    page->MicrophoneSwitch()->click();
+    EXPECT_EQ(settings.Read(setting::kMicrophoneOn), "0");
+    EXPECT_EQ(page->MicrophoneSwitch()->Shown(), SwitchButton::Picture::Off);
+    EXPECT_FALSE(wishes().back().on);
+    const std::size_t told = wishes().size();
+    emit list->aboutToDropDown();
+    EXPECT_EQ(wishes().size(), told) << "a wish unchanged is not told again";
+
+    // A saved microphone that is gone is shown as awaited, before "none"; meanwhile the
+    // system's default one is mixed in.
+    settings.Write(setting::kMicrophoneId, "mic_c");
+    settings.Write(setting::kMicrophoneName, "Desk Mic");
+    page->MicrophoneSwitch()->click();
+    emit list->aboutToDropDown();
+    ASSERT_EQ(list->count(), 5);
+    EXPECT_EQ(list->itemText(3), QStringLiteral("Desk Mic(未连接)"));
+    EXPECT_EQ(list->currentIndex(), 3);
+    EXPECT_EQ(wishes().back(), (VirtualMicrophoneWish{.on = true, .microphone = ""}));
+    // It comes back, told on the sound system's thread.
+    microphones.SetMicrophones({.microphones = {{"mic_a", "USB Mic"}, {"mic_c", "Desk Mic"}},
+                                .defaultId = "mic_a",
+                                .connected = true});
+    std::thread([this] { microphones.FireChange(); }).join();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(wishes().back().microphone, "mic_c");
+    EXPECT_EQ(list->currentText(), QStringLiteral("Desk Mic"));
+
+    // The sound server cannot make it: said in the status line, no box, switched off for good.
+    microphones.SetStatus(
+        {.state = VirtualMicrophoneState::Failed, .error = "声音服务器缺少 module-null-sink 模块"});
+    std::thread([this] { microphones.FireChange(); }).join();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(wishes().back().on);
+    EXPECT_EQ(Window().StatusText(),
+              QStringLiteral("虚拟麦克风无法开启：声音服务器缺少 module-null-sink 模块"));
+    EXPECT_EQ(settings.Read(setting::kMicrophoneOn), "0");
+    EXPECT_EQ(page->MicrophoneSwitch()->Shown(), SwitchButton::Picture::Off);
+    EXPECT_TRUE(prompts.shown.empty());
+
+    // Kept as left, and restored so at the next start.
+    Start();
+    EXPECT_EQ(Window().Settings()->MicrophoneSwitch()->Shown(), SwitchButton::Picture::Off);
+    EXPECT_FALSE(Window().Settings()->MicrophoneDefault()->isChecked());
+    EXPECT_EQ(Window().Settings()->Microphones()->currentText(), QStringLiteral("Desk Mic"));
+}
+
+TEST_F(PlayingTest, WhileTheVirtualMicrophoneIsOnItsSinkPlaysEverySoundAtTheMainLevel) {
+    // The program's own sink comes before the headset: device 2 of 3.
+    outputs.Plug(std::string(kVirtualMicrophoneSink), "Vorlune mix");
+    outputs.Plug("b", "Headset");
+    GivenSounds(
+        "[音效音量]\r\n值=80\r\n[监听设备]\r\n通道名称=Headset\r\n[监听音量]\r\n值=50\r\n"
+        "[虚拟麦克风]\r\n值=1\r\n",
+        10.0);
+    Start();
+    // No device list shows the program's own sink; the others keep their numbers.
+    SettingsPage* page = Window().Settings();
+    for (QComboBox* list : {static_cast<QComboBox*>(Window().Bottom()->Devices()),
+                            static_cast<QComboBox*>(page->MonitorDevices())}) {
+        ASSERT_EQ(list->count(), 2);
+        EXPECT_EQ(list->itemText(1), QStringLiteral("Headset"));
+        EXPECT_EQ(list->itemData(1).toInt(), 3);
+    }
+    emit page->MonitorDevices()->activated(1);
+    EXPECT_EQ(settings.Read(setting::kMonitorDevice), "3");
+    const auto sinkOpen = [this] { return (audio.GetDeviceInfo(2)->flags & kDeviceOpen) != 0; };
+
+    Click(1);
+    EXPECT_EQ(audio.created.size(), 1U) << "asked for, not offered yet: one stream";
+    EXPECT_FALSE(sinkOpen());
+
+    microphones.SetStatus({.state = VirtualMicrophoneState::On, .error = {}});
+    std::thread([this] { microphones.FireChange(); }).join();
+    QCoreApplication::processEvents();  // the report was queued before the thread ended
+    ASSERT_TRUE(sinkOpen());
+    audio.volumes.clear();
+    Click(2);
+    ASSERT_EQ(audio.created.size(), 3U) << "the sound and its twin on the sink";
+    const StreamHandle main = audio.created[1].stream;
+    const StreamHandle mix = audio.created[2].stream;
+    EXPECT_EQ(StateOf(mix), ChannelState::Playing);
+    EXPECT_EQ(audio.volumes, (std::vector<float>{1.0F, 0.8F, 0.8F}));
+
+    // The pause's fade and the resume reach it at the main level.
+    audio.volumes.clear();
+    Strip().PauseButton()->click();
+    EXPECT_EQ(StateOf(mix), ChannelState::Paused);
+    ASSERT_EQ(audio.volumes.size(), 80U) << "40 steps, each on both";
+    EXPECT_FLOAT_EQ(audio.volumes[1], audio.volumes[0]);
+    EXPECT_FLOAT_EQ(audio.volumes[79], 0.0F);
+    Strip().PauseButton()->click();
+    EXPECT_EQ(StateOf(mix), ChannelState::Playing);
+    Strip().StopButton()->click();
+    EXPECT_EQ(StateOf(main), ChannelState::Stopped);
+    EXPECT_EQ(StateOf(mix), ChannelState::Stopped);
+
+    // With the monitor on too: three streams, the monitor's volume on its twin alone.
+    page->MonitorSwitch()->click();
+    audio.volumes.clear();
+    Click(1);
+    ASSERT_EQ(audio.created.size(), 6U);
+    EXPECT_EQ(audio.volumes, (std::vector<float>{0.5F, 1.0F, 0.8F, 0.4F, 0.8F}));
+    const StreamHandle playing = audio.created[5].stream;
+    // The monitor switched off closes its device alone: the sound goes on on the sink.
+    page->MonitorSwitch()->click();
+    EXPECT_EQ(StateOf(audio.created[4].stream), ChannelState::Stopped);
+    EXPECT_EQ(StateOf(playing), ChannelState::Playing);
+
+    // Off: new sounds leave the sink out; it is closed once nothing plays there.
+    microphones.SetStatus({});
+    std::thread([this] { microphones.FireChange(); }).join();
+    QCoreApplication::processEvents();  // the report was queued before the thread ended
+    EXPECT_TRUE(sinkOpen()) << "a sound still plays there";
+    EXPECT_EQ(StateOf(playing), ChannelState::Playing);
+    Strip().StopButton()->click();
+    Click(2);
+    EXPECT_EQ(audio.created.size(), 7U) << "the sound alone";
+    EXPECT_FALSE(sinkOpen());
 }
 
 TEST_F(PlayingTest, ThePhoneSwitchServesThePairedLinkOnlyWhileOnAndANewSecretReplacesIt) {

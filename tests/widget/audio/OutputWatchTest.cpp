@@ -10,6 +10,7 @@
 #include "FakePrompts.h"
 #include "QtTestSupport.h"
 #include "TempDir.h"
+#include "audio/MicrophoneSystem.h"
 #include "audio/MixingAudioEngine.h"
 #include "audio/OutputKeeper.h"
 #include "audio/controls/MonitorControls.h"
@@ -32,6 +33,7 @@ class OutputWatchTest : public testing::Test, WithQApplication {
   protected:
     OutputWatchTest() {
         test::WriteFileBytes(dir.File("config.ini"), "");
+        test::WriteToneWav(dir.File("a.wav"), {.seconds = 2.0});
         outputs.Plug("b", "Headset");
         settings.Write(setting::kOutputDevice, "2");
         settings.Write(setting::kOutputDeviceName, "Headset");
@@ -52,7 +54,8 @@ class OutputWatchTest : public testing::Test, WithQApplication {
     FakeOutputSystem outputs;
     MixingAudioEngine engine{outputs};
     AudioPlayer player{engine};
-    OutputKeeper keeper{player, settings};
+    bool mixWanted = false;  // the virtual microphone is on
+    OutputKeeper keeper{player, settings, [this] { return mixWanted; }};
     test::FakePrompts prompts;
     QComboBox list;
     QPushButton apply;
@@ -192,6 +195,45 @@ TEST_F(OutputWatchTest, TheMonitorIsOffUntilSwitchedOnAndKeepsItsDeviceAndVolume
     monitor.ToggleMonitor();
     EXPECT_EQ(view.switches.back(), false);
     EXPECT_EQ(settings.Read(setting::kMonitorOn), "0");
+}
+
+TEST_F(OutputWatchTest, TheVirtualMicrophonesSinkIsNeverListedOrChosenAndLetGoWhenItGoes) {
+    const std::string sink(kVirtualMicrophoneSink);
+    OnAnotherThread([&] { outputs.Plug(sink, "Vorlune mix"); });
+    LetEventsRun();
+    ASSERT_EQ(player.GetDeviceInfo(3)->id, sink);
+    devices.LoadOutputDevices();
+    EXPECT_EQ(list.count(), 2) << "the program's own sink is left out";
+    EXPECT_FALSE(player.TwinDevice(TwinOutput::Mix)) << "not on yet";
+
+    mixWanted = true;
+    watch.Refresh();
+    EXPECT_EQ(player.TwinDevice(TwinOutput::Mix), 3);
+    EXPECT_EQ(player.CurrentDevice(), 2) << "the headset stays the output";
+    const StreamHandle s = player.CreateStream(dir.File("a.wav"));
+    ASSERT_NE(s, 0U);
+    const StreamHandle twin = player.TwinOf(s, TwinOutput::Mix);
+    ASSERT_NE(twin, 0U);
+    ASSERT_TRUE(player.Play(s));
+    EXPECT_EQ(player.IsActive(twin), ChannelState::Playing);
+
+    // The server takes the sink down (the microphone went off): the sound plays on, unsaid.
+    OnAnotherThread([&] { outputs.Unplug(sink); });
+    LetEventsRun();
+    EXPECT_EQ(player.IsActive(s), ChannelState::Playing);
+    EXPECT_EQ(player.IsActive(twin), ChannelState::Stopped);
+    EXPECT_FALSE(player.TwinDevice(TwinOutput::Mix));
+    EXPECT_EQ(status.count(), 0);
+    EXPECT_EQ(lost.count(), 0);
+
+    // An output saved by its number alone (older files) never lands on the sink.
+    OnAnotherThread([&] { outputs.Plug(sink, "Vorlune mix"); });
+    LetEventsRun();
+    settings.Write(setting::kOutputDevice, "3");
+    settings.Write(setting::kOutputDeviceName, "");
+    watch.Refresh();
+    EXPECT_EQ(player.CurrentDevice(), kDefaultDevice);
+    EXPECT_EQ(player.TwinDevice(TwinOutput::Mix), 3);
 }
 
 }  // namespace

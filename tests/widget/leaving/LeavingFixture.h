@@ -20,6 +20,7 @@
 #include "app/Application.h"
 #include "app/MainWindow.h"
 #include "audio/MixingAudioEngine.h"
+#include "audio/fake/FakeMicrophoneSystem.h"
 #include "audio/fake/FakeOutputSystem.h"
 #include "base/GbkText.h"
 #include "hotkeys/fake/FakeHotkeyBackend.h"
@@ -65,9 +66,10 @@ class LeavingFixture : public ::testing::Test {
     }
 
     Application& Start() {
-        app = std::make_unique<Application>(
-            folder, data, state,
-            Platform{prompts, keepAbove, hotkeys, keyWatcher, desktop, audio, tray, programExit});
+        app =
+            std::make_unique<Application>(folder, data, state,
+                                          Platform{prompts, keepAbove, hotkeys, keyWatcher, desktop,
+                                                   audio, microphones, tray, programExit});
         app->OnMainWindowCreated();
         return *app;
     }
@@ -96,6 +98,7 @@ class LeavingFixture : public ::testing::Test {
     FakeOutputSystem outputs;
     MixingAudioEngine realAudio{outputs};
     RecordingAudioEngine audio{realAudio};
+    FakeMicrophoneSystem microphones;
     FakeSystemTray tray;
     FakeProgramExit programExit;
     AppState state;

@@ -84,9 +84,9 @@ std::string EditingFixture::WriteTone(std::string_view relative) {
 }
 
 Application& EditingFixture::Start() {
-    app = std::make_unique<Application>(
-        folder, data, state,
-        Platform{prompts, keepAbove, hotkeys, *keyWatcher, desktop, audio, tray, programExit});
+    app = std::make_unique<Application>(folder, data, state,
+                                        Platform{prompts, keepAbove, hotkeys, *keyWatcher, desktop,
+                                                 audio, microphones, tray, programExit});
     app->OnMainWindowCreated();
     app->ShowMainWindow();
     return *app;

@@ -15,6 +15,7 @@
 #include "TempDir.h"
 #include "app/Application.h"
 #include "audio/MixingAudioEngine.h"
+#include "audio/fake/FakeMicrophoneSystem.h"
 #include "audio/fake/FakeOutputSystem.h"
 #include "hotkeys/fake/FakeHotkeyBackend.h"
 #include "hotkeys/fake/FakeKeyWatcher.h"
@@ -102,6 +103,7 @@ class EditingFixture : public ::testing::Test {
     FakeOutputSystem outputs;
     MixingAudioEngine realAudio{outputs};
     RecordingAudioEngine audio{realAudio};
+    FakeMicrophoneSystem microphones;
     FakeSystemTray tray;
     FakeProgramExit programExit;
     AppState state;
