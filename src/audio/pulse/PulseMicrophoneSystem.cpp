@@ -240,9 +240,9 @@ void PulseMicrophoneSystem::Impl::ConnectionLost() {
     microphones.clear();
     serverDefault.clear();
     Publish();
-    SetState(wish.on && !failed ? VirtualMicrophoneState::Starting
-                                : (failed ? VirtualMicrophoneState::Failed
-                                          : VirtualMicrophoneState::Off));
+    SetState(wish.on && !failed
+                 ? VirtualMicrophoneState::Starting
+                 : (failed ? VirtualMicrophoneState::Failed : VirtualMicrophoneState::Off));
     CheckEnded();
     if (retry != nullptr || context == nullptr || ending) {
         return;
@@ -343,11 +343,6 @@ void PulseMicrophoneSystem::Impl::ListingDone() {
         previousDefault = serverDefault;
     }
     Publish();
-    {
-        std::lock_guard lock(answerMutex);
-        answered = true;
-    }
-    answer.notify_all();
     Reconcile();
 }
 
@@ -476,6 +471,14 @@ void PulseMicrophoneSystem::Impl::Reconcile() {
             Load(Piece::Remap, RemapSourceArguments(previousDefault));
             return;
         }
+        if (!loopRefused.empty() && Listed(loopRefused)) {
+            // The microphone is still there: the server itself cannot loop it.
+            failed = true;
+            error =
+                std::string("无法创建虚拟麦克风：声音服务器无法加载 ") + ModuleOf(Piece::Loopback);
+            Reconcile();
+            return;
+        }
         const std::string source = LoopSourceWanted();
         if (loopModule != PA_INVALID_INDEX && loopSource != source) {
             Unload(loopModule);
@@ -522,8 +525,8 @@ void PulseMicrophoneSystem::Impl::Load(Piece piece, const std::string& arguments
             if (index == PA_INVALID_INDEX) {
                 const int why = pa_context_errno(c);
                 if (piece == Piece::Loopback && why != PA_ERR_NOENTITY) {
-                    // The microphone went away meanwhile, or cannot be opened: the board's
-                    // sounds go on alone.
+                    // The microphone may have gone meanwhile: the board's sounds go on alone,
+                    // and the next listing tells whether it is still there.
                     impl->loopRefused = impl->loopSource;
                     impl->loopSource.clear();
                 } else {
@@ -607,14 +610,22 @@ void PulseMicrophoneSystem::Impl::Publish() {
     if (!next.connected) {
         next = MicrophoneListing{};
     }
+    bool changed = false;
     {
         std::lock_guard lock(stateMutex);
-        if (next == listing) {
-            return;
+        changed = !(next == listing);
+        if (changed) {
+            listing = std::move(next);
         }
-        listing = std::move(next);
     }
-    Notify();
+    {
+        std::lock_guard lock(answerMutex);
+        answered = true;
+    }
+    answer.notify_all();
+    if (changed) {
+        Notify();
+    }
 }
 
 void PulseMicrophoneSystem::Impl::Notify() {

@@ -43,7 +43,8 @@ std::string RemapSourceArguments(std::string_view previousDefault) {
 
 std::string LoopbackArguments(std::string_view microphone, int latencyMs) {
     return "source=" + std::string(microphone) + " sink=" + std::string(kVirtualMicrophoneSink) +
-           " latency_msec=" + std::to_string(latencyMs) + " source_dont_move=true sink_dont_move=true";
+           " latency_msec=" + std::to_string(latencyMs) +
+           " source_dont_move=true sink_dont_move=true";
 }
 
 bool HasVirtualMicrophoneMark(std::string_view argument) {

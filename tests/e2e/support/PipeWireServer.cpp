@@ -44,8 +44,8 @@ PipeWireServer::PipeWireServer(const std::string& folder) : folder_(folder) {
         std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--nopidfile",
                                  "--address=unix:path=" + d + "/bus"},
         LogTo(d + "/dbus.log"));
-    ready_ = bus_->Started() && WaitFor([&] { return std::filesystem::exists(d + "/bus"); }) &&
-             Start();
+    ready_ =
+        bus_->Started() && WaitFor([&] { return std::filesystem::exists(d + "/bus"); }) && Start();
 }
 
 PipeWireServer::~PipeWireServer() {

@@ -38,8 +38,8 @@ PulseServer::PulseServer(const std::string& folder, const std::vector<std::strin
             const std::string name = entry.path().stem().string();
             if (std::find(withoutModules.begin(), withoutModules.end(), name) ==
                 withoutModules.end()) {
-                std::filesystem::create_symlink(entry.path(), modules_ + "/" +
-                                                entry.path().filename().string(), error);
+                std::filesystem::create_symlink(
+                    entry.path(), modules_ + "/" + entry.path().filename().string(), error);
             }
         }
     }
@@ -60,10 +60,14 @@ PulseServer::PulseServer(const std::string& folder, const std::vector<std::strin
 
 bool PulseServer::Start() {
     const std::string& d = folder_;
-    std::vector<std::string> args{"pulseaudio",           "-n",
-                                  "-F",                   d + "/null2.pa",
-                                  "--daemonize=no",       "--exit-idle-time=-1",
-                                  "--disallow-exit",      "--use-pid-file=no",
+    std::vector<std::string> args{"pulseaudio",
+                                  "-n",
+                                  "-F",
+                                  d + "/null2.pa",
+                                  "--daemonize=no",
+                                  "--exit-idle-time=-1",
+                                  "--disallow-exit",
+                                  "--use-pid-file=no",
                                   "--log-target=file:" + d + "/pa.log"};
     if (!modules_.empty()) {
         args.push_back("--dl-search-path=" + modules_);

@@ -8,8 +8,9 @@ bool AddFedMicrophone(const std::string& source) {
     // The feed stays when the microphone is unloaded: loading it again brings the same back.
     const bool fed = CommandOutput("pactl list short sinks").find("\t" + source + "_feed\t") !=
                      std::string::npos;
-    return (fed || Run("pactl load-module module-null-sink sink_name=" + source +
-                       "_feed sink_properties=device.description=" + source + "_feed >/dev/null")) &&
+    return (fed ||
+            Run("pactl load-module module-null-sink sink_name=" + source +
+                "_feed sink_properties=device.description=" + source + "_feed >/dev/null")) &&
            Run("pactl load-module module-remap-source master=" + source +
                "_feed.monitor source_name=" + source + " \"source_properties='device.description=" +
                source + " device.class=sound'\" >/dev/null");
