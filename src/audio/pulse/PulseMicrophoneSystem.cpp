@@ -18,6 +18,10 @@ namespace vorlune {
 namespace {
 
 constexpr pa_usec_t kRetry = 1000 * PA_USEC_PER_MSEC;
+constexpr pa_usec_t kDefaultRecheck = 100 * PA_USEC_PER_MSEC;
+constexpr pa_usec_t kDefaultRecheckFor = 1500 * PA_USEC_PER_MSEC;
+constexpr pa_usec_t kDefaultAskAgain = 1000 * PA_USEC_PER_MSEC;
+constexpr int kDefaultAsks = 3;
 // Peers use 30 ms loopbacks; the servers give a loopback at least what its devices allow.
 constexpr int kLoopbackLatencyMs = 20;
 const char* const kAppName = "Vorlune";
@@ -46,7 +50,7 @@ struct PulseMicrophoneSystem::Impl {
     Impl& operator=(const Impl&) = delete;
 
     // Interface thread.
-    void Wake();
+    void Wake() const;
 
     // Connection thread (the client library's lock held).
     void Connect();
@@ -66,27 +70,22 @@ struct PulseMicrophoneSystem::Impl {
     std::string LoopSourceWanted() const;
     void Load(Piece piece, const std::string& arguments);
     void Unload(std::uint32_t& module);
-    // False when it was asked already and the server kept its own.
+    // False when it was asked for just now, or often enough.
     bool SetDefault(const std::string& source);
-    void SetState(VirtualMicrophoneState state);
+    void SetState(VirtualMicrophoneState next);
     void Publish();
     void Notify();
     void CheckEnded();
 
     pa_threaded_mainloop* loop = nullptr;
     pa_mainloop_api* api = nullptr;
-    int wakeFd = -1;
     pa_io_event* wakeEvent = nullptr;
 
     // Connection thread only.
     pa_context* context = nullptr;
     pa_time_event* retry = nullptr;
+    pa_time_event* recheck = nullptr;
     VirtualMicrophoneWish wish;
-    bool ending = false;
-    bool cleaned = false;  // this connection's left-overs are gone
-    int busy = 0;          // operations in flight that change the server
-    bool listingInFlight = false;
-    bool listingAgain = false;
     std::vector<MicrophoneEntry> pendingMicrophones;
     std::string pendingDefault;
     std::vector<MicrophoneEntry> microphones;
@@ -94,26 +93,30 @@ struct PulseMicrophoneSystem::Impl {
     // The default capture device before the virtual microphone became it.
     std::string previousDefault;
     std::optional<std::string> leftPreviousDefault;
-    bool failed = false;
     std::string error;
+    std::string loopSource;
+    // A microphone whose loopback the server refused: not tried again until the devices change.
+    std::string loopRefused;
+    // The last default asked for, when, and how many times in a row.
+    std::string defaultAsked;
+    pa_usec_t defaultAskedAt = 0;
+    int defaultAsks = 0;
+    int busy = 0;  // operations in flight that change the server
     VirtualMicrophoneState state = VirtualMicrophoneState::Off;
     Piece loading = Piece::Mix;
     std::uint32_t mixModule = PA_INVALID_INDEX;
     std::uint32_t remapModule = PA_INVALID_INDEX;
     std::uint32_t loopModule = PA_INVALID_INDEX;
-    std::string loopSource;
-    // A microphone whose loopback the server refused: not tried again until the devices change.
-    std::string loopRefused;
-    // The last default asked for, and the default then: a server that keeps its own default is
-    // not asked again until its default changes.
-    std::string defaultAsked;
-    std::string defaultWhenAsked;
+    bool ending = false;
+    bool cleaned = false;  // this connection's left-overs are gone
+    bool listingInFlight = false;
+    bool listingAgain = false;
+    bool failed = false;
 
     // Shared with the interface thread.
+    int wakeFd = -1;
     std::mutex wishMutex;
     VirtualMicrophoneWish asked;
-    bool askedAgain = false;
-    bool endingAsked = false;
     mutable std::mutex stateMutex;
     MicrophoneListing listing;
     VirtualMicrophoneStatus status;
@@ -121,6 +124,8 @@ struct PulseMicrophoneSystem::Impl {
     std::function<void()> listener;
     std::mutex answerMutex;
     std::condition_variable answer;
+    bool askedAgain = false;
+    bool endingAsked = false;
     bool answered = false;
     bool ended = false;
 };
@@ -153,8 +158,10 @@ PulseMicrophoneSystem::Impl::~Impl() {
         return;
     }
     // The thread has been stopped: what it owned is released here.
-    if (retry != nullptr) {
-        api->time_free(retry);
+    for (pa_time_event* timer : {retry, recheck}) {
+        if (timer != nullptr) {
+            api->time_free(timer);
+        }
     }
     if (context != nullptr) {
         pa_context_set_state_callback(context, nullptr, nullptr);
@@ -171,7 +178,7 @@ PulseMicrophoneSystem::Impl::~Impl() {
     pa_threaded_mainloop_free(loop);
 }
 
-void PulseMicrophoneSystem::Impl::Wake() {
+void PulseMicrophoneSystem::Impl::Wake() const {
     if (wakeFd < 0) {
         return;
     }
@@ -234,7 +241,11 @@ void PulseMicrophoneSystem::Impl::ConnectionLost() {
     cleaned = false;
     busy = 0;
     defaultAsked.clear();
-    defaultWhenAsked.clear();
+    defaultAsks = 0;
+    if (recheck != nullptr) {
+        api->time_free(recheck);
+        recheck = nullptr;
+    }
     listingInFlight = false;
     listingAgain = false;
     microphones.clear();
@@ -339,6 +350,26 @@ void PulseMicrophoneSystem::Impl::ListingDone() {
     }
     microphones = std::move(pendingMicrophones);
     serverDefault = std::move(pendingDefault);
+    // pipewire-pulse names no device "@DEFAULT_SOURCE@".
+    if (serverDefault.starts_with('@')) {
+        serverDefault.clear();
+    }
+    // pipewire-pulse tells of a new default before WirePlumber has made it the default, and not
+    // again after: the default asked for is looked at again for a while.
+    if (!defaultAsked.empty() && serverDefault != defaultAsked && recheck == nullptr &&
+        pa_rtclock_now() < defaultAskedAt + kDefaultRecheckFor) {
+        recheck = pa_context_rttime_new(
+            context, pa_rtclock_now() + kDefaultRecheck,
+            [](pa_mainloop_api* a, pa_time_event* event, const struct timeval*, void* self) {
+                auto* impl = static_cast<Impl*>(self);
+                a->time_free(event);
+                impl->recheck = nullptr;
+                if (impl->Ready()) {
+                    impl->RequestListing();
+                }
+            },
+            this);
+    }
     if (!serverDefault.empty() && !IsVirtualMicrophoneDevice(serverDefault)) {
         previousDefault = serverDefault;
     }
@@ -359,6 +390,7 @@ void PulseMicrophoneSystem::Impl::TakeWish() {
     }
     if (again || ending) {
         // Asking again after a failure tries again.
+        defaultAsks = 0;
         failed = false;
         error.clear();
         loopRefused.clear();
@@ -567,11 +599,16 @@ void PulseMicrophoneSystem::Impl::Unload(std::uint32_t& module) {
 }
 
 bool PulseMicrophoneSystem::Impl::SetDefault(const std::string& source) {
-    if (source == defaultAsked && serverDefault == defaultWhenAsked) {
+    // WirePlumber may take a while, or pick another device first: the same default is asked
+    // again after a second, a few times.
+    const pa_usec_t now = pa_rtclock_now();
+    if (source == defaultAsked &&
+        (now < defaultAskedAt + kDefaultAskAgain || defaultAsks >= kDefaultAsks)) {
         return false;
     }
+    defaultAsks = source == defaultAsked ? defaultAsks + 1 : 1;
     defaultAsked = source;
-    defaultWhenAsked = serverDefault;
+    defaultAskedAt = now;
     ++busy;
     pa_operation_unref(pa_context_set_default_source(
         context, source.c_str(),

@@ -17,7 +17,7 @@ bool IsSafeServerName(std::string_view name) {
     return !name.empty() && name.size() <= kLongestName &&
            std::all_of(name.begin(), name.end(), [](char c) {
                return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                      std::string_view("_.-:@+").find(c) != std::string_view::npos;
+                      std::string_view("_.-:+").find(c) != std::string_view::npos;
            });
 }
 

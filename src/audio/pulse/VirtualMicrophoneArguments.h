@@ -10,7 +10,7 @@ namespace vorlune {
 // back from the arguments of modules a killed program left behind. Names from the server are
 // untrusted: only plain device names are ever put into an argument.
 
-// A device name the server could have made itself: letters, digits and `_.-:@+`, at most 200
+// A device name the server could have made itself: letters, digits and `_.-:+`, at most 200
 // characters, so it can stand unquoted in a module argument.
 bool IsSafeServerName(std::string_view name);
 

@@ -40,6 +40,12 @@ VirtualMicrophoneWish On(const std::string& microphone = "", bool makeDefault = 
     return wish;
 }
 
+// What the server says of its default capture device, for failure messages.
+std::string DefaultReport() {
+    return test::CommandOutput(
+        "pactl info | grep Default; pw-metadata 0 2>/dev/null | grep source");
+}
+
 // The program's modules as `pactl list short modules` shows them.
 std::vector<std::string> MarkedModules() {
     std::vector<std::string> marked;
@@ -309,7 +315,7 @@ TEST_P(VirtualMicrophone, LeftOversGoFirstTheDefaultComesBackAndAServerRestartIs
     // none renamed beside the old ones, and the default given back.
     auto system = MakeSystem();
     ASSERT_TRUE(ApplyUntilOn(*system, On())) << system->Status().error;
-    EXPECT_TRUE(WaitFor([] { return test::DefaultSource() == "mic"; }));
+    EXPECT_TRUE(WaitFor([] { return test::DefaultSource() == "mic"; })) << DefaultReport();
     EXPECT_EQ(MarkedDevices("sinks"), std::vector<std::string>{kMix});
     EXPECT_EQ(MarkedDevices("sources"), (std::vector<std::string>{kMix + ".monitor", kOurs}));
     const std::vector<std::string> made = MarkedModules();
@@ -320,12 +326,12 @@ TEST_P(VirtualMicrophone, LeftOversGoFirstTheDefaultComesBackAndAServerRestartIs
 
     // The default microphone while asked, and the previous one back after.
     ASSERT_TRUE(ApplyUntilOn(*system, On("", true)));
-    EXPECT_TRUE(WaitFor([] { return test::DefaultSource() == kOurs; }));
+    EXPECT_TRUE(WaitFor([] { return test::DefaultSource() == kOurs; })) << DefaultReport();
     EXPECT_EQ(system->Microphones().defaultId, "mic") << "the one it replaced";
     system->Apply(On());
-    EXPECT_TRUE(WaitFor([] { return test::DefaultSource() == "mic"; }));
+    EXPECT_TRUE(WaitFor([] { return test::DefaultSource() == "mic"; })) << DefaultReport();
     system->Apply(On("", true));
-    EXPECT_TRUE(WaitFor([] { return test::DefaultSource() == kOurs; }));
+    EXPECT_TRUE(WaitFor([] { return test::DefaultSource() == kOurs; })) << DefaultReport();
 
     // The server goes and comes back: made again within a few seconds.
     ASSERT_TRUE(server->Restart()) << server->Log();
@@ -340,7 +346,7 @@ TEST_P(VirtualMicrophone, LeftOversGoFirstTheDefaultComesBackAndAServerRestartIs
         << server->Log();
     Report("server back to On",
            std::chrono::duration<double, std::milli>(Clock::now() - back).count());
-    EXPECT_TRUE(WaitFor([] { return test::DefaultSource() == kOurs; }));
+    EXPECT_TRUE(WaitFor([] { return test::DefaultSource() == kOurs; })) << DefaultReport();
 
     // The program ends: what it made goes, and the default comes back, before it has ended.
     const auto ending = Clock::now();
