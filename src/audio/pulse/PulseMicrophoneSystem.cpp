@@ -404,7 +404,9 @@ void PulseMicrophoneSystem::Impl::TakeWish() {
         CheckEnded();
         return;
     }
-    Reconcile();
+    // pipewire-pulse does not always tell when its default changed: the server is asked afresh
+    // before the wish is acted on.
+    RequestListing();
 }
 
 void PulseMicrophoneSystem::Impl::RemoveLeftOvers() {

@@ -57,15 +57,26 @@ bool PipeWireServer::Start() {
     const std::string& d = folder_;
     pipewire_ = std::make_unique<ChildProcess>(std::vector<std::string>{"pipewire"},
                                                LogTo(d + "/pipewire.log"));
+    // The others give up at once when PipeWire does not answer yet.
+    if (!pipewire_->Started() ||
+        !WaitFor([] { return Run("timeout 2 pw-cli info 0 >/dev/null 2>&1"); },
+                 std::chrono::seconds(10))) {
+        return false;
+    }
     wireplumber_ = std::make_unique<ChildProcess>(std::vector<std::string>{"wireplumber"},
                                                   LogTo(d + "/wireplumber.log"));
     pulse_ = std::make_unique<ChildProcess>(std::vector<std::string>{"pipewire-pulse"},
                                             LogTo(d + "/pipewire-pulse.log"));
-    // Sinks made through pactl are usable once it returns; WirePlumber has linked the dummy
-    // output by the time pipewire-pulse lists it.
-    return pipewire_->Started() && wireplumber_->Started() && pulse_->Started() &&
-           WaitFor([] { return CommandOutput("pactl list short sinks 2>/dev/null") != ""; },
-                   std::chrono::seconds(10));
+    // Sinks made through pactl are usable once it returns. Default devices can be set once
+    // WirePlumber offers its "default" metadata (before, pipewire-pulse answers "Not supported").
+    return wireplumber_->Started() && pulse_->Started() &&
+           WaitFor(
+               [] {
+                   return CommandOutput("pactl list short sinks 2>/dev/null") != "" &&
+                          CommandOutput("pw-cli ls Metadata 2>/dev/null")
+                                  .find("metadata.name = \"default\"") != std::string::npos;
+               },
+               std::chrono::seconds(10));
 }
 
 void PipeWireServer::Stop() {
