@@ -22,6 +22,7 @@ constexpr pa_usec_t kDefaultRecheck = 100 * PA_USEC_PER_MSEC;
 constexpr pa_usec_t kDefaultRecheckFor = 1500 * PA_USEC_PER_MSEC;
 constexpr pa_usec_t kDefaultAskAgain = 1000 * PA_USEC_PER_MSEC;
 constexpr int kDefaultAsks = 3;
+constexpr pa_usec_t kLeftOversAgain = 50 * PA_USEC_PER_MSEC;
 // Peers use 30 ms loopbacks; the servers give a loopback at least what its devices allow.
 constexpr int kLoopbackLatencyMs = 20;
 const char* const kAppName = "Vorlune";
@@ -61,6 +62,7 @@ struct PulseMicrophoneSystem::Impl {
     void ListingDone();
     void TakeWish();
     void RemoveLeftOvers();
+    void FindLeftOvers();
     void StepDone();
     void Reconcile();
     bool Ready() const {
@@ -93,6 +95,7 @@ struct PulseMicrophoneSystem::Impl {
     // The default capture device before the virtual microphone became it.
     std::string previousDefault;
     std::optional<std::string> leftPreviousDefault;
+    pa_time_event* cleanupTimer = nullptr;
     std::string error;
     std::string loopSource;
     // A microphone whose loopback the server refused: not tried again until the devices change.
@@ -112,6 +115,11 @@ struct PulseMicrophoneSystem::Impl {
     bool listingInFlight = false;
     bool listingAgain = false;
     bool failed = false;
+    bool leftOversFound = false;
+    // Sources of the program's are on the server (the last ones unloaded may linger a moment).
+    bool pendingMarked = false;
+    bool markedListed = false;
+    bool leftDefaultWasOurs = false;
 
     // Shared with the interface thread.
     int wakeFd = -1;
@@ -158,7 +166,7 @@ PulseMicrophoneSystem::Impl::~Impl() {
         return;
     }
     // The thread has been stopped: what it owned is released here.
-    for (pa_time_event* timer : {retry, recheck}) {
+    for (pa_time_event* timer : {retry, recheck, cleanupTimer}) {
         if (timer != nullptr) {
             api->time_free(timer);
         }
@@ -242,9 +250,11 @@ void PulseMicrophoneSystem::Impl::ConnectionLost() {
     busy = 0;
     defaultAsked.clear();
     defaultAsks = 0;
-    if (recheck != nullptr) {
-        api->time_free(recheck);
-        recheck = nullptr;
+    for (pa_time_event** timer : {&recheck, &cleanupTimer}) {
+        if (*timer != nullptr) {
+            api->time_free(*timer);
+            *timer = nullptr;
+        }
     }
     listingInFlight = false;
     listingAgain = false;
@@ -305,6 +315,7 @@ void PulseMicrophoneSystem::Impl::RequestListing() {
     listingInFlight = true;
     pendingMicrophones.clear();
     pendingDefault.clear();
+    pendingMarked = false;
     pa_operation_unref(pa_context_get_server_info(
         context,
         [](pa_context* c, const pa_server_info* info, void* self) {
@@ -322,8 +333,9 @@ void PulseMicrophoneSystem::Impl::RequestListing() {
                 return;
             }
             if (eol == 0 && info != nullptr) {
-                if (info->name != nullptr && info->monitor_of_sink == PA_INVALID_INDEX &&
-                    !IsVirtualMicrophoneDevice(info->name)) {
+                if (info->name != nullptr && IsVirtualMicrophoneDevice(info->name)) {
+                    impl->pendingMarked = true;
+                } else if (info->name != nullptr && info->monitor_of_sink == PA_INVALID_INDEX) {
                     const char* shown = info->description != nullptr && *info->description != '\0'
                                             ? info->description
                                             : info->name;
@@ -349,6 +361,7 @@ void PulseMicrophoneSystem::Impl::ListingDone() {
         loopRefused.clear();
     }
     microphones = std::move(pendingMicrophones);
+    markedListed = pendingMarked;
     serverDefault = std::move(pendingDefault);
     // pipewire-pulse names no device "@DEFAULT_SOURCE@".
     if (serverDefault.starts_with('@')) {
@@ -411,15 +424,24 @@ void PulseMicrophoneSystem::Impl::TakeWish() {
 
 void PulseMicrophoneSystem::Impl::RemoveLeftOvers() {
     // Before anything is made: every module a killed program left behind is unloaded, and the
-    // default capture device it took is given back.
+    // default capture device it took is given back. The server unloads a module after it has
+    // answered, so the modules are listed again until none is left: a sink made while the old
+    // one is still there would get another name.
     ++busy;
     leftPreviousDefault.reset();
+    leftDefaultWasOurs = false;
+    FindLeftOvers();
+}
+
+void PulseMicrophoneSystem::Impl::FindLeftOvers() {
+    leftOversFound = false;
     pa_operation_unref(pa_context_get_server_info(
         context,
         [](pa_context* c, const pa_server_info* info, void* self) {
             auto* impl = static_cast<Impl*>(self);
-            if (c == impl->context && info != nullptr && info->default_source_name != nullptr) {
-                impl->serverDefault = info->default_source_name;
+            if (c == impl->context && info != nullptr && info->default_source_name != nullptr &&
+                IsVirtualMicrophoneDevice(info->default_source_name)) {
+                impl->leftDefaultWasOurs = true;
             }
         },
         this));
@@ -435,12 +457,30 @@ void PulseMicrophoneSystem::Impl::RemoveLeftOvers() {
                     if (auto previous = PreviousDefaultIn(info->argument)) {
                         impl->leftPreviousDefault = std::move(previous);
                     }
+                    impl->leftOversFound = true;
                     std::uint32_t module = info->index;
                     impl->Unload(module);
                 }
                 return;
             }
-            if (IsVirtualMicrophoneDevice(impl->serverDefault) && impl->leftPreviousDefault) {
+            if (eol < 0) {
+                return;
+            }
+            if (impl->leftOversFound && impl->cleanupTimer == nullptr) {
+                impl->cleanupTimer = pa_context_rttime_new(
+                    c, pa_rtclock_now() + kLeftOversAgain,
+                    [](pa_mainloop_api* a, pa_time_event* event, const struct timeval*, void* raw) {
+                        auto* me = static_cast<Impl*>(raw);
+                        a->time_free(event);
+                        me->cleanupTimer = nullptr;
+                        if (me->Ready()) {
+                            me->FindLeftOvers();
+                        }
+                    },
+                    impl);
+                return;
+            }
+            if (impl->leftDefaultWasOurs && impl->leftPreviousDefault) {
                 impl->previousDefault = *impl->leftPreviousDefault;
                 impl->SetDefault(impl->previousDefault);
             }
@@ -496,6 +536,10 @@ void PulseMicrophoneSystem::Impl::Reconcile() {
             if (remapModule != PA_INVALID_INDEX || loopModule != PA_INVALID_INDEX) {
                 Unload(loopModule);
                 Unload(remapModule);
+                return;
+            }
+            // The ones taken down last are gone once the server has unloaded them.
+            if (markedListed) {
                 return;
             }
             Load(Piece::Mix, MixSinkArguments());
