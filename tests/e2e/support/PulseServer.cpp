@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 
 #include "Commands.h"
@@ -9,8 +10,39 @@
 
 namespace vorlune::test {
 
-PulseServer::PulseServer(const std::string& folder) : folder_(folder) {
+namespace {
+
+// The folder the installed server loads its modules from.
+std::filesystem::path ModuleFolder() {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/usr/lib", error)) {
+        if (entry.path().filename().string().starts_with("pulse-") &&
+            std::filesystem::exists(entry.path() / "modules" / "module-null-sink.so")) {
+            return entry.path() / "modules";
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+PulseServer::PulseServer(const std::string& folder, const std::vector<std::string>& withoutModules)
+    : folder_(folder) {
     const std::string& d = folder_;
+    if (!withoutModules.empty()) {
+        // A module folder of links to every installed module but those left out.
+        modules_ = d + "/modules";
+        MakeFolders(modules_);
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(ModuleFolder(), error)) {
+            const std::string name = entry.path().stem().string();
+            if (std::find(withoutModules.begin(), withoutModules.end(), name) ==
+                withoutModules.end()) {
+                std::filesystem::create_symlink(
+                    entry.path(), modules_ + "/" + entry.path().filename().string(), error);
+            }
+        }
+    }
     ::setenv("PULSE_RUNTIME_PATH", (d + "/run").c_str(), 1);
     ::setenv("PULSE_STATE_PATH", (d + "/state").c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (d + "/config").c_str(), 1);
@@ -28,9 +60,19 @@ PulseServer::PulseServer(const std::string& folder) : folder_(folder) {
 
 bool PulseServer::Start() {
     const std::string& d = folder_;
-    server_ = std::make_unique<ChildProcess>(std::vector<std::string>{
-        "pulseaudio", "-n", "-F", d + "/null2.pa", "--daemonize=no", "--exit-idle-time=-1",
-        "--disallow-exit", "--use-pid-file=no", "--log-target=file:" + d + "/pa.log"});
+    std::vector<std::string> args{"pulseaudio",
+                                  "-n",
+                                  "-F",
+                                  d + "/null2.pa",
+                                  "--daemonize=no",
+                                  "--exit-idle-time=-1",
+                                  "--disallow-exit",
+                                  "--use-pid-file=no",
+                                  "--log-target=file:" + d + "/pa.log"};
+    if (!modules_.empty()) {
+        args.push_back("--dl-search-path=" + modules_);
+    }
+    server_ = std::make_unique<ChildProcess>(args);
     return server_->Started() &&
            WaitFor([] { return Run("pactl info >/dev/null 2>&1"); }, std::chrono::seconds(10));
 }
@@ -64,6 +106,11 @@ namespace vorlune::test {
 bool PulseServer::Load(const std::string& sink, const std::string& description) {
     return Run("pactl load-module module-null-sink sink_name=" + sink +
                " sink_properties=device.description=" + description + " >/dev/null");
+}
+
+bool PulseServer::AddSineMicrophone(const std::string& source, int frequency) {
+    return Run("pactl load-module module-sine-source source_name=" + source +
+               " frequency=" + std::to_string(frequency) + " >/dev/null");
 }
 
 bool PulseServer::SetDefault(const std::string& sink) {

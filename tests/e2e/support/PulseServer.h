@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "SoundServer.h"
 
 namespace vorlune::test {
 
@@ -12,15 +13,20 @@ namespace vorlune::test {
 // living in `folder`. It points this process's environment (PULSE_SERVER and friends) at
 // itself, so children such as the program and parec use it. Sinks can be unloaded and loaded
 // (a headset pulled out and plugged in), and the server can be restarted on the same socket.
-class PulseServer {
+class PulseServer final : public SoundServer {
   public:
-    explicit PulseServer(const std::string& folder);
+    // `withoutModules` (e.g. "module-remap-source") are left out of the modules the server can
+    // load, as on a system whose PulseAudio lacks them.
+    explicit PulseServer(const std::string& folder,
+                         const std::vector<std::string>& withoutModules = {});
     PulseServer(const PulseServer&) = delete;
     PulseServer& operator=(const PulseServer&) = delete;
 
-    bool Ready() const { return ready_; }
-    // The server's log, for failure messages.
-    std::string Log() const;
+    bool Ready() const override { return ready_; }
+    std::string Kind() const override { return "PulseAudio"; }
+    std::string Log() const override;
+    // A module-sine-source.
+    bool AddSineMicrophone(const std::string& source, int frequency) override;
 
     // Removes a null sink as if its card were unplugged; adds one (at the end of the list) as
     // if it were plugged in, with `description` as the name players show.
@@ -41,12 +47,13 @@ class PulseServer {
 
     // Stops the server (by its process id) and starts it again on the same socket with sinks
     // A and B; true once it answers again.
-    bool Restart();
+    bool Restart() override;
 
   private:
     bool Start();
 
     std::string folder_;
+    std::string modules_;
     std::unique_ptr<ChildProcess> server_;
     bool ready_ = false;
 };

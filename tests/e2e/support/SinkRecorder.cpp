@@ -14,7 +14,10 @@ constexpr std::size_t kFrameBytes = 4;
 }  // namespace
 
 SinkRecorder::SinkRecorder(const std::string& sink, const std::string& path)
-    : sink_(sink), path_(path) {
+    : SinkRecorder(Source{sink + ".monitor"}, path) {}
+
+SinkRecorder::SinkRecorder(const Source& source, const std::string& path)
+    : device_(source.name), path_(path) {
     Record(false);
 }
 
@@ -23,9 +26,8 @@ void SinkRecorder::Record(bool append) {
     options.outputPath = path_;
     options.append = append;
     parec_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"parec", "-d", sink_ + ".monitor", "--latency-msec=10",
-                                 "--format=s16le", "--rate=" + std::to_string(kRate),
-                                 "--channels=2"},
+        std::vector<std::string>{"parec", "-d", device_, "--latency-msec=10", "--format=s16le",
+                                 "--rate=" + std::to_string(kRate), "--channels=2"},
         options);
 }
 

@@ -11,14 +11,20 @@
 namespace vorlune::test {
 
 // Records what a PulseAudio sink plays (parec on its monitor, 16-bit stereo at 48 kHz) into a
-// file. An idle null sink works in 2-second blocks: start the recorder about 2.5 s before the
-// sound that matters. The recorder ends with its sink; Restart() records the sink again once it
-// is back (or the server is), adding to the same file.
+// file, or what any capture device carries. An idle null sink works in 2-second blocks: start
+// the recorder about 2.5 s before the sound that matters. The recorder ends with its device;
+// Restart() records it again once it is back (or the server is), adding to the same file.
 class SinkRecorder {
   public:
     static constexpr int kRate = 48000;
 
     SinkRecorder(const std::string& sink, const std::string& path);
+    // Records the capture device `source` itself rather than a sink's monitor. PulseAudio moves
+    // such a recorder when the default capture device changes away from its device.
+    struct Source {
+        std::string name;
+    };
+    SinkRecorder(const Source& source, const std::string& path);
     bool Started() const { return parec_->Started(); }
     bool Recording() { return parec_->Running(); }
     bool Restart();
@@ -32,7 +38,7 @@ class SinkRecorder {
   private:
     void Record(bool append);
 
-    std::string sink_;
+    std::string device_;
     std::string path_;
     std::unique_ptr<ChildProcess> parec_;
 };
