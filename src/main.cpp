@@ -13,8 +13,8 @@
 #include "app/SessionEndSignals.h"
 #include "app/SingleInstance.h"
 #include "app/SystemTray.h"
-#include "audio/MicrophoneSystem.h"
 #include "audio/MixingAudioEngine.h"
+#include "audio/pulse/PulseMicrophoneSystem.h"
 #include "audio/pulse/PulseOutputSystem.h"
 #include "base/AppState.h"
 #include "base/DataFolder.h"
@@ -42,16 +42,6 @@ vorlune::DataFolder PreparedDataFolder(const vorlune::ProgramFolder& program,
                   .icon = vorlune::PromptIcon::Warning});
     return vorlune::DataFolder{program.Path()};
 }
-
-// Until the sound server's side is wired here: no microphones, and the virtual microphone never
-// offered (its switch is kept, and nothing else happens).
-class NoMicrophoneSystem final : public vorlune::MicrophoneSystem {
-  public:
-    [[nodiscard]] vorlune::MicrophoneListing Microphones() const override { return {}; }
-    void Apply(const vorlune::VirtualMicrophoneWish& /*wish*/) override {}
-    [[nodiscard]] vorlune::VirtualMicrophoneStatus Status() const override { return {}; }
-    void SetChangeListener(std::function<void()> /*listener*/) override {}
-};
 
 }  // namespace
 
@@ -100,7 +90,7 @@ int main(int argc, char** argv) {
     vorlune::QtDesktopServices desktop;
     vorlune::PulseOutputSystem outputs;
     vorlune::MixingAudioEngine audio(outputs);
-    NoMicrophoneSystem microphone;
+    vorlune::PulseMicrophoneSystem microphone;
     vorlune::HotkeyPlatform hotkeys =
         vorlune::CreateHotkeyPlatform(QGuiApplication::platformName().toStdString());
     vorlune::QtSystemTray tray;

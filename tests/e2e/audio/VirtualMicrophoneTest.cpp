@@ -46,15 +46,9 @@ std::string DefaultReport() {
         "pactl info | grep Default; pw-metadata 0 2>/dev/null | grep source");
 }
 
-// The program's modules as `pactl list short modules` shows them.
+// The program's modules and devices.
 std::vector<std::string> MarkedModules() {
-    std::vector<std::string> marked;
-    for (const std::string& line : test::Lines(test::CommandOutput("pactl list short modules"))) {
-        if (line.find(kVirtualMicrophoneMark) != std::string::npos) {
-            marked.push_back(line);
-        }
-    }
-    return marked;
+    return test::ModulesWith(std::string(kVirtualMicrophoneMark));
 }
 
 bool HasModule(const std::string& text) {
@@ -63,44 +57,8 @@ bool HasModule(const std::string& text) {
                        [&](const std::string& m) { return m.find(text) != std::string::npos; });
 }
 
-// The names of the devices `pactl list short sources|sinks` shows that carry the mark.
 std::vector<std::string> MarkedDevices(const std::string& kind) {
-    std::vector<std::string> names;
-    for (const std::string& line : test::Lines(test::CommandOutput("pactl list short " + kind))) {
-        const std::size_t tab = line.find('\t');
-        const std::string name = line.substr(tab + 1, line.find('\t', tab + 1) - tab - 1);
-        if (name.find(kVirtualMicrophoneMark) != std::string::npos) {
-            names.push_back(name);
-        }
-    }
-    return names;
-}
-
-// What `pactl list sources` says about one source.
-std::string SourceReport(const std::string& name) {
-    const std::string all = test::CommandOutput("LC_ALL=C pactl list sources");
-    const std::size_t at = all.find("Name: " + name + "\n");
-    if (at == std::string::npos) {
-        return {};
-    }
-    return all.substr(at, all.find("Source #", at) - at);
-}
-
-// The strongest stretch of `frequency` in a recording after `from`: its amplitude, and the
-// amplitude of `other` in the same stretch.
-std::pair<double, double> ToneWith(const std::vector<float>& mono, std::size_t from,
-                                   double frequency, double other) {
-    constexpr std::size_t kWindow = 4800;
-    std::pair<double, double> best;
-    for (std::size_t i = from; i + kWindow <= mono.size(); i += kWindow / 2) {
-        const double level =
-            test::ToneAmplitude(mono.data() + i, kWindow, frequency, test::SinkRecorder::kRate);
-        if (level > best.first) {
-            best = {level, test::ToneAmplitude(mono.data() + i, kWindow, other,
-                                               test::SinkRecorder::kRate)};
-        }
-    }
-    return best;
+    return test::DevicesWith(kind, std::string(kVirtualMicrophoneMark));
 }
 
 // When each frame of a recording reached its file: polled while it runs, so that two recordings
@@ -214,7 +172,7 @@ TEST_P(VirtualMicrophone, OffersAMicrophoneWithTheVoiceAndTheSoundsAndLeavesNoth
     ASSERT_TRUE(on) << system->Status().error << "\n" << server->Log();
     Report("Apply to On", *on);
     EXPECT_GT(told.load(), 0);
-    const std::string report = SourceReport(kOurs);
+    const std::string report = test::SourceReport(kOurs);
     EXPECT_NE(report.find("Description: Vorlune 虚拟麦克风\n"), std::string::npos) << report;
     EXPECT_NE(report.find("Monitor of Sink: n/a"), std::string::npos) << report;
     EXPECT_NE(report.find("device.class = \"sound\""), std::string::npos) << report;
@@ -227,13 +185,13 @@ TEST_P(VirtualMicrophone, OffersAMicrophoneWithTheVoiceAndTheSoundsAndLeavesNoth
     // It carries the voice, and a sound played into its sink joins the voice.
     test::SinkRecorder recording(test::SinkRecorder::Source{kOurs}, dir.File("ours.raw"));
     std::this_thread::sleep_for(2500ms);
-    const auto [voice, none] = ToneWith(recording.Left(), 0, 300, 1000);
+    const auto [voice, none] = test::ToneWith(recording.Left(), 0, 300, 1000);
     EXPECT_GT(voice, 0.05) << "the voice";
     EXPECT_LT(none, 0.01);
     const std::size_t mark = recording.FramesSoFar();
     ASSERT_TRUE(test::Run("paplay -d " + kMix + " " + dir.File("1k.wav")));
     std::this_thread::sleep_for(300ms);
-    const auto [sound, voiceToo] = ToneWith(recording.Left(), mark, 1000, 300);
+    const auto [sound, voiceToo] = test::ToneWith(recording.Left(), mark, 1000, 300);
     EXPECT_GT(sound, 0.3) << "the sound";
     EXPECT_GT(voiceToo, 0.05) << "the voice under the sound";
 

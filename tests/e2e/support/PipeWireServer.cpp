@@ -69,14 +69,21 @@ bool PipeWireServer::Start() {
                                             LogTo(d + "/pipewire-pulse.log"));
     // Sinks made through pactl are usable once it returns. Default devices can be set once
     // WirePlumber offers its "default" metadata (before, pipewire-pulse answers "Not supported").
-    return wireplumber_->Started() && pulse_->Started() &&
-           WaitFor(
-               [] {
-                   return CommandOutput("pactl list short sinks 2>/dev/null") != "" &&
-                          CommandOutput("pw-cli ls Metadata 2>/dev/null")
-                                  .find("metadata.name = \"default\"") != std::string::npos;
-               },
-               std::chrono::seconds(10));
+    const bool answers =
+        wireplumber_->Started() && pulse_->Started() &&
+        WaitFor(
+            [] {
+                return CommandOutput("pactl list short sinks 2>/dev/null") != "" &&
+                       CommandOutput("pw-cli ls Metadata 2>/dev/null")
+                               .find("metadata.name = \"default\"") != std::string::npos;
+            },
+            std::chrono::seconds(10));
+    return answers &&
+           Run("pactl load-module module-null-sink sink_name=A "
+               "sink_properties=device.description=SinkA >/dev/null") &&
+           Run("pactl load-module module-null-sink sink_name=B "
+               "sink_properties=device.description=SinkB >/dev/null") &&
+           Run("pactl set-default-sink A");
 }
 
 void PipeWireServer::Stop() {

@@ -10,7 +10,8 @@
 namespace vorlune::test {
 
 // A private PipeWire with WirePlumber and pipewire-pulse (as most desktops run today), with a
-// session bus of its own for WirePlumber, living in `folder`. Recorders (parec) are never moved
+// session bus of its own for WirePlumber, living in `folder`, with the null sinks A ("SinkA", the
+// default) and B ("SinkB") as the private PulseAudio has them. Recorders (parec) are never moved
 // to another device when theirs goes, so a recording holds only what its device carried.
 class PipeWireServer final : public SoundServer {
   public:

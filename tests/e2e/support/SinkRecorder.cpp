@@ -103,4 +103,18 @@ double HeardMilliseconds(const std::vector<float>& mono, std::size_t from, float
         std::count_if(peaks.begin(), peaks.end(), [&](float p) { return p > threshold; }));
 }
 
+std::pair<double, double> ToneWith(const std::vector<float>& mono, std::size_t from,
+                                   double frequency, double other) {
+    constexpr std::size_t kWindow = 4800;
+    std::pair<double, double> best;
+    for (std::size_t i = from; i + kWindow <= mono.size(); i += kWindow / 2) {
+        const double level =
+            ToneAmplitude(mono.data() + i, kWindow, frequency, SinkRecorder::kRate);
+        if (level > best.first) {
+            best = {level, ToneAmplitude(mono.data() + i, kWindow, other, SinkRecorder::kRate)};
+        }
+    }
+    return best;
+}
+
 }  // namespace vorlune::test

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ChildProcess.h"
@@ -58,6 +59,11 @@ bool HeardTone(const SinkRecorder& sink, std::size_t from, double frequency = 44
 // The first frame at or after `from` whose magnitude exceeds threshold.
 std::optional<std::size_t> FirstLoudFrame(const std::vector<float>& mono, std::size_t from,
                                           float threshold);
+
+// The strongest stretch of `frequency` in a recording after `from`: its amplitude, and the
+// amplitude of `other` in the same stretch.
+std::pair<double, double> ToneWith(const std::vector<float>& mono, std::size_t from,
+                                   double frequency, double other);
 
 // The peak magnitude of each stretch of `window` frames from `from` on.
 std::vector<float> Peaks(const std::vector<float>& mono, std::size_t from, std::size_t window);

@@ -33,4 +33,35 @@ std::string DefaultSource() {
     return name.substr(0, name.find('\n'));
 }
 
+std::vector<std::string> ModulesWith(const std::string& text) {
+    std::vector<std::string> found;
+    for (const std::string& line : Lines(CommandOutput("pactl list short modules"))) {
+        if (line.find(text) != std::string::npos) {
+            found.push_back(line);
+        }
+    }
+    return found;
+}
+
+std::vector<std::string> DevicesWith(const std::string& kind, const std::string& text) {
+    std::vector<std::string> names;
+    for (const std::string& line : Lines(CommandOutput("pactl list short " + kind))) {
+        const std::size_t tab = line.find('\t');
+        const std::string name = line.substr(tab + 1, line.find('\t', tab + 1) - tab - 1);
+        if (name.find(text) != std::string::npos) {
+            names.push_back(name);
+        }
+    }
+    return names;
+}
+
+std::string SourceReport(const std::string& name) {
+    const std::string all = CommandOutput("LC_ALL=C pactl list sources");
+    const std::size_t at = all.find("Name: " + name + "\n");
+    if (at == std::string::npos) {
+        return {};
+    }
+    return all.substr(at, all.find("Source #", at) - at);
+}
+
 }  // namespace vorlune::test

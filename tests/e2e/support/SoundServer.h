@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace vorlune::test {
 
@@ -35,5 +36,12 @@ bool AddFedMicrophone(const std::string& source);
 bool UnloadModulesWith(const std::string& text);
 // The server's default capture device.
 std::string DefaultSource();
+// The modules `pactl list short modules` shows whose line holds `text`, as it shows them.
+std::vector<std::string> ModulesWith(const std::string& text);
+// The names of the devices `pactl list short sources` (or `sinks`, as `kind`) shows that hold
+// `text`.
+std::vector<std::string> DevicesWith(const std::string& kind, const std::string& text);
+// What `pactl list sources` says about one source; empty when there is none of that name.
+std::string SourceReport(const std::string& name);
 
 }  // namespace vorlune::test
