@@ -6,7 +6,9 @@
 //   output on (the same sound on a second sink);
 // - the resident memory a thousand hotkey triggers leave behind, after the first sounds;
 // - with the phone page on (127.0.0.1 only) and one page connected: a "play" sent over its live
-//   WebSocket to the first sound on the sink, and the program's processor use while idle.
+//   WebSocket to the first sound on the sink, and the program's processor use while idle;
+// - with the virtual microphone on: a click to the first sound on the sink and on the virtual
+//   microphone, and the program's processor use while idle.
 //
 // How the delay is taken. The moment of the input: a watcher thread on its own X connection
 // gets the X server's raw button-release (a click acts on release) and raw key-press events as
@@ -326,6 +328,43 @@ void ReportTriggerMemory(const test::ProgramUnderTest& program) {
 }  // namespace
 
 // Argument (optional): a one-hour MP3 to measure the memory of a long file playing.
+// Clicks on slot 1 with the virtual microphone on: the delay to the first sound on the main sink
+// and, from the same clicks, on the virtual microphone.
+void ReportMicrophoneDelays(const test::SinkRecorder& sink, const test::SinkRecorder& microphone,
+                            InputEventClock& input) {
+    std::vector<double> onSink;
+    std::vector<double> onMicrophone;
+    for (int i = 0; i < 10; ++i) {
+        std::this_thread::sleep_for(700ms);
+        input.Clear();
+        const std::size_t markSink = sink.FramesSoFar();
+        const std::size_t markMicrophone = microphone.FramesSoFar();
+        const Clock::time_point markTime = Clock::now();
+        if (!test::Run("xdotool click 1")) {
+            continue;
+        }
+        const std::optional<double> toSink = DelayToOnset(sink, markSink, kPlainWait);
+        const std::optional<double> toMicrophone =
+            DelayToOnset(microphone, markMicrophone, kPlainWait);
+        const std::optional<Clock::time_point> inputTime = input.Last();
+        if (!toSink || !toMicrophone || !inputTime) {
+            std::printf("  click %d: no input event or no sound within 3 s\n", i + 1);
+            continue;
+        }
+        onSink.push_back(*toSink - Ms(*inputTime - markTime));
+        onMicrophone.push_back(*toMicrophone - Ms(*inputTime - markTime));
+    }
+    for (auto* delays : {&onSink, &onMicrophone}) {
+        if (delays->empty()) {
+            return;
+        }
+        std::sort(delays->begin(), delays->end());
+        std::printf("%-28s median %5.1f ms, range %5.1f .. %5.1f ms over %zu (upper bounds)\n",
+                    delays == &onSink ? "click to sink, mic on" : "click to virtual mic",
+                    (*delays)[delays->size() / 2], delays->front(), delays->back(), delays->size());
+    }
+}
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     test::TempDir dir;
@@ -467,5 +506,31 @@ int main(int argc, char** argv) {
     program.Click(test::PageButtonCentre(0));
     ReportCpu("CPU playing, levels measured", program, 10s);
     program.Click(test::kStopSound);
+
+    // The virtual microphone switched on, carrying the board's sounds alone: the mixing is the
+    // server's, so the program idles as before; each click is heard on it as on the sink.
+    if (!program.WriteConfig(config + "[虚拟麦克风]\n混入麦克风=0\n")) {
+        return 1;
+    }
+    program.Click(test::PageButtonCentre(5));
+    program.Click(test::kMicrophoneSwitch);
+    program.Click(test::PageButtonCentre(0));
+    if (!test::WaitFor(
+            [] {
+                return test::CommandOutput("pactl list short sources")
+                           .find("vorlune_virtual_mic\t") != std::string::npos;
+            },
+            5s)) {
+        std::printf("the virtual microphone did not come\n");
+        return 0;
+    }
+    test::SinkRecorder microphone(test::SinkRecorder::Source{"vorlune_virtual_mic"},
+                                  dir.File("microphone.raw"));
+    std::this_thread::sleep_for(2500ms);
+    ReportCpu("CPU idle, virtual microphone on", program, 5s);
+    test::Run("xdotool mousemove --window " + program.Window() + " " + std::to_string(slot1.x) +
+              " " + std::to_string(slot1.y));
+    input.Expect(XCB_INPUT_RAW_BUTTON_RELEASE);
+    ReportMicrophoneDelays(sink, microphone, input);
     return 0;
 }

@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -61,60 +59,6 @@ std::vector<std::string> MarkedDevices(const std::string& kind) {
     return test::DevicesWith(kind, std::string(kVirtualMicrophoneMark));
 }
 
-// When each frame of a recording reached its file: polled while it runs, so that two recordings
-// started at different moments can be laid over each other.
-class ArrivalClock {
-  public:
-    explicit ArrivalClock(const test::SinkRecorder& recorder)
-        : thread_([this, &recorder] {
-              std::size_t last = 0;
-              while (!stop_) {
-                  const std::size_t frames = recorder.FramesSoFar();
-                  if (frames != last) {
-                      std::lock_guard lock(mutex_);
-                      arrivals_.emplace_back(Clock::now(), frames);
-                      last = frames;
-                  }
-                  std::this_thread::sleep_for(200us);
-              }
-          }) {}
-    ~ArrivalClock() {
-        stop_ = true;
-        thread_.join();
-    }
-    ArrivalClock(const ArrivalClock&) = delete;
-    ArrivalClock& operator=(const ArrivalClock&) = delete;
-
-    // When frame `k` was captured: the write that brought it, less the frames after it in that
-    // write.
-    std::optional<Clock::time_point> Captured(std::size_t k) {
-        std::lock_guard lock(mutex_);
-        for (const auto& [time, frames] : arrivals_) {
-            if (frames > k) {
-                return time - std::chrono::microseconds((frames - k) * 1000000 /
-                                                        test::SinkRecorder::kRate);
-            }
-        }
-        return std::nullopt;
-    }
-
-  private:
-    std::atomic<bool> stop_ = false;
-    std::mutex mutex_;
-    std::vector<std::pair<Clock::time_point, std::size_t>> arrivals_;
-    std::thread thread_;
-};
-
-// The onsets of clicks at least 0.2 s apart after `from`.
-std::vector<std::size_t> Clicks(const std::vector<float>& mono, std::size_t from) {
-    std::vector<std::size_t> onsets;
-    for (std::size_t at = from; const auto click = test::FirstLoudFrame(mono, at, 0.3F);) {
-        onsets.push_back(*click);
-        at = *click + test::SinkRecorder::kRate / 5;
-    }
-    return onsets;
-}
-
 class VirtualMicrophone : public testing::TestWithParam<std::string> {
   protected:
     void SetUp() override {
@@ -137,21 +81,10 @@ class VirtualMicrophone : public testing::TestWithParam<std::string> {
         return system;
     }
 
-    // How long after `wish` was applied the virtual microphone was on.
-    std::optional<double> ApplyUntilOn(MicrophoneSystem& system,
-                                       const VirtualMicrophoneWish& wish) {
-        const auto start = Clock::now();
+    // Whether the virtual microphone is on within 5 s of `wish`.
+    static bool ApplyUntilOn(MicrophoneSystem& system, const VirtualMicrophoneWish& wish) {
         system.Apply(wish);
-        if (!WaitFor([&] { return system.Status().state == VirtualMicrophoneState::On; }, 5s,
-                     1ms)) {
-            return std::nullopt;
-        }
-        return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    }
-
-    void Report(const std::string& what, double ms) {
-        std::printf("[%s] %s: %.1f ms\n", GetParam().c_str(), what.c_str(), ms);
-        RecordProperty(GetParam() + " " + what, std::to_string(ms));
+        return WaitFor([&] { return system.Status().state == VirtualMicrophoneState::On; }, 5s);
     }
 
     test::TempDir dir;
@@ -168,9 +101,7 @@ TEST_P(VirtualMicrophone, OffersAMicrophoneWithTheVoiceAndTheSoundsAndLeavesNoth
 
     // On: a capture device of the class of a sound card, not a monitor, not listed as one of
     // the real microphones.
-    const auto on = ApplyUntilOn(*system, On());
-    ASSERT_TRUE(on) << system->Status().error << "\n" << server->Log();
-    Report("Apply to On", *on);
+    ASSERT_TRUE(ApplyUntilOn(*system, On())) << system->Status().error << "\n" << server->Log();
     EXPECT_GT(told.load(), 0);
     const std::string report = test::SourceReport(kOurs);
     EXPECT_NE(report.find("Description: Vorlune 虚拟麦克风\n"), std::string::npos) << report;
@@ -202,51 +133,6 @@ TEST_P(VirtualMicrophone, OffersAMicrophoneWithTheVoiceAndTheSoundsAndLeavesNoth
     EXPECT_EQ(system->Status().state, VirtualMicrophoneState::On);
     ASSERT_TRUE(server->AddSineMicrophone("mic", 300));
     EXPECT_TRUE(WaitFor([] { return HasModule("module-loopback\tsource=mic "); }));
-
-    // The delay the microphone path adds: clicks spoken into a microphone, seen on the
-    // microphone's own sink monitor and on the virtual microphone.
-    ASSERT_TRUE(test::AddFedMicrophone("voice"));
-    ASSERT_TRUE(test::WritePulseWav(dir.File("clicks.wav"), 2.0, 2.4, 0.8, 0.004, 48000));
-    system->Apply(On("voice"));
-    ASSERT_TRUE(WaitFor([] { return HasModule("module-loopback\tsource=voice "); }));
-    {
-        // A recorder of its own: PulseAudio moved the first one to the microphone when the
-        // default went back to it.
-        test::SinkRecorder spoken("voice_feed", dir.File("voice.raw"));
-        test::SinkRecorder ours(test::SinkRecorder::Source{kOurs}, dir.File("ours2.raw"));
-        const std::size_t from = 0;
-        ArrivalClock spokenClock(spoken);
-        ArrivalClock oursClock(ours);
-        std::this_thread::sleep_for(2500ms);
-        const std::size_t spokenFrom = spoken.FramesSoFar();
-        ASSERT_TRUE(test::Run("paplay -d voice_feed " + dir.File("clicks.wav")));
-        std::this_thread::sleep_for(500ms);
-        const auto said = Clicks(spoken.Left(), spokenFrom);
-        const auto heard = Clicks(ours.Left(), from);
-        ASSERT_GE(said.size(), 4U);
-        // Each click said is heard on the virtual microphone a little later.
-        std::vector<double> delays;
-        for (const std::size_t click : said) {
-            const auto at = spokenClock.Captured(click);
-            ASSERT_TRUE(at);
-            std::optional<double> delay;
-            for (const std::size_t echo : heard) {
-                const auto then = oursClock.Captured(echo);
-                const double ms =
-                    then ? std::chrono::duration<double, std::milli>(*then - *at).count() : -1e9;
-                if (ms > -5.0 && ms < 250.0) {
-                    delay = ms;
-                    break;
-                }
-            }
-            ASSERT_TRUE(delay) << "a click did not reach the virtual microphone";
-            delays.push_back(*delay);
-        }
-        std::sort(delays.begin(), delays.end());
-        Report("microphone path delay (median of " + std::to_string(delays.size()) + ")",
-               delays[delays.size() / 2]);
-        Report("microphone path delay (largest)", delays.back());
-    }
 
     // Off: nothing of the program's is left.
     system->Apply({});
@@ -293,7 +179,6 @@ TEST_P(VirtualMicrophone, LeftOversGoFirstTheDefaultComesBackAndAServerRestartIs
 
     // The server goes and comes back: made again within a few seconds.
     ASSERT_TRUE(server->Restart()) << server->Log();
-    const auto back = Clock::now();
     ASSERT_TRUE(server->AddSineMicrophone("mic", 300));
     EXPECT_TRUE(WaitFor(
         [&] {
@@ -302,8 +187,6 @@ TEST_P(VirtualMicrophone, LeftOversGoFirstTheDefaultComesBackAndAServerRestartIs
         },
         5s))
         << server->Log();
-    Report("server back to On",
-           std::chrono::duration<double, std::milli>(Clock::now() - back).count());
     EXPECT_TRUE(WaitFor([] { return test::DefaultSource() == kOurs; })) << DefaultReport();
 
     // The program ends: what it made goes, and the default comes back, before it has ended.
