@@ -1,8 +1,6 @@
 #include "audio/pulse/PulseMicrophoneSystem.h"
 
 #include <pulse/pulseaudio.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <condition_variable>
@@ -11,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "audio/pulse/PulseClient.h"
 #include "audio/pulse/VirtualMicrophoneArguments.h"
 
 namespace vorlune {
@@ -25,7 +24,6 @@ constexpr int kDefaultAsks = 3;
 constexpr pa_usec_t kLeftOversAgain = 50 * PA_USEC_PER_MSEC;
 // Peers use 30 ms loopbacks; the servers give a loopback at least what its devices allow.
 constexpr int kLoopbackLatencyMs = 20;
-const char* const kAppName = "Vorlune";
 
 // The three modules, made in this order and taken down in the other.
 enum class Piece { Mix, Remap, Loopback };
@@ -50,12 +48,8 @@ struct PulseMicrophoneSystem::Impl {
     Impl(const Impl&) = delete;
     Impl& operator=(const Impl&) = delete;
 
-    // Interface thread.
-    void Wake() const;
-
     // Connection thread (the client library's lock held).
-    void Connect();
-    void OnContextState();
+    void OnReady();
     void ConnectionLost();
     void OnEvent(pa_subscription_event_type_t type, std::uint32_t index);
     void RequestListing();
@@ -65,9 +59,7 @@ struct PulseMicrophoneSystem::Impl {
     void FindLeftOvers();
     void StepDone();
     void Reconcile();
-    bool Ready() const {
-        return context != nullptr && pa_context_get_state(context) == PA_CONTEXT_READY;
-    }
+    bool Ready() const { return client.Ready(); }
     bool Listed(const std::string& id) const;
     std::string LoopSourceWanted() const;
     void Load(Piece piece, const std::string& arguments);
@@ -79,13 +71,9 @@ struct PulseMicrophoneSystem::Impl {
     void Notify();
     void CheckEnded();
 
-    pa_threaded_mainloop* loop = nullptr;
-    pa_mainloop_api* api = nullptr;
-    pa_io_event* wakeEvent = nullptr;
+    PulseClient client;
 
     // Connection thread only.
-    pa_context* context = nullptr;
-    pa_time_event* retry = nullptr;
     pa_time_event* recheck = nullptr;
     VirtualMicrophoneWish wish;
     std::vector<MicrophoneEntry> pendingMicrophones;
@@ -122,7 +110,6 @@ struct PulseMicrophoneSystem::Impl {
     bool leftDefaultWasOurs = false;
 
     // Shared with the interface thread.
-    int wakeFd = -1;
     std::mutex wishMutex;
     VirtualMicrophoneWish asked;
     mutable std::mutex stateMutex;
@@ -139,22 +126,10 @@ struct PulseMicrophoneSystem::Impl {
 };
 
 PulseMicrophoneSystem::Impl::Impl(std::chrono::milliseconds firstListing)
-    : loop(pa_threaded_mainloop_new()) {
-    if (loop == nullptr) {
-        return;
-    }
-    api = pa_threaded_mainloop_get_api(loop);
-    wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (wakeFd >= 0) {
-        wakeEvent = api->io_new(
-            api, wakeFd, PA_IO_EVENT_INPUT,
-            [](pa_mainloop_api*, pa_io_event*, int, pa_io_event_flags_t, void* self) {
-                static_cast<Impl*>(self)->TakeWish();
-            },
-            this);
-    }
-    Connect();
-    if (pa_threaded_mainloop_start(loop) < 0) {
+    : client({.woken = [this] { TakeWish(); },
+              .ready = [this] { OnReady(); },
+              .lost = [this] { ConnectionLost(); }}) {
+    if (!client.Start()) {
         return;
     }
     std::unique_lock lock(answerMutex);
@@ -162,84 +137,32 @@ PulseMicrophoneSystem::Impl::Impl(std::chrono::milliseconds firstListing)
 }
 
 PulseMicrophoneSystem::Impl::~Impl() {
-    if (loop == nullptr) {
-        return;
-    }
-    // The thread has been stopped: what it owned is released here.
-    for (pa_time_event* timer : {retry, recheck, cleanupTimer}) {
+    // The thread has been stopped: what it owned is released here, before the connection.
+    for (pa_time_event* timer : {recheck, cleanupTimer}) {
         if (timer != nullptr) {
-            api->time_free(timer);
+            client.Api()->time_free(timer);
         }
     }
-    if (context != nullptr) {
-        pa_context_set_state_callback(context, nullptr, nullptr);
-        pa_context_set_subscribe_callback(context, nullptr, nullptr);
-        pa_context_disconnect(context);
-        pa_context_unref(context);
-    }
-    if (wakeEvent != nullptr) {
-        api->io_free(wakeEvent);
-    }
-    if (wakeFd >= 0) {
-        ::close(wakeFd);
-    }
-    pa_threaded_mainloop_free(loop);
 }
 
-void PulseMicrophoneSystem::Impl::Wake() const {
-    if (wakeFd < 0) {
-        return;
-    }
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t written = ::write(wakeFd, &one, sizeof one);
-}
-
-void PulseMicrophoneSystem::Impl::Connect() {
-    pa_proplist* props = pa_proplist_new();
-    pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, kAppName);
-    pa_proplist_sets(props, PA_PROP_APPLICATION_ICON_NAME, "vorlune");
-    context = pa_context_new_with_proplist(api, kAppName, props);
-    pa_proplist_free(props);
-    if (context == nullptr) {
-        return;
-    }
-    pa_context_set_state_callback(
-        context, [](pa_context*, void* self) { static_cast<Impl*>(self)->OnContextState(); }, this);
-    // A sound server is never started by this program; one that is not there is waited for.
-    if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-        ConnectionLost();
-    }
-}
-
-void PulseMicrophoneSystem::Impl::OnContextState() {
-    switch (pa_context_get_state(context)) {
-        case PA_CONTEXT_READY:
-            pa_context_set_subscribe_callback(
-                context,
-                [](pa_context* c, pa_subscription_event_type_t type, std::uint32_t index,
-                   void* self) {
-                    auto* impl = static_cast<Impl*>(self);
-                    if (c == impl->context) {
-                        impl->OnEvent(type, index);
-                    }
-                },
-                this);
-            pa_operation_unref(pa_context_subscribe(
-                context,
-                static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SOURCE |
-                                                    PA_SUBSCRIPTION_MASK_SERVER |
-                                                    PA_SUBSCRIPTION_MASK_MODULE),
-                nullptr, nullptr));
-            RemoveLeftOvers();
-            RequestListing();
-            break;
-        case PA_CONTEXT_FAILED:
-        case PA_CONTEXT_TERMINATED:
-            ConnectionLost();
-            break;
-        default:
-            break;
-    }
+void PulseMicrophoneSystem::Impl::OnReady() {
+    pa_context_set_subscribe_callback(
+        client.Context(),
+        [](pa_context* c, pa_subscription_event_type_t type, std::uint32_t index, void* self) {
+            auto* impl = static_cast<Impl*>(self);
+            if (c == impl->client.Context()) {
+                impl->OnEvent(type, index);
+            }
+        },
+        this);
+    pa_operation_unref(
+        pa_context_subscribe(client.Context(),
+                             static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SOURCE |
+                                                                 PA_SUBSCRIPTION_MASK_SERVER |
+                                                                 PA_SUBSCRIPTION_MASK_MODULE),
+                             nullptr, nullptr));
+    RemoveLeftOvers();
+    RequestListing();
 }
 
 void PulseMicrophoneSystem::Impl::ConnectionLost() {
@@ -252,7 +175,7 @@ void PulseMicrophoneSystem::Impl::ConnectionLost() {
     defaultAsks = 0;
     for (pa_time_event** timer : {&recheck, &cleanupTimer}) {
         if (*timer != nullptr) {
-            api->time_free(*timer);
+            client.Api()->time_free(*timer);
             *timer = nullptr;
         }
     }
@@ -265,28 +188,9 @@ void PulseMicrophoneSystem::Impl::ConnectionLost() {
                  ? VirtualMicrophoneState::Starting
                  : (failed ? VirtualMicrophoneState::Failed : VirtualMicrophoneState::Off));
     CheckEnded();
-    if (retry != nullptr || context == nullptr || ending) {
-        return;
+    if (!ending) {
+        client.ReconnectAfter(kRetry);
     }
-    // The context is let go of and made anew from a timer, outside its own callback.
-    retry = pa_context_rttime_new(
-        context, pa_rtclock_now() + kRetry,
-        [](pa_mainloop_api* a, pa_time_event* event, const struct timeval*, void* self) {
-            auto* impl = static_cast<Impl*>(self);
-            a->time_free(event);
-            impl->retry = nullptr;
-            if (impl->context != nullptr) {
-                pa_context_set_state_callback(impl->context, nullptr, nullptr);
-                pa_context_set_subscribe_callback(impl->context, nullptr, nullptr);
-                pa_context_disconnect(impl->context);
-                pa_context_unref(impl->context);
-                impl->context = nullptr;
-            }
-            if (!impl->ending) {
-                impl->Connect();
-            }
-        },
-        this);
 }
 
 void PulseMicrophoneSystem::Impl::OnEvent(pa_subscription_event_type_t type, std::uint32_t index) {
@@ -317,19 +221,20 @@ void PulseMicrophoneSystem::Impl::RequestListing() {
     pendingDefault.clear();
     pendingMarked = false;
     pa_operation_unref(pa_context_get_server_info(
-        context,
+        client.Context(),
         [](pa_context* c, const pa_server_info* info, void* self) {
             auto* impl = static_cast<Impl*>(self);
-            if (c == impl->context && info != nullptr && info->default_source_name != nullptr) {
+            if (c == impl->client.Context() && info != nullptr &&
+                info->default_source_name != nullptr) {
                 impl->pendingDefault = info->default_source_name;
             }
         },
         this));
     pa_operation_unref(pa_context_get_source_info_list(
-        context,
+        client.Context(),
         [](pa_context* c, const pa_source_info* info, int eol, void* self) {
             auto* impl = static_cast<Impl*>(self);
-            if (c != impl->context) {
+            if (c != impl->client.Context()) {
                 return;
             }
             if (eol == 0 && info != nullptr) {
@@ -372,7 +277,7 @@ void PulseMicrophoneSystem::Impl::ListingDone() {
     if (!defaultAsked.empty() && serverDefault != defaultAsked && recheck == nullptr &&
         pa_rtclock_now() < defaultAskedAt + kDefaultRecheckFor) {
         recheck = pa_context_rttime_new(
-            context, pa_rtclock_now() + kDefaultRecheck,
+            client.Context(), pa_rtclock_now() + kDefaultRecheck,
             [](pa_mainloop_api* a, pa_time_event* event, const struct timeval*, void* self) {
                 auto* impl = static_cast<Impl*>(self);
                 a->time_free(event);
@@ -391,8 +296,6 @@ void PulseMicrophoneSystem::Impl::ListingDone() {
 }
 
 void PulseMicrophoneSystem::Impl::TakeWish() {
-    std::uint64_t count = 0;
-    [[maybe_unused]] const ssize_t got = ::read(wakeFd, &count, sizeof count);
     bool again = false;
     {
         std::lock_guard lock(wishMutex);
@@ -400,6 +303,9 @@ void PulseMicrophoneSystem::Impl::TakeWish() {
         again = askedAgain;
         askedAgain = false;
         ending = endingAsked;
+    }
+    if (ending) {
+        client.StayAway();
     }
     if (again || ending) {
         // Asking again after a failure tries again.
@@ -436,20 +342,21 @@ void PulseMicrophoneSystem::Impl::RemoveLeftOvers() {
 void PulseMicrophoneSystem::Impl::FindLeftOvers() {
     leftOversFound = false;
     pa_operation_unref(pa_context_get_server_info(
-        context,
+        client.Context(),
         [](pa_context* c, const pa_server_info* info, void* self) {
             auto* impl = static_cast<Impl*>(self);
-            if (c == impl->context && info != nullptr && info->default_source_name != nullptr &&
+            if (c == impl->client.Context() && info != nullptr &&
+                info->default_source_name != nullptr &&
                 IsVirtualMicrophoneDevice(info->default_source_name)) {
                 impl->leftDefaultWasOurs = true;
             }
         },
         this));
     pa_operation_unref(pa_context_get_module_info_list(
-        context,
+        client.Context(),
         [](pa_context* c, const pa_module_info* info, int eol, void* self) {
             auto* impl = static_cast<Impl*>(self);
-            if (c != impl->context) {
+            if (c != impl->client.Context()) {
                 return;
             }
             if (eol == 0 && info != nullptr) {
@@ -593,10 +500,10 @@ void PulseMicrophoneSystem::Impl::Load(Piece piece, const std::string& arguments
     ++busy;
     loading = piece;
     pa_operation_unref(pa_context_load_module(
-        context, ModuleOf(piece), arguments.c_str(),
+        client.Context(), ModuleOf(piece), arguments.c_str(),
         [](pa_context* c, std::uint32_t index, void* self) {
             auto* impl = static_cast<Impl*>(self);
-            if (c != impl->context) {
+            if (c != impl->client.Context()) {
                 return;
             }
             const Piece piece = impl->loading;
@@ -634,10 +541,10 @@ void PulseMicrophoneSystem::Impl::Unload(std::uint32_t& module) {
     }
     ++busy;
     pa_operation_unref(pa_context_unload_module(
-        context, index,
+        client.Context(), index,
         [](pa_context* c, int, void* self) {
             auto* impl = static_cast<Impl*>(self);
-            if (c == impl->context) {
+            if (c == impl->client.Context()) {
                 impl->StepDone();
             }
         },
@@ -657,10 +564,10 @@ bool PulseMicrophoneSystem::Impl::SetDefault(const std::string& source) {
     defaultAskedAt = now;
     ++busy;
     pa_operation_unref(pa_context_set_default_source(
-        context, source.c_str(),
+        client.Context(), source.c_str(),
         [](pa_context* c, int, void* self) {
             auto* impl = static_cast<Impl*>(self);
-            if (c == impl->context) {
+            if (c == impl->client.Context()) {
                 impl->StepDone();
             }
         },
@@ -735,19 +642,19 @@ PulseMicrophoneSystem::PulseMicrophoneSystem(std::chrono::milliseconds firstList
     : impl_(std::make_unique<Impl>(firstListing)) {}
 
 PulseMicrophoneSystem::~PulseMicrophoneSystem() {
-    if (impl_->loop == nullptr) {
+    if (!impl_->client.HasLoop()) {
         return;
     }
     {
         std::lock_guard lock(impl_->wishMutex);
         impl_->endingAsked = true;
     }
-    impl_->Wake();
+    impl_->client.Wake();
     {
         std::unique_lock lock(impl_->answerMutex);
         impl_->answer.wait_for(lock, kEndingLimit, [this] { return impl_->ended; });
     }
-    pa_threaded_mainloop_stop(impl_->loop);
+    impl_->client.Stop();
 }
 
 MicrophoneListing PulseMicrophoneSystem::Microphones() const {
@@ -761,7 +668,7 @@ void PulseMicrophoneSystem::Apply(const VirtualMicrophoneWish& wish) {
         impl_->asked = wish;
         impl_->askedAgain = true;
     }
-    impl_->Wake();
+    impl_->client.Wake();
 }
 
 VirtualMicrophoneStatus PulseMicrophoneSystem::Status() const {

@@ -1,8 +1,6 @@
 #include "audio/pulse/PulseOutputSystem.h"
 
 #include <pulse/pulseaudio.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -10,6 +8,8 @@
 #include <mutex>
 #include <utility>
 #include <vector>
+
+#include "audio/pulse/PulseClient.h"
 
 namespace vorlune {
 
@@ -70,8 +70,7 @@ struct PulseOutputSystem::Impl {
     void Post(Request request, std::shared_ptr<PulseOutput> output);
 
     // Connection thread (the client library's lock held).
-    void Connect();
-    void OnContextState();
+    void OnReady();
     void ConnectionLost();
     void RequestListing();
     void Publish(OutputListing next);
@@ -85,15 +84,10 @@ struct PulseOutputSystem::Impl {
     static void Cork(PulseOutput& output, bool cork);
     static void Fill(PulseOutput& output, std::size_t bytes);
 
-    pa_threaded_mainloop* loop = nullptr;
-    pa_mainloop_api* api = nullptr;
-    int wakeFd = -1;
-    pa_io_event* wakeEvent = nullptr;
+    PulseClient client;
     std::atomic<bool> stopped{false};
 
     // Connection thread only.
-    pa_context* context = nullptr;
-    pa_time_event* retry = nullptr;
     bool listingInFlight = false;
     bool listingAgain = false;
     OutputListing pending;
@@ -141,22 +135,10 @@ class PulseOutputHandle final : public OutputStream {
 }  // namespace
 
 PulseOutputSystem::Impl::Impl(std::chrono::milliseconds firstListing)
-    : loop(pa_threaded_mainloop_new()) {
-    if (loop == nullptr) {
-        return;
-    }
-    api = pa_threaded_mainloop_get_api(loop);
-    wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (wakeFd >= 0) {
-        wakeEvent = api->io_new(
-            api, wakeFd, PA_IO_EVENT_INPUT,
-            [](pa_mainloop_api*, pa_io_event*, int, pa_io_event_flags_t, void* self) {
-                static_cast<Impl*>(self)->RunCommands();
-            },
-            this);
-    }
-    Connect();
-    if (pa_threaded_mainloop_start(loop) < 0) {
+    : client({.woken = [this] { RunCommands(); },
+              .ready = [this] { OnReady(); },
+              .lost = [this] { ConnectionLost(); }}) {
+    if (!client.Start()) {
         return;
     }
     std::unique_lock lock(firstMutex);
@@ -164,83 +146,37 @@ PulseOutputSystem::Impl::Impl(std::chrono::milliseconds firstListing)
 }
 
 PulseOutputSystem::Impl::~Impl() {
-    if (loop == nullptr) {
-        return;
-    }
-    // The thread has been stopped: what it owned is released here.
+    // The thread has been stopped: what it owned is released here, before the connection.
     for (const auto& output : outputs) {
         ReleaseStream(*output);
     }
-    if (retry != nullptr) {
-        api->time_free(retry);
-    }
-    if (context != nullptr) {
-        pa_context_set_state_callback(context, nullptr, nullptr);
-        pa_context_set_subscribe_callback(context, nullptr, nullptr);
-        pa_context_disconnect(context);
-        pa_context_unref(context);
-    }
-    if (wakeEvent != nullptr) {
-        api->io_free(wakeEvent);
-    }
-    if (wakeFd >= 0) {
-        ::close(wakeFd);
-    }
-    pa_threaded_mainloop_free(loop);
 }
 
 void PulseOutputSystem::Impl::Post(Request request, std::shared_ptr<PulseOutput> output) {
-    if (stopped.load(std::memory_order_acquire) || wakeFd < 0) {
+    if (stopped.load(std::memory_order_acquire) || !client.CanWake()) {
         return;
     }
     {
         std::lock_guard lock(commandsMutex);
         commands.push_back({request, std::move(output)});
     }
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t written = ::write(wakeFd, &one, sizeof one);
+    client.Wake();
 }
 
-void PulseOutputSystem::Impl::Connect() {
-    pa_proplist* props = pa_proplist_new();
-    pa_proplist_sets(props, PA_PROP_APPLICATION_NAME, kAppName);
-    pa_proplist_sets(props, PA_PROP_APPLICATION_ICON_NAME, "vorlune");
-    context = pa_context_new_with_proplist(api, kAppName, props);
-    pa_proplist_free(props);
-    if (context == nullptr) {
-        return;
-    }
-    pa_context_set_state_callback(
-        context, [](pa_context*, void* self) { static_cast<Impl*>(self)->OnContextState(); }, this);
-    // A sound server is never started by this program; one that is not there is waited for.
-    if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-        ConnectionLost();
-    }
-}
-
-void PulseOutputSystem::Impl::OnContextState() {
-    switch (pa_context_get_state(context)) {
-        case PA_CONTEXT_READY:
-            pa_context_set_subscribe_callback(
-                context,
-                [](pa_context*, pa_subscription_event_type_t, std::uint32_t, void* self) {
-                    static_cast<Impl*>(self)->RequestListing();
-                },
-                this);
-            pa_operation_unref(pa_context_subscribe(
-                context,
-                static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK |
-                                                    PA_SUBSCRIPTION_MASK_SERVER),
-                nullptr, nullptr));
-            RequestListing();
-            break;
-        case PA_CONTEXT_FAILED:
-        case PA_CONTEXT_TERMINATED:
-            ConnectionLost();
-            break;
-        default:
-            break;
-    }
+void PulseOutputSystem::Impl::OnReady() {
+    pa_context* context = client.Context();
+    pa_context_set_subscribe_callback(
+        context,
+        [](pa_context*, pa_subscription_event_type_t, std::uint32_t, void* self) {
+            static_cast<Impl*>(self)->RequestListing();
+        },
+        this);
+    pa_operation_unref(
+        pa_context_subscribe(context,
+                             static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK |
+                                                                 PA_SUBSCRIPTION_MASK_SERVER),
+                             nullptr, nullptr));
+    RequestListing();
 }
 
 void PulseOutputSystem::Impl::ConnectionLost() {
@@ -255,26 +191,7 @@ void PulseOutputSystem::Impl::ConnectionLost() {
     if (hadOutputs) {
         Notify();
     }
-    if (retry != nullptr || context == nullptr) {
-        return;
-    }
-    // The context is let go of and made anew from a timer, outside its own callback.
-    retry = pa_context_rttime_new(
-        context, pa_rtclock_now() + (wasConnected ? kFirstRetry : kRetry),
-        [](pa_mainloop_api* a, pa_time_event* event, const struct timeval*, void* self) {
-            auto* impl = static_cast<Impl*>(self);
-            a->time_free(event);
-            impl->retry = nullptr;
-            if (impl->context != nullptr) {
-                pa_context_set_state_callback(impl->context, nullptr, nullptr);
-                pa_context_set_subscribe_callback(impl->context, nullptr, nullptr);
-                pa_context_disconnect(impl->context);
-                pa_context_unref(impl->context);
-                impl->context = nullptr;
-            }
-            impl->Connect();
-        },
-        this);
+    client.ReconnectAfter(wasConnected ? kFirstRetry : kRetry);
 }
 
 void PulseOutputSystem::Impl::RequestListing() {
@@ -285,7 +202,7 @@ void PulseOutputSystem::Impl::RequestListing() {
     listingInFlight = true;
     pending = OutputListing{};
     pa_operation_unref(pa_context_get_server_info(
-        context,
+        client.Context(),
         [](pa_context*, const pa_server_info* info, void* self) {
             if (info != nullptr && info->default_sink_name != nullptr) {
                 static_cast<Impl*>(self)->pending.defaultId = info->default_sink_name;
@@ -293,7 +210,7 @@ void PulseOutputSystem::Impl::RequestListing() {
         },
         this));
     pa_operation_unref(pa_context_get_sink_info_list(
-        context,
+        client.Context(),
         [](pa_context*, const pa_sink_info* info, int eol, void* self) {
             auto* impl = static_cast<Impl*>(self);
             if (eol == 0 && info != nullptr) {
@@ -343,8 +260,6 @@ void PulseOutputSystem::Impl::Notify() {
 }
 
 void PulseOutputSystem::Impl::RunCommands() {
-    std::uint64_t count = 0;
-    [[maybe_unused]] const ssize_t got = ::read(wakeFd, &count, sizeof count);
     std::vector<Command> work;
     {
         std::lock_guard lock(commandsMutex);
@@ -373,7 +288,7 @@ void PulseOutputSystem::Impl::RunCommands() {
 void PulseOutputSystem::Impl::OpenStream(const std::shared_ptr<PulseOutput>& output) {
     outputs.push_back(output);
     output->owner = this;
-    if (context == nullptr || pa_context_get_state(context) != PA_CONTEXT_READY) {
+    if (!client.Ready()) {
         Lose(*output);
         Notify();
         return;
@@ -385,7 +300,7 @@ void PulseOutputSystem::Impl::OpenStream(const std::shared_ptr<PulseOutput>& out
     pa_proplist* props = pa_proplist_new();
     pa_proplist_sets(props, PA_PROP_MEDIA_NAME, kAppName);
     pa_proplist_sets(props, PA_PROP_APPLICATION_ICON_NAME, "vorlune");
-    output->stream = pa_stream_new_with_proplist(context, kAppName, &spec, &map, props);
+    output->stream = pa_stream_new_with_proplist(client.Context(), kAppName, &spec, &map, props);
     pa_proplist_free(props);
     if (output->stream == nullptr) {
         Lose(*output);
@@ -539,9 +454,7 @@ PulseOutputSystem::PulseOutputSystem(std::chrono::milliseconds firstListing)
 
 PulseOutputSystem::~PulseOutputSystem() {
     impl_->stopped.store(true, std::memory_order_release);
-    if (impl_->loop != nullptr) {
-        pa_threaded_mainloop_stop(impl_->loop);
-    }
+    impl_->client.Stop();
 }
 
 OutputListing PulseOutputSystem::Outputs() const {
@@ -559,7 +472,7 @@ std::unique_ptr<OutputStream> PulseOutputSystem::Open(const std::string& id, int
                                 ? !all.empty()
                                 : std::any_of(all.begin(), all.end(),
                                               [&](const OutputEntry& e) { return e.id == id; });
-        if (!impl_->listing.connected || !listed || impl_->wakeFd < 0) {
+        if (!impl_->listing.connected || !listed || !impl_->client.CanWake()) {
             return nullptr;
         }
     }

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <pulse/pulseaudio.h>
+
+#include <functional>
+
+namespace vorlune {
+
+// A connection to the sound server on a thread of the client library's own, as the outputs and
+// the virtual microphone each keep one: the threaded main loop, a wake-up any thread can give it
+// without taking the library's lock, and the context, made anew after the server went away. A
+// sound server is never started by the program: one that is not there is waited for.
+//
+// The handlers run on the connection's thread with the library's lock held.
+class PulseClient {
+  public:
+    struct Handlers {
+        std::function<void()> woken;  // Wake() was called (once for any number of calls)
+        std::function<void()> ready;  // the context is connected
+        std::function<void()> lost;   // the context failed or ended, or could not connect
+    };
+
+    // Makes the loop; nothing runs, and no handler is called, until Start().
+    explicit PulseClient(Handlers handlers);
+    // The thread must have been stopped.
+    ~PulseClient();
+    PulseClient(const PulseClient&) = delete;
+    PulseClient& operator=(const PulseClient&) = delete;
+
+    // Asks for the first connection (an answer that there is no server comes at once, to `lost`)
+    // and starts the thread.
+    bool Start();
+    // Ends the thread; not from the thread itself.
+    void Stop();
+    // Any thread.
+    void Wake() const;
+    [[nodiscard]] bool CanWake() const { return wakeFd_ >= 0; }
+    [[nodiscard]] bool HasLoop() const { return loop_ != nullptr; }
+
+    // The connection's thread only.
+    [[nodiscard]] pa_context* Context() const { return context_; }
+    [[nodiscard]] pa_mainloop_api* Api() const { return api_; }
+    [[nodiscard]] bool Ready() const {
+        return context_ != nullptr && pa_context_get_state(context_) == PA_CONTEXT_READY;
+    }
+    // Lets go of the context and connects anew after `delay`, from a timer outside the
+    // context's own callbacks; a reconnection already waiting is kept.
+    void ReconnectAfter(pa_usec_t delay);
+    // No connection is made again (the program is ending).
+    void StayAway() { stayAway_ = true; }
+
+  private:
+    void Connect();
+    void OnState();
+    void ReleaseContext();
+
+    Handlers handlers_;
+    pa_threaded_mainloop* loop_ = nullptr;
+    pa_mainloop_api* api_ = nullptr;
+    int wakeFd_ = -1;
+    pa_io_event* wakeEvent_ = nullptr;
+    pa_context* context_ = nullptr;
+    pa_time_event* retry_ = nullptr;
+    bool stayAway_ = false;
+};
+
+}  // namespace vorlune
