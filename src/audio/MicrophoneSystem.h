@@ -71,7 +71,8 @@ enum class VirtualMicrophoneState {
 
 struct VirtualMicrophoneStatus {
     VirtualMicrophoneState state = VirtualMicrophoneState::Off;
-    // Why it failed, in words a host understands (UTF-8), naming what the server lacks.
+    // Why it failed, in words a host understands (UTF-8), naming what the server lacks; the
+    // program shows it after its own "虚拟麦克风无法开启：".
     std::string error;
 
     bool operator==(const VirtualMicrophoneStatus&) const = default;

@@ -459,8 +459,7 @@ void PulseMicrophoneSystem::Impl::Reconcile() {
         if (!loopRefused.empty() && Listed(loopRefused)) {
             // The microphone is still there: the server itself cannot loop it.
             failed = true;
-            error =
-                std::string("无法创建虚拟麦克风：声音服务器无法加载 ") + ModuleOf(Piece::Loopback);
+            error = std::string("声音服务器无法加载 ") + ModuleOf(Piece::Loopback);
             Reconcile();
             return;
         }
@@ -516,7 +515,7 @@ void PulseMicrophoneSystem::Impl::Load(Piece piece, const std::string& arguments
                     impl->loopSource.clear();
                 } else {
                     impl->failed = true;
-                    impl->error = std::string("无法创建虚拟麦克风：声音服务器") +
+                    impl->error = std::string("声音服务器") +
                                   (why == PA_ERR_NOENTITY ? "不支持 " : "无法加载 ") +
                                   ModuleOf(piece);
                 }

@@ -215,7 +215,7 @@ TEST_P(VirtualMicrophoneOnAPoorServer, FailsNamingTheMissingModule) {
     ASSERT_TRUE(
         WaitFor([&] { return system.Status().state == VirtualMicrophoneState::Failed; }, 5s));
     // PulseAudio answers "initialisation failed" for a module it lacks as for one that failed.
-    EXPECT_EQ(system.Status().error, "无法创建虚拟麦克风：声音服务器无法加载 " + GetParam());
+    EXPECT_EQ(system.Status().error, "声音服务器无法加载 " + GetParam());
     EXPECT_TRUE(WaitFor([] { return MarkedModules().empty(); })) << MarkedModules().front();
 }
 
