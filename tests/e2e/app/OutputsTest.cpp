@@ -238,9 +238,12 @@ TEST_F(OutputsE2e, IdleOutputsAreCorkedAndThePauseFadeIsHeardToItsLastStep) {
         click + 2s - std::chrono::steady_clock::now());
     EXPECT_TRUE(test::WaitFor([&] { return pulse.AllCorked(); }, std::max(left, 0ms)));
 
-    // The long tone paused and resumed three times: each fade is heard down to its last step
-    // (2 % of 0.5) before the silence, and the tone goes on after each resume. (That nothing is
-    // skipped is measured on the output itself, in the audio tests.)
+    // The long tone paused and resumed three times: each fade is heard down to its last steps
+    // before the silence, and the tone goes on after each resume. The output is mixed when the
+    // server asks, about every 12 ms, so on a busy machine one 15 ms step can fall between two
+    // asks: the last heard is 2 % or 4 % of 0.5; dropping what the server held would end the
+    // fade near 8 %. (That nothing is skipped is measured on the output itself, in the audio
+    // tests.)
     std::size_t mark = sinkB.FramesSoFar();
     ASSERT_TRUE(program.Click(kLongSlot));
     ASSERT_TRUE(test::WaitFor([&] { return test::HeardTone(sinkB, mark, 660.0); }, 6s));
@@ -256,7 +259,7 @@ TEST_F(OutputsE2e, IdleOutputsAreCorkedAndThePauseFadeIsHeardToItsLastStep) {
         const auto lastHeard =
             std::find_if(peaks.rbegin(), peaks.rend(), [](float p) { return p > 0.002F; });
         ASSERT_NE(lastHeard, peaks.rend()) << "round " << round;
-        EXPECT_LT(*lastHeard, 0.015F) << "round " << round << ": the fade stopped above 2 %";
+        EXPECT_LT(*lastHeard, 0.025F) << "round " << round << ": the fade stopped above 4 %";
         EXPECT_GT(*std::max_element(peaks.begin(), peaks.end()), 0.4F);
 
         mark = sinkB.FramesSoFar();
