@@ -26,6 +26,15 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect 
     return label;
 }
 
+// A switch of the page: its picture is set by who reads its state.
+SwitchButton* MakeSwitch(QWidget* parent, const char* name, QRect geometry, const QString& tip) {
+    auto* button = new SwitchButton(parent);
+    button->setObjectName(QString::fromUtf8(name));
+    button->setGeometry(geometry);
+    button->setToolTip(tip);
+    return button;
+}
+
 }  // namespace
 
 SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
@@ -34,16 +43,12 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     other->setObjectName(QStringLiteral("分组框3"));
     other->setGeometry(6, 8, 537, 136);
     MakeLabel(other, "透明标签3", QStringLiteral("窗口始终置顶:"), {12, 19, 83, 24});
-    onTop_ = new SwitchButton(other);
-    onTop_->setObjectName(QStringLiteral("超级按钮_窗口置顶"));
-    onTop_->setGeometry(107, 19, 80, 24);
-    onTop_->setToolTip(QStringLiteral("主音效界面是否置顶（开启后，该窗口始终保持最前）"));
+    onTop_ = MakeSwitch(other, "超级按钮_窗口置顶", {107, 19, 80, 24},
+                        QStringLiteral("主音效界面是否置顶（开启后，该窗口始终保持最前）"));
     connect(onTop_, &SwitchButton::clicked, this, &SettingsPage::onTopClicked);
     MakeLabel(other, "透明标签_音量均衡", QStringLiteral("音量均衡:"), {212, 19, 83, 24});
-    levelling_ = new SwitchButton(other);
-    levelling_->setObjectName(QStringLiteral("超级按钮_音量均衡"));
-    levelling_->setGeometry(307, 19, 80, 24);
-    levelling_->setToolTip(
+    levelling_ = MakeSwitch(
+        other, "超级按钮_音量均衡", {307, 19, 80, 24},
         QStringLiteral("是否开启音量均衡（开启后，每个音效以相同的响度播放，不再忽大忽小）"));
     connect(levelling_, &SwitchButton::clicked, this, &SettingsPage::levellingClicked);
 
@@ -55,10 +60,8 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     monitorDevices_->setFont(YaHeiFont());
     monitorDevices_->setToolTip(
         QStringLiteral("监听设备：每个音效同时在这里播放，让您自己也能听到"));
-    monitorSwitch_ = new SwitchButton(other);
-    monitorSwitch_->setObjectName(QStringLiteral("超级按钮_监听开关"));
-    monitorSwitch_->setGeometry(307, 55, 80, 24);
-    monitorSwitch_->setToolTip(QStringLiteral("是否开启监听（开启后，音效同时在监听设备上播放）"));
+    monitorSwitch_ = MakeSwitch(other, "超级按钮_监听开关", {307, 55, 80, 24},
+                                QStringLiteral("是否开启监听（开启后，音效同时在监听设备上播放）"));
     monitorSwitch_->ShowState(false);
     connect(monitorSwitch_, &SwitchButton::clicked, this, &SettingsPage::monitorSwitchClicked);
 
@@ -89,12 +92,10 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     microphone->setObjectName(QStringLiteral("分组框_虚拟麦克风"));
     microphone->setGeometry(130, 146, 413, 112);
     MakeLabel(microphone, "透明标签_虚拟麦克风", QStringLiteral("虚拟麦克风:"), {12, 26, 83, 24});
-    microphoneSwitch_ = new SwitchButton(microphone);
-    microphoneSwitch_->setObjectName(QStringLiteral("超级按钮_虚拟麦克风"));
-    microphoneSwitch_->setGeometry(107, 26, 80, 24);
-    microphoneSwitch_->setToolTip(
-        QStringLiteral("是否开启虚拟麦克风（开启后，语音聊天和游戏可选择“Vorlune "
-                       "虚拟麦克风”，对方同时听到您的声音和音效）"));
+    microphoneSwitch_ =
+        MakeSwitch(microphone, "超级按钮_虚拟麦克风", {107, 26, 80, 24},
+                   QStringLiteral("是否开启虚拟麦克风（开启后，语音聊天和游戏可选择“Vorlune "
+                                  "虚拟麦克风”，对方同时听到您的声音和音效）"));
     microphoneSwitch_->ShowState(false);
     connect(microphoneSwitch_, &SwitchButton::clicked, this,
             &SettingsPage::microphoneSwitchClicked);
@@ -118,11 +119,9 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent) {
     phone->setObjectName(QStringLiteral("分组框_手机遥控"));
     phone->setGeometry(6, 260, 537, 88);
     MakeLabel(phone, "透明标签_手机遥控", QStringLiteral("手机遥控:"), {12, 22, 83, 24});
-    phoneSwitch_ = new SwitchButton(phone);
-    phoneSwitch_->setObjectName(QStringLiteral("超级按钮_手机遥控"));
-    phoneSwitch_->setGeometry(107, 22, 80, 24);
-    phoneSwitch_->setToolTip(
-        QStringLiteral("开启后，同一网络中的手机扫描二维码即可用网页播放音效"));
+    phoneSwitch_ =
+        MakeSwitch(phone, "超级按钮_手机遥控", {107, 22, 80, 24},
+                   QStringLiteral("开启后，同一网络中的手机扫描二维码即可用网页播放音效"));
     phoneSwitch_->ShowState(false);
     connect(phoneSwitch_, &SwitchButton::clicked, this, &SettingsPage::phoneSwitchClicked);
     phoneNewSecret_ = new QToolButton(phone);

@@ -178,6 +178,12 @@ void OutputKeeper::CloseTwinDevice(TwinOutput output, std::string& opened,
     opened.clear();
 }
 
+bool OutputKeeper::OpenBeside(int device, int main) {
+    const bool open = player_.SetDevice(device) || player_.Init(device);
+    player_.SetDevice(main);
+    return open;
+}
+
 void OutputKeeper::UpdateMonitor(const std::vector<DeviceInfo>& devices) {
     player_.SetMonitor(std::nullopt);
     const std::optional<int> main = player_.CurrentDevice();
@@ -195,9 +201,7 @@ void OutputKeeper::UpdateMonitor(const std::vector<DeviceInfo>& devices) {
     if (!monitor) {
         return;
     }
-    const bool open = player_.SetDevice(*monitor) || player_.Init(*monitor);
-    player_.SetDevice(*main);
-    if (!open) {
+    if (!OpenBeside(*monitor, *main)) {
         return;
     }
     monitorOpened_ = id;
@@ -224,9 +228,7 @@ void OutputKeeper::UpdateMix(const std::vector<DeviceInfo>& devices) {
         return;
     }
     const int sink = static_cast<int>(it - devices.begin()) + 1;
-    const bool open = player_.SetDevice(sink) || player_.Init(sink);
-    player_.SetDevice(*main);
-    if (!open) {
+    if (!OpenBeside(sink, *main)) {
         return;
     }
     mixOpened_ = it->id;

@@ -89,6 +89,8 @@ class OutputKeeper {
     [[nodiscard]] std::optional<int> MonitorDevice(const std::vector<DeviceInfo>& devices,
                                                    int main) const;
     void UpdateMonitor(const std::vector<DeviceInfo>& devices);
+    // Opens `device` for a second output (or finds it open), the main one current again.
+    bool OpenBeside(int device, int main);
     void UpdateMix(const std::vector<DeviceInfo>& devices);
     // Closes the device a twin output opened (by the server's name) unless it is the main
     // device; `opened` is cleared.

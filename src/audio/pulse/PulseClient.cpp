@@ -66,6 +66,31 @@ void PulseClient::Stop() {
     }
 }
 
+void PulseClient::WaitForAnswer(std::chrono::milliseconds limit) {
+    std::unique_lock lock(answerMutex_);
+    answer_.wait_for(lock, limit, [this] { return answered_; });
+}
+
+void PulseClient::Answered() {
+    {
+        std::lock_guard lock(answerMutex_);
+        answered_ = true;
+    }
+    answer_.notify_all();
+}
+
+void PulseClient::SetListener(std::function<void()> listener) {
+    std::lock_guard lock(listenerMutex_);
+    listener_ = std::move(listener);
+}
+
+void PulseClient::Notify() {
+    std::lock_guard lock(listenerMutex_);
+    if (listener_) {
+        listener_();
+    }
+}
+
 void PulseClient::Wake() const {
     if (wakeFd_ < 0) {
         return;

@@ -2,7 +2,10 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 
 namespace vorlune {
 
@@ -32,8 +35,13 @@ class PulseClient {
     bool Start();
     // Ends the thread; not from the thread itself.
     void Stop();
+    // Waits up to `limit` for the first Answered(), so that the program starts with what the
+    // server lists known. Returns at once without a server.
+    void WaitForAnswer(std::chrono::milliseconds limit);
     // Any thread.
     void Wake() const;
+    // The owner's change listener. Once SetListener returns, the one it replaced is not running.
+    void SetListener(std::function<void()> listener);
     [[nodiscard]] bool CanWake() const { return wakeFd_ >= 0; }
     [[nodiscard]] bool HasLoop() const { return loop_ != nullptr; }
 
@@ -48,6 +56,10 @@ class PulseClient {
     void ReconnectAfter(pa_usec_t delay);
     // No connection is made again (the program is ending).
     void StayAway() { stayAway_ = true; }
+    // The owner published what the server lists (or that there is no server).
+    void Answered();
+    // Calls the listener.
+    void Notify();
 
   private:
     void Connect();
@@ -62,6 +74,12 @@ class PulseClient {
     pa_context* context_ = nullptr;
     pa_time_event* retry_ = nullptr;
     bool stayAway_ = false;
+
+    std::mutex listenerMutex_;
+    std::function<void()> listener_;
+    std::mutex answerMutex_;
+    std::condition_variable answer_;
+    bool answered_ = false;
 };
 
 }  // namespace vorlune

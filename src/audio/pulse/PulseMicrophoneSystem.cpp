@@ -68,7 +68,6 @@ struct PulseMicrophoneSystem::Impl {
     bool SetDefault(const std::string& source);
     void SetState(VirtualMicrophoneState next);
     void Publish();
-    void Notify();
     void CheckEnded();
 
     PulseClient client;
@@ -115,13 +114,10 @@ struct PulseMicrophoneSystem::Impl {
     mutable std::mutex stateMutex;
     MicrophoneListing listing;
     VirtualMicrophoneStatus status;
-    std::mutex listenerMutex;
-    std::function<void()> listener;
-    std::mutex answerMutex;
-    std::condition_variable answer;
+    std::mutex endMutex;
+    std::condition_variable endAnswer;
     bool askedAgain = false;
     bool endingAsked = false;
-    bool answered = false;
     bool ended = false;
 };
 
@@ -132,8 +128,7 @@ PulseMicrophoneSystem::Impl::Impl(std::chrono::milliseconds firstListing)
     if (!client.Start()) {
         return;
     }
-    std::unique_lock lock(answerMutex);
-    answer.wait_for(lock, firstListing, [this] { return answered; });
+    client.WaitForAnswer(firstListing);
 }
 
 PulseMicrophoneSystem::Impl::~Impl() {
@@ -588,7 +583,7 @@ void PulseMicrophoneSystem::Impl::SetState(VirtualMicrophoneState next) {
         status = now;
     }
     state = next;
-    Notify();
+    client.Notify();
 }
 
 void PulseMicrophoneSystem::Impl::Publish() {
@@ -607,20 +602,9 @@ void PulseMicrophoneSystem::Impl::Publish() {
             listing = std::move(next);
         }
     }
-    {
-        std::lock_guard lock(answerMutex);
-        answered = true;
-    }
-    answer.notify_all();
+    client.Answered();
     if (changed) {
-        Notify();
-    }
-}
-
-void PulseMicrophoneSystem::Impl::Notify() {
-    std::lock_guard lock(listenerMutex);
-    if (listener) {
-        listener();
+        client.Notify();
     }
 }
 
@@ -631,10 +615,10 @@ void PulseMicrophoneSystem::Impl::CheckEnded() {
         return;
     }
     {
-        std::lock_guard lock(answerMutex);
+        std::lock_guard lock(endMutex);
         ended = true;
     }
-    answer.notify_all();
+    endAnswer.notify_all();
 }
 
 PulseMicrophoneSystem::PulseMicrophoneSystem(std::chrono::milliseconds firstListing)
@@ -650,8 +634,8 @@ PulseMicrophoneSystem::~PulseMicrophoneSystem() {
     }
     impl_->client.Wake();
     {
-        std::unique_lock lock(impl_->answerMutex);
-        impl_->answer.wait_for(lock, kEndingLimit, [this] { return impl_->ended; });
+        std::unique_lock lock(impl_->endMutex);
+        impl_->endAnswer.wait_for(lock, kEndingLimit, [this] { return impl_->ended; });
     }
     impl_->client.Stop();
 }
@@ -676,8 +660,7 @@ VirtualMicrophoneStatus PulseMicrophoneSystem::Status() const {
 }
 
 void PulseMicrophoneSystem::SetChangeListener(std::function<void()> listener) {
-    std::lock_guard lock(impl_->listenerMutex);
-    impl_->listener = std::move(listener);
+    impl_->client.SetListener(std::move(listener));
 }
 
 }  // namespace vorlune

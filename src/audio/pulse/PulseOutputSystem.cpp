@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -74,7 +73,6 @@ struct PulseOutputSystem::Impl {
     void ConnectionLost();
     void RequestListing();
     void Publish(OutputListing next);
-    void Notify();
     void RunCommands();
     void OpenStream(const std::shared_ptr<PulseOutput>& output);
     void Lose(PulseOutput& output);
@@ -97,11 +95,6 @@ struct PulseOutputSystem::Impl {
     OutputListing listing;
     std::mutex commandsMutex;
     std::vector<Command> commands;
-    std::mutex listenerMutex;
-    std::function<void()> listener;
-    std::mutex firstMutex;
-    std::condition_variable firstAnswer;
-    bool answered = false;
 };
 
 namespace {
@@ -141,8 +134,7 @@ PulseOutputSystem::Impl::Impl(std::chrono::milliseconds firstListing)
     if (!client.Start()) {
         return;
     }
-    std::unique_lock lock(firstMutex);
-    firstAnswer.wait_for(lock, firstListing, [this] { return answered; });
+    client.WaitForAnswer(firstListing);
 }
 
 PulseOutputSystem::Impl::~Impl() {
@@ -189,7 +181,7 @@ void PulseOutputSystem::Impl::ConnectionLost() {
     listingAgain = false;
     Publish(OutputListing{});
     if (hadOutputs) {
-        Notify();
+        client.Notify();
     }
     client.ReconnectAfter(wasConnected ? kFirstRetry : kRetry);
 }
@@ -242,20 +234,9 @@ void PulseOutputSystem::Impl::Publish(OutputListing next) {
             listing = std::move(next);
         }
     }
-    {
-        std::lock_guard lock(firstMutex);
-        answered = true;
-    }
-    firstAnswer.notify_all();
+    client.Answered();
     if (changed) {
-        Notify();
-    }
-}
-
-void PulseOutputSystem::Impl::Notify() {
-    std::lock_guard lock(listenerMutex);
-    if (listener) {
-        listener();
+        client.Notify();
     }
 }
 
@@ -290,7 +271,7 @@ void PulseOutputSystem::Impl::OpenStream(const std::shared_ptr<PulseOutput>& out
     output->owner = this;
     if (!client.Ready()) {
         Lose(*output);
-        Notify();
+        client.Notify();
         return;
     }
     const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(output->format.rate),
@@ -304,7 +285,7 @@ void PulseOutputSystem::Impl::OpenStream(const std::shared_ptr<PulseOutput>& out
     pa_proplist_free(props);
     if (output->stream == nullptr) {
         Lose(*output);
-        Notify();
+        client.Notify();
         return;
     }
     pa_stream_set_state_callback(
@@ -323,7 +304,7 @@ void PulseOutputSystem::Impl::OpenStream(const std::shared_ptr<PulseOutput>& out
                     // The device went away (or the server); the stream is let go of when the
                     // interface thread closes the output.
                     out->lost.store(true, std::memory_order_release);
-                    out->owner->Notify();
+                    out->owner->client.Notify();
                     break;
                 default:
                     break;
@@ -363,7 +344,7 @@ void PulseOutputSystem::Impl::OpenStream(const std::shared_ptr<PulseOutput>& out
                                    output->id.empty() ? nullptr : output->id.c_str(), &attr, flags,
                                    nullptr, nullptr) < 0) {
         Lose(*output);
-        Notify();
+        client.Notify();
     }
 }
 
@@ -483,8 +464,7 @@ std::unique_ptr<OutputStream> PulseOutputSystem::Open(const std::string& id, int
 }
 
 void PulseOutputSystem::SetChangeListener(std::function<void()> listener) {
-    std::lock_guard lock(impl_->listenerMutex);
-    impl_->listener = std::move(listener);
+    impl_->client.SetListener(std::move(listener));
 }
 
 }  // namespace vorlune
