@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <utility>
 
 namespace vorlune {
 
@@ -60,6 +61,23 @@ class PulseClient {
     void Answered();
     // Calls the listener.
     void Notify();
+    // Puts `next` into `shared`, which the interface thread reads under `mutex`; then says the
+    // first answer came, and tells the listener when it changed.
+    template <typename Listing>
+    void Publish(std::mutex& mutex, Listing& shared, Listing next) {
+        bool changed = false;
+        {
+            std::lock_guard lock(mutex);
+            changed = !(next == shared);
+            if (changed) {
+                shared = std::move(next);
+            }
+        }
+        Answered();
+        if (changed) {
+            Notify();
+        }
+    }
 
   private:
     void Connect();

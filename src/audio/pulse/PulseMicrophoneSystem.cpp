@@ -594,18 +594,7 @@ void PulseMicrophoneSystem::Impl::Publish() {
     if (!next.connected) {
         next = MicrophoneListing{};
     }
-    bool changed = false;
-    {
-        std::lock_guard lock(stateMutex);
-        changed = !(next == listing);
-        if (changed) {
-            listing = std::move(next);
-        }
-    }
-    client.Answered();
-    if (changed) {
-        client.Notify();
-    }
+    client.Publish(stateMutex, listing, std::move(next));
 }
 
 void PulseMicrophoneSystem::Impl::CheckEnded() {

@@ -226,18 +226,7 @@ void PulseOutputSystem::Impl::RequestListing() {
 }
 
 void PulseOutputSystem::Impl::Publish(OutputListing next) {
-    bool changed = false;
-    {
-        std::lock_guard lock(listingMutex);
-        changed = !(next == listing);
-        if (changed) {
-            listing = std::move(next);
-        }
-    }
-    client.Answered();
-    if (changed) {
-        client.Notify();
-    }
+    client.Publish(listingMutex, listing, std::move(next));
 }
 
 void PulseOutputSystem::Impl::RunCommands() {
